@@ -1,0 +1,3 @@
+#include "ireader.h"
+
+IReader::~IReader() = default;

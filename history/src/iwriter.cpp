@@ -1,0 +1,3 @@
+#include "iwriter.h"
+
+IWriter::~IWriter() = default;

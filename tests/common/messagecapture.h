@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// Collects every debug message sent while it lives (from any thread), with
+// the category and context the logger gave it.
+class MessageCapture
+{
+public:
+    struct Message
+    {
+        QtMsgType type;
+        QString category;
+        QString text;
+        bool hasContext;
+    };
+
+    MessageCapture()
+    {
+        current() = this;
+        m_previous = qInstallMessageHandler(&MessageCapture::handler);
+    }
+    ~MessageCapture()
+    {
+        qInstallMessageHandler(m_previous);
+        current() = nullptr;
+    }
+
+    QList<Message> messages() const
+    {
+        QMutexLocker locker(&m_lock);
+        return m_messages;
+    }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Message& message : messages())
+            result << message.text;
+        return result;
+    }
+    void clear()
+    {
+        QMutexLocker locker(&m_lock);
+        m_messages.clear();
+    }
+
+private:
+    static MessageCapture*& current()
+    {
+        static MessageCapture* capture = nullptr;
+        return capture;
+    }
+    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        MessageCapture* capture = current();
+        if (!capture)
+            return;
+        QMutexLocker locker(&capture->m_lock);
+        capture->m_messages.append({type, QString::fromLatin1(context.category ? context.category : ""), text,
+                                    context.file != nullptr || context.line != 0 || context.function != nullptr});
+    }
+
+    QtMessageHandler m_previous = nullptr;
+    mutable QMutex m_lock;
+    QList<Message> m_messages;
+};
+
+// The pattern of a report's fixed parts: build date and time as the compiler gives them.
+inline QString reportDatePattern()
+{
+    return QStringLiteral("[A-Z][a-z]{2} [ 0-9]\\d \\d{4}");
+}
+inline QString reportTimePattern()
+{
+    return QStringLiteral("\\d{2}:\\d{2}:\\d{2}");
+}
