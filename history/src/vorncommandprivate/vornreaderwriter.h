@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include "ireader.h"
+#include "iwriter.h"
+#include "vornhistory_export.h"
+
+// Reads and writes the fields of one record file with QDataStream's default
+// encoding (big-endian). One object writes its file once, can then read it
+// back any number of times, and deletes the file when it is destroyed.
+class VORNHISTORY_EXPORT VornReaderWriter : public IReader, public IWriter
+{
+public:
+    VornReaderWriter();
+    ~VornReaderWriter() override;
+
+    VornReaderWriter(const VornReaderWriter&) = delete;
+    VornReaderWriter& operator=(const VornReaderWriter&) = delete;
+
+    // First call: names the file and opens it for writing (created, truncated).
+    // Later calls ignore the path and reopen the same file read-only; they
+    // fail with a report while the file is still open.
+    bool Open(const QString& path);
+    void Close();
+    bool Seek(long long position);
+    long long GetSize() const;
+    // The file's name (empty before the first Open).
+    QString GetFileName() const;
+
+    bool ReadImage(QImage& image) override;
+    bool ReadInt(int& value) override;
+    bool ReadUInt(unsigned int& value) override;
+    bool ReadQReal(double& value) override;
+    bool ReadVornPath(QList<QPair<QList<KXPathElement>, int> >& path) override;
+    bool ReadVornPath(QList<KXPathElement>& path) override;
+    bool ReadPainterPath(QPainterPath& path) override;
+    bool ReadPoint(QPoint& point) override;
+    int ReadRawData(char* data, int length) override;
+    bool ReadRect(QRect& rect) override;
+    bool ReadSize(QSize& size) override;
+    bool ReadString(QString& string) override;
+    bool ReadTransform(QTransform& transform) override;
+    bool ReadKXImage(KXImage<KXRGBA32i, 128, 128>& image) override;
+    bool ReadBrush(QBrush& brush) override;
+    bool ReadMatrix4x4(QMatrix4x4& matrix) override;
+    bool ReadFont(QFont& font) override;
+    bool ReadByteArray(QByteArray& bytes) override;
+
+    bool WriteImage(const QImage& image) override;
+    bool WriteInt(int value) override;
+    bool WriteUInt(unsigned int value) override;
+    bool WriteQReal(double value) override;
+    bool WriteVornPath(const QList<QPair<QList<KXPathElement>, int> >& path) override;
+    bool WriteVornPath(const QList<KXPathElement>& path) override;
+    bool WritePainterPath(const QPainterPath& path) override;
+    bool WritePoint(const QPoint& point) override;
+    int WriteRawData(const char* data, int length) override;
+    bool WriteRect(const QRect& rect) override;
+    bool WriteSize(const QSize& size) override;
+    bool WriteString(const QString& string) override;
+    bool WriteTransform(const QTransform& transform) override;
+    bool WriteKXImage(const KXImage<KXRGBA32i, 128, 128>& image) override;
+    bool WriteBrush(const QBrush& brush) override;
+    bool WriteMatrix4x4(const QMatrix4x4& matrix) override;
+    bool WriteFont(const QFont& font) override;
+    bool WriteByteArray(const QByteArray& bytes) override;
+
+private:
+    class Private;
+    Private* d;
+};
