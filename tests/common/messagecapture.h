@@ -35,11 +35,13 @@ public:
         QMutexLocker locker(&m_lock);
         return m_messages;
     }
+    // The texts of the debug messages (error reports), in order.
     QStringList texts() const
     {
         QStringList result;
         for (const Message& message : messages())
-            result << message.text;
+            if (message.type == QtDebugMsg)
+                result << message.text;
         return result;
     }
     void clear()

@@ -23,6 +23,9 @@ public:
     // fail with a report while the file is still open.
     bool Open(const QString& path);
     void Close();
+    // Pushes buffered writes to the file; false when they could not all be
+    // written (a full disk shows here at the latest).
+    bool Flush();
     bool Seek(long long position);
     long long GetSize() const;
     // The file's name (empty before the first Open).

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "vorncommanddata.h"
+#include "vornhistory_export.h"
+
+// The data of the mask invert command: an empty record, like EmptyCommandData,
+// but a class of its own.
+class VORNHISTORY_EXPORT MaskInvertFake : public VornCommandData
+{
+public:
+    static constexpr unsigned int Type = 0xFFFFFFFF;
+
+    bool Serialize(IWriter* writer) override;
+    bool Deserialize(IReader* reader) override;
+    void ReleaseSerializeData() override;
+    unsigned int GetDataType() const override;
+};

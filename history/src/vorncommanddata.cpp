@@ -1,0 +1,3 @@
+#include "vorncommanddata.h"
+
+VornCommandData::~VornCommandData() = default;

@@ -1,0 +1,109 @@
+#include <QThread>
+#include <QTime>
+
+#include "KXErrorReport.h"
+#include "serializerworkobject.h"
+#include "vorncommanddata.h"
+#include "vornreaderwriter.h"
+
+VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandData* data, const QDir& folder)
+    : m_data(data)
+    , m_file(new VornReaderWriter)
+    , m_folder(folder)
+{
+}
+
+VornCommandDataSerializer::WorkObject::SerializeData::~SerializeData()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        delete m_data;
+        m_data = nullptr;
+    }
+    m_file.reset(); // deletes the file
+}
+
+bool VornCommandDataSerializer::WorkObject::SerializeData::Serialize(QReadLocker& tableLocker,
+                                                                     const std::function<bool()>& takeQueued)
+{
+    QMutexLocker locker(&m_lock);
+    tableLocker.unlock();
+    if (!takeQueued())
+        return false;
+    if (!m_written)
+        WriteOut();
+    if (m_written && !m_released) {
+        m_data->ReleaseSerializeData();
+        m_released = true;
+        return true;
+    }
+    return false;
+}
+
+// Writes the record to a new file. On any failure the data stays whole in
+// memory and the file object is replaced (deleting what was written), so that
+// the next Serialize of this entry starts again from a fresh file.
+bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
+{
+    QString path;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        path = m_folder.path()
+            + QStringLiteral("/~nuboltmp.%1_%2")
+                  .arg(QString::number(quintptr(m_data)))
+                  .arg(QTime::currentTime().toString(QStringLiteral("hhmmsszzz")));
+        // Another stack sharing the folder may hold a file of the same name.
+        if (!QFile::exists(path))
+            break;
+        QThread::msleep(1);
+    }
+    if (!m_file->Open(QDir::toNativeSeparators(path))) {
+        m_file.reset(new VornReaderWriter);
+        return false;
+    }
+    const bool written = m_data->Serialize(m_file.get()) && m_file->Flush();
+    m_file->Close();
+    if (!written) {
+        VORN_REPORT(QStringLiteral("Serialize data error. Destination file:\"%1\"").arg(path));
+        m_file.reset(new VornReaderWriter);
+        return false;
+    }
+    m_written = true;
+    return true;
+}
+
+bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
+{
+    QMutexLocker locker(&m_lock);
+    if (!m_written)
+        return false;
+    if (!m_file->Open(QString()))
+        return false;
+    if (!m_file->Seek(0)) {
+        m_file->Close();
+        return false;
+    }
+    m_released = false;
+    const bool read = m_data->Deserialize(m_file.get());
+    if (!read)
+        VORN_REPORT(QStringLiteral("Deserialize data error."));
+    m_file->Close();
+    return read;
+}
+
+bool VornCommandDataSerializer::WorkObject::SerializeData::IsWritten() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_written;
+}
+
+bool VornCommandDataSerializer::WorkObject::SerializeData::IsReleased() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_released;
+}
+
+QString VornCommandDataSerializer::WorkObject::SerializeData::GetFileName() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_written ? m_file->GetFileName() : QString();
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QDir>
+#include <QFutureWatcher>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QReadWriteLock>
+
+#include <functional>
+#include <memory>
+
+#include "vorncommanddataserializer.h"
+
+class VornReaderWriter;
+
+// The serializer's machinery: the table of entries, the queue of indexes to
+// write out, and at most one pool task that works through the queue.
+//
+// Locks: the table lock before the queue lock; the queue lock is only ever
+// held briefly and never while waiting for another lock. The entry lock is
+// held for the whole input or output of one entry.
+//
+// An entry is written or released only while its index is in the queue:
+// GetData takes the index out of the queue before it waits for the entry, and
+// the worker checks, under the entry lock, that the index is still queued
+// before it touches the data. So the worker never touches data a command has
+// borrowed, nor an entry RemoveData is destroying.
+class VornCommandDataSerializer::WorkObject : public QObject
+{
+    Q_OBJECT
+public:
+    class SerializeData;
+
+    explicit WorkObject(QObject* parent = nullptr);
+    ~WorkObject() override;
+
+    bool SetTemporaryFolder(const QDir& folder);
+    QDir GetTemporaryFolder() const;
+    unsigned int AddData(VornCommandData* data);
+    VornCommandData* GetData(unsigned int index);
+    void Serialize(unsigned int index);
+    void RemoveData(unsigned int index);
+    int GetDataCount() const;
+    void WaitForIdle();
+
+public slots:
+    void OnSerializeFinish();
+
+private:
+    void ProcessSerialize();
+    // Under the entry lock: takes index out of the queue; false when it was not queued.
+    bool TakeQueued(unsigned int index);
+
+    mutable QReadWriteLock m_tableLock;
+    QMap<unsigned int, SerializeData*> m_table;
+    unsigned int m_nextIndex = 0;
+    QDir m_temporaryFolder;
+    mutable QReadWriteLock m_queueLock;
+    QFutureWatcher<void>* m_watcher;
+    QList<unsigned int> m_queue;
+    bool m_running = false;
+};
+
+// One entry of the table: a data object and the file it is written to.
+class VornCommandDataSerializer::WorkObject::SerializeData : public QObject
+{
+public:
+    SerializeData(VornCommandData* data, const QDir& folder);
+    ~SerializeData() override;
+
+    // On the worker: takes the entry lock, then lets go of the table lock the
+    // worker found the entry under (so RemoveData cannot destroy the entry in
+    // between), asks takeQueued whether the entry may still be touched, writes
+    // the data out (first time only) and releases its payload. False when
+    // nothing was released.
+    bool Serialize(QReadLocker& tableLocker, const std::function<bool()>& takeQueued);
+    // Reads the data back when it was written out; false otherwise.
+    bool Deserialize();
+
+    VornCommandData* GetData() const { return m_data; }
+    bool IsWritten() const;
+    bool IsReleased() const;
+    QString GetFileName() const;
+
+private:
+    bool WriteOut();
+
+    VornCommandData* m_data;
+    bool m_written = false;
+    mutable QMutex m_lock;
+    std::unique_ptr<VornReaderWriter> m_file;
+    bool m_released = false;
+    QDir m_folder;
+};

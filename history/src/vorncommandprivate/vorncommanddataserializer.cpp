@@ -1,0 +1,61 @@
+#include "vorncommanddataserializer.h"
+
+#include "serializerworkobject.h"
+
+const unsigned int VornCommandDataSerializer::sBAD_INDEX = 0xFFFFFFFF;
+
+VornCommandDataSerializer::VornCommandDataSerializer(QObject* parent)
+    : QObject(parent)
+    , m_workObject(new WorkObject(this))
+{
+}
+
+VornCommandDataSerializer::~VornCommandDataSerializer()
+{
+    delete m_workObject;
+    m_workObject = nullptr;
+}
+
+unsigned int VornCommandDataSerializer::AddData(VornCommandData* data)
+{
+    return m_workObject ? m_workObject->AddData(data) : sBAD_INDEX;
+}
+
+VornCommandData* VornCommandDataSerializer::GetData(unsigned int index)
+{
+    return m_workObject ? m_workObject->GetData(index) : nullptr;
+}
+
+void VornCommandDataSerializer::Serialize(unsigned int index)
+{
+    if (m_workObject)
+        m_workObject->Serialize(index);
+}
+
+void VornCommandDataSerializer::RemoveData(unsigned int index)
+{
+    if (m_workObject)
+        m_workObject->RemoveData(index);
+}
+
+void VornCommandDataSerializer::SetTemporaryFolder(const QDir& folder)
+{
+    if (m_workObject)
+        m_workObject->SetTemporaryFolder(folder);
+}
+
+QDir VornCommandDataSerializer::GetTemporaryFolder() const
+{
+    return m_workObject ? m_workObject->GetTemporaryFolder() : QDir();
+}
+
+int VornCommandDataSerializer::GetDataCount() const
+{
+    return m_workObject ? m_workObject->GetDataCount() : 0;
+}
+
+void VornCommandDataSerializer::WaitForIdle()
+{
+    if (m_workObject)
+        m_workObject->WaitForIdle();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+
+#include "vornhistory_export.h"
+
+class VornCommandData;
+
+// Keeps the data of every command of one undo stack out of memory: each data
+// object is written once to its own temporary file on a pool thread, its
+// payload released, and read back whole when its command executes again.
+// Callers see a key-value store of data objects under 32-bit indexes.
+//
+// All operations are called from the thread that owns the serializer. GetData
+// blocks only while the worker is writing that very entry.
+class VORNHISTORY_EXPORT VornCommandDataSerializer : public QObject
+{
+    Q_OBJECT
+public:
+    static const unsigned int sBAD_INDEX;
+
+    class WorkObject;
+
+    explicit VornCommandDataSerializer(QObject* parent = nullptr);
+    ~VornCommandDataSerializer() override;
+
+    // Takes ownership of data and returns its new index; sBAD_INDEX for null data.
+    unsigned int AddData(VornCommandData* data);
+    // The data of index, read back from its file when it was written out;
+    // null for an index that is not held.
+    VornCommandData* GetData(unsigned int index);
+    // Hands index back after an execution: it is queued to be written out
+    // (first time only) and its payload released.
+    void Serialize(unsigned int index);
+    // Deletes the data of index and its file.
+    void RemoveData(unsigned int index);
+    // Accepted only while no data is held.
+    void SetTemporaryFolder(const QDir& folder);
+
+    // Introspection for hosts, tests and benchmarks.
+    QDir GetTemporaryFolder() const;
+    int GetDataCount() const;
+    // Waits until the worker has nothing left to write.
+    void WaitForIdle();
+
+private:
+    WorkObject* m_workObject;
+};

@@ -1,0 +1,648 @@
+#include "vornreaderwriter.h"
+
+#include <QDataStream>
+#include <QHash>
+#include <QPixelFormat>
+#include <QtEndian>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "KXErrorReport.h"
+#include "KXManagedFile.h"
+#include "ZTTileManager64.h"
+
+namespace {
+
+using TiledImage = KXImage<KXRGBA32i, 128, 128>;
+
+constexpr int TileBytes = ZTTileManager64::TileBytes;
+// qCompress output for one tile: the 4-byte length, then at most zlib's
+// compressBound(65536) bytes. Anything longer is not a tile blob.
+constexpr int MaxTileBlobBytes = 4 + TileBytes + (TileBytes >> 12) + (TileBytes >> 14) + 13;
+// Tiles whose blob is this small (uniform or nearly uniform areas) are shared
+// again when several positions of a record hold the same blob.
+constexpr int SharedBlobBytes = 1024;
+// KXPathElement's encoding: the type as a 32-bit integer, then x and y as doubles.
+constexpr qint64 PathElementBytes = 4 + 8 + 8;
+
+bool IsOk(const QDataStream& stream)
+{
+    return stream.status() == QDataStream::Ok;
+}
+
+qint64 BytesLeft(const QDataStream& stream)
+{
+    return stream.device()->bytesAvailable();
+}
+
+// Writing: every position gets one QByteArray with qCompress of its tile's
+// 65536 bytes. A tile that fills several positions is compressed once; its
+// blob is kept only until its last position is written.
+void WriteTiledImage(QDataStream& stream, const TiledImage& image)
+{
+    if (!IsOk(stream))
+        return;
+    stream << quint32(image.GetWidth()) << quint32(image.GetHeight());
+
+    QHash<const TiledImage::Tile*, int> positions;
+    if (image.DistinctTileCount() < image.TileCount()) {
+        for (unsigned int row = 0; row < image.GetRows(); ++row)
+            for (unsigned int column = 0; column < image.GetColumns(); ++column)
+                ++positions[image.GetTile(column, row)];
+    }
+    QHash<const TiledImage::Tile*, QByteArray> blobs;
+    const std::unique_ptr<char[]> raw(new char[TileBytes]);
+    for (unsigned int row = 0; row < image.GetRows() && IsOk(stream); ++row) {
+        for (unsigned int column = 0; column < image.GetColumns() && IsOk(stream); ++column) {
+            const TiledImage::Tile* tile = image.GetTile(column, row);
+            if (!tile) {
+                stream.setStatus(QDataStream::WriteFailed);
+                return;
+            }
+            const int left = positions.value(tile, 1) - 1;
+            QByteArray blob = blobs.value(tile);
+            if (blob.isNull()) {
+                ZTTileManager64::Instance()->ReadMemory(tile->Handle(), raw.get());
+                blob = qCompress(reinterpret_cast<const uchar*>(raw.get()), TileBytes, -1);
+                if (left > 0)
+                    blobs.insert(tile, blob);
+            }
+            if (left > 0) {
+                positions[tile] = left;
+            } else {
+                blobs.remove(tile);
+            }
+            stream << blob;
+        }
+    }
+}
+
+// The uncompressed length qCompress put in front of a blob.
+quint32 StoredLength(const QByteArray& blob)
+{
+    const auto* bytes = reinterpret_cast<const uchar*>(blob.constData());
+    return quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | quint32(bytes[3]);
+}
+
+// A new tile holding one blob's pixels; null when the blob is not one
+// compressed tile of exactly 65536 bytes.
+TiledImage::TilePointer TileFromBlob(const QByteArray& blob)
+{
+    // The length prefix is checked first so that a corrupt blob cannot make
+    // qUncompress allocate what its prefix claims.
+    if (blob.size() <= 4 || blob.size() > MaxTileBlobBytes || StoredLength(blob) != quint32(TileBytes))
+        return TiledImage::TilePointer();
+    const QByteArray raw = qUncompress(blob);
+    if (raw.size() != TileBytes)
+        return TiledImage::TilePointer();
+    TiledImage::TilePointer tile(new TiledImage::Tile);
+    ZTTileMemory memory(tile.constData()->Handle(), true);
+    if (!memory.Bytes())
+        return TiledImage::TilePointer();
+    std::memcpy(memory.Bytes(), raw.constData(), TileBytes);
+    return tile;
+}
+
+// One blob in QByteArray's encoding (32-bit length, then the bytes), refused
+// when its length is more than a compressed tile can take. The buffer is reused.
+bool ReadTileBlob(QDataStream& stream, QByteArray& blob)
+{
+    quint32 length = 0;
+    stream >> length;
+    if (!IsOk(stream))
+        return false;
+    if (length > quint32(MaxTileBlobBytes)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return false;
+    }
+    blob.resize(int(length));
+    return stream.readRawData(blob.data(), int(length)) == int(length);
+}
+
+// Reading: the size is checked against the tile limit and against what the
+// file can still hold (every blob needs its 4-byte length) before the image is
+// built, so a corrupt size cannot cause a huge allocation.
+void ReadTiledImage(QDataStream& stream, TiledImage& image)
+{
+    if (!IsOk(stream))
+        return;
+    quint32 width = 0;
+    quint32 height = 0;
+    stream >> width >> height;
+    if (!IsOk(stream))
+        return;
+    const quint64 columns = (quint64(width) + TiledImage::TileWidth - 1) / TiledImage::TileWidth;
+    const quint64 rows = (quint64(height) + TiledImage::TileHeight - 1) / TiledImage::TileHeight;
+    const quint64 tiles = columns * rows;
+    if (tiles > TiledImage::MaxTiles) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    if (tiles * 4 > quint64(BytesLeft(stream))) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return;
+    }
+    TiledImage result(width, height);
+    QHash<QByteArray, TiledImage::TilePointer> shared;
+    QByteArray blob;
+    for (unsigned int row = 0; row < rows; ++row) {
+        for (unsigned int column = 0; column < columns; ++column) {
+            if (!ReadTileBlob(stream, blob))
+                return;
+            const bool shareable = blob.size() <= SharedBlobBytes;
+            TiledImage::TilePointer tile = shareable ? shared.value(blob) : TiledImage::TilePointer();
+            if (!tile.constData()) {
+                tile = TileFromBlob(blob);
+                if (!tile.constData()) {
+                    stream.setStatus(QDataStream::ReadCorruptData);
+                    return;
+                }
+                if (shareable)
+                    shared.insert(blob, tile);
+            }
+            result.SetTile(column, row, tile);
+        }
+    }
+    image = std::move(result);
+}
+
+void WriteImageRecord(QDataStream& stream, const QImage& image)
+{
+    stream << qint32(image.width()) << qint32(image.height()) << qint32(image.format());
+    stream.writeBytes(reinterpret_cast<const char*>(image.constBits()), uint(image.sizeInBytes()));
+}
+
+// The size of the pixel buffer QImage allocates for these dimensions (scan
+// lines padded to 32 bits), or -1 when it cannot be a stored buffer's length.
+qint64 ImageBufferBytes(qint32 width, qint32 height, QImage::Format format)
+{
+    const qint64 depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 lineBytes = ((qint64(width) * depth + 31) >> 5) << 2;
+    if (lineBytes != 0 && qint64(height) > qint64(0xFFFFFFFFu) / lineBytes)
+        return -1;
+    return lineBytes * height;
+}
+
+void ReadImageRecord(QDataStream& stream, QImage& image)
+{
+    qint32 width = 0;
+    qint32 height = 0;
+    qint32 format = 0;
+    quint32 length = 0;
+    stream >> width >> height >> format >> length;
+    if (!IsOk(stream))
+        return;
+    if (width < 0 || height < 0 || format < QImage::Format_Invalid || format >= QImage::NImageFormats
+        || ImageBufferBytes(width, height, QImage::Format(format)) != qint64(length)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    if (qint64(length) > BytesLeft(stream)) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return;
+    }
+    QImage result(width, height, QImage::Format(format));
+    if (result.sizeInBytes() != qsizetype(length)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    if (length > 0 && stream.readRawData(reinterpret_cast<char*>(result.bits()), int(length)) != int(length))
+        return;
+    image = result;
+}
+
+void ReadPathElements(QDataStream& stream, QList<KXPathElement>& elements)
+{
+    elements.clear();
+    quint32 count = 0;
+    stream >> count;
+    if (!IsOk(stream))
+        return;
+    if (qint64(count) > BytesLeft(stream) / PathElementBytes) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return;
+    }
+    QList<KXPathElement> result;
+    result.reserve(int(count));
+    for (quint32 i = 0; i < count; ++i) {
+        KXPathElement element;
+        stream >> element;
+        if (!IsOk(stream))
+            return;
+        result.append(element);
+    }
+    elements.swap(result);
+}
+
+void ReadSubpaths(QDataStream& stream, QList<QPair<QList<KXPathElement>, int>>& subpaths)
+{
+    subpaths.clear();
+    quint32 count = 0;
+    stream >> count;
+    if (!IsOk(stream))
+        return;
+    // Each subpath holds at least its element count and its integer.
+    if (qint64(count) > BytesLeft(stream) / 8) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return;
+    }
+    QList<QPair<QList<KXPathElement>, int>> result;
+    result.reserve(int(count));
+    for (quint32 i = 0; i < count; ++i) {
+        QPair<QList<KXPathElement>, int> subpath;
+        ReadPathElements(stream, subpath.first);
+        stream >> subpath.second;
+        if (!IsOk(stream))
+            return;
+        result.append(subpath);
+    }
+    subpaths.swap(result);
+}
+
+// True when encoded (QPainterPath's stream encoding of a non-empty path) is
+// one that QPainterPath can hold: moves, lines and curves with their two data
+// elements, finite coordinates, the last subpath starting at a move, a known
+// fill rule. QPainterPath's own reader trusts all of this.
+bool IsValidPainterPath(const QByteArray& encoded)
+{
+    QDataStream in(encoded);
+    qint32 count = 0;
+    in >> count;
+    std::vector<qint32> types(size_t(count), 0);
+    int curveData = 0;
+    for (qint32 i = 0; i < count; ++i) {
+        qint32 type = 0;
+        double x = 0;
+        double y = 0;
+        in >> type >> x >> y;
+        const bool expected = curveData > 0
+            ? type == QPainterPath::CurveToDataElement
+            : (i == 0 ? type == QPainterPath::MoveToElement
+                      : type >= QPainterPath::MoveToElement && type <= QPainterPath::CurveToElement);
+        if (!expected || !qIsFinite(x) || !qIsFinite(y))
+            return false;
+        curveData = type == QPainterPath::CurveToElement ? 2 : qMax(curveData - 1, 0);
+        types[size_t(i)] = type;
+    }
+    qint32 start = 0;
+    qint32 fillRule = 0;
+    in >> start >> fillRule;
+    return IsOk(in) && curveData == 0 && start >= 0 && start < count
+        && types[size_t(start)] == QPainterPath::MoveToElement
+        && (fillRule == Qt::OddEvenFill || fillRule == Qt::WindingFill);
+}
+
+// QPainterPath's stream encoding, checked before QPainterPath decodes it: a
+// corrupt element count would otherwise make it loop and allocate without
+// bound, and corrupt elements would give a path that fails later.
+void ReadPainterPathRecord(QDataStream& stream, QPainterPath& path)
+{
+    path = QPainterPath();
+    qint32 count = 0;
+    stream >> count;
+    if (!IsOk(stream) || count == 0)
+        return;
+    const qint64 trailerBytes = 4 + 4; // start of the last subpath, fill rule
+    const qint64 maxCount
+        = qMin(BytesLeft(stream) - trailerBytes, qint64(INT_MAX) - 4 - trailerBytes) / PathElementBytes;
+    if (count < 0 || count > maxCount) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return;
+    }
+    const int bodyBytes = int(count * PathElementBytes + trailerBytes);
+    QByteArray encoded(4 + bodyBytes, Qt::Uninitialized);
+    qToBigEndian<qint32>(count, encoded.data());
+    if (stream.readRawData(encoded.data() + 4, bodyBytes) != bodyBytes)
+        return;
+    if (!IsValidPainterPath(encoded)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    QDataStream in(encoded);
+    in >> path;
+}
+
+// Brushes and fonts travel inside a byte array of their own encoding.
+template <class Value> void WriteEmbedded(QDataStream& stream, const Value& value)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << value;
+    stream << bytes;
+}
+
+template <class Value> void ReadEmbedded(QDataStream& stream, Value& value)
+{
+    QByteArray bytes;
+    stream >> bytes;
+    if (!IsOk(stream))
+        return;
+    QDataStream in(bytes);
+    in >> value;
+}
+
+} // namespace
+
+class VornReaderWriter::Private
+{
+public:
+    Private()
+        : file(1)
+    {
+    }
+
+    // Runs one read on a fresh stream; true when the stream is still Ok.
+    template <class Operation> bool Read(Operation operation)
+    {
+        if (!file.isOpen())
+            return false;
+        readStarted = true;
+        // A file opened for writing has nothing to read (and QIODevice would warn).
+        if (!file.isReadable())
+            return false;
+        QDataStream stream(&file);
+        try {
+            operation(stream);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return IsOk(stream);
+    }
+
+    // Runs one write on a fresh stream; refused once reading has started.
+    template <class Operation> bool Write(Operation operation)
+    {
+        if (!file.isOpen() || readStarted || !file.isWritable())
+            return false;
+        QDataStream stream(&file);
+        try {
+            operation(stream);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return IsOk(stream);
+    }
+
+    KXManagedFile file;
+    bool readStarted = false;
+};
+
+VornReaderWriter::VornReaderWriter()
+    : d(new Private)
+{
+}
+
+VornReaderWriter::~VornReaderWriter()
+{
+    Close();
+    if (!d->file.fileName().isEmpty())
+        d->file.remove();
+    delete d;
+}
+
+bool VornReaderWriter::Open(const QString& path)
+{
+    KXManagedFile& file = d->file;
+    if (file.fileName().isEmpty()) {
+        if (file.isOpen())
+            file.close();
+        file.setFileName(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Truncate);
+    }
+    if (file.isOpen()) {
+        VORN_REPORT(QStringLiteral("Open fail. File already opened only for read."));
+        return false;
+    }
+    return file.open(QIODevice::ReadOnly);
+}
+
+void VornReaderWriter::Close()
+{
+    if (d->file.isOpen())
+        d->file.close();
+}
+
+bool VornReaderWriter::Flush()
+{
+    if (!d->file.isOpen())
+        return false;
+    return d->file.flush();
+}
+
+bool VornReaderWriter::Seek(long long position)
+{
+    if (!d->file.isOpen())
+        return false;
+    return d->file.seek(position);
+}
+
+long long VornReaderWriter::GetSize() const
+{
+    return d->file.size();
+}
+
+QString VornReaderWriter::GetFileName() const
+{
+    return d->file.fileName();
+}
+
+bool VornReaderWriter::ReadImage(QImage& image)
+{
+    return d->Read([&](QDataStream& stream) { ReadImageRecord(stream, image); });
+}
+
+bool VornReaderWriter::ReadInt(int& value)
+{
+    return d->Read([&](QDataStream& stream) { stream >> value; });
+}
+
+bool VornReaderWriter::ReadUInt(unsigned int& value)
+{
+    return d->Read([&](QDataStream& stream) {
+        qint32 stored = 0;
+        stream >> stored;
+        value = static_cast<unsigned int>(stored);
+    });
+}
+
+bool VornReaderWriter::ReadQReal(double& value)
+{
+    return d->Read([&](QDataStream& stream) { stream >> value; });
+}
+
+bool VornReaderWriter::ReadVornPath(QList<QPair<QList<KXPathElement>, int>>& path)
+{
+    return d->Read([&](QDataStream& stream) { ReadSubpaths(stream, path); });
+}
+
+bool VornReaderWriter::ReadVornPath(QList<KXPathElement>& path)
+{
+    return d->Read([&](QDataStream& stream) { ReadPathElements(stream, path); });
+}
+
+bool VornReaderWriter::ReadPainterPath(QPainterPath& path)
+{
+    return d->Read([&](QDataStream& stream) { ReadPainterPathRecord(stream, path); });
+}
+
+bool VornReaderWriter::ReadPoint(QPoint& point)
+{
+    return d->Read([&](QDataStream& stream) { stream >> point; });
+}
+
+int VornReaderWriter::ReadRawData(char* data, int length)
+{
+    int transferred = -1;
+    d->Read([&](QDataStream& stream) {
+        if (length >= 0)
+            transferred = stream.readRawData(data, length);
+    });
+    return transferred;
+}
+
+bool VornReaderWriter::ReadRect(QRect& rect)
+{
+    return d->Read([&](QDataStream& stream) { stream >> rect; });
+}
+
+bool VornReaderWriter::ReadSize(QSize& size)
+{
+    return d->Read([&](QDataStream& stream) { stream >> size; });
+}
+
+bool VornReaderWriter::ReadString(QString& string)
+{
+    return d->Read([&](QDataStream& stream) { stream >> string; });
+}
+
+bool VornReaderWriter::ReadTransform(QTransform& transform)
+{
+    return d->Read([&](QDataStream& stream) { stream >> transform; });
+}
+
+bool VornReaderWriter::ReadKXImage(KXImage<KXRGBA32i, 128, 128>& image)
+{
+    return d->Read([&](QDataStream& stream) { ReadTiledImage(stream, image); });
+}
+
+bool VornReaderWriter::ReadBrush(QBrush& brush)
+{
+    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, brush); });
+}
+
+bool VornReaderWriter::ReadMatrix4x4(QMatrix4x4& matrix)
+{
+    return d->Read([&](QDataStream& stream) { stream >> matrix; });
+}
+
+bool VornReaderWriter::ReadFont(QFont& font)
+{
+    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, font); });
+}
+
+bool VornReaderWriter::ReadByteArray(QByteArray& bytes)
+{
+    return d->Read([&](QDataStream& stream) {
+        bytes.clear();
+        stream >> bytes;
+    });
+}
+
+bool VornReaderWriter::WriteImage(const QImage& image)
+{
+    return d->Write([&](QDataStream& stream) { WriteImageRecord(stream, image); });
+}
+
+bool VornReaderWriter::WriteInt(int value)
+{
+    return d->Write([&](QDataStream& stream) { stream << qint32(value); });
+}
+
+bool VornReaderWriter::WriteUInt(unsigned int value)
+{
+    return d->Write([&](QDataStream& stream) { stream << static_cast<qint32>(value); });
+}
+
+bool VornReaderWriter::WriteQReal(double value)
+{
+    return d->Write([&](QDataStream& stream) { stream << value; });
+}
+
+bool VornReaderWriter::WriteVornPath(const QList<QPair<QList<KXPathElement>, int>>& path)
+{
+    return d->Write([&](QDataStream& stream) { stream << path; });
+}
+
+bool VornReaderWriter::WriteVornPath(const QList<KXPathElement>& path)
+{
+    return d->Write([&](QDataStream& stream) { stream << path; });
+}
+
+bool VornReaderWriter::WritePainterPath(const QPainterPath& path)
+{
+    return d->Write([&](QDataStream& stream) { stream << path; });
+}
+
+bool VornReaderWriter::WritePoint(const QPoint& point)
+{
+    return d->Write([&](QDataStream& stream) { stream << point; });
+}
+
+int VornReaderWriter::WriteRawData(const char* data, int length)
+{
+    int transferred = -1;
+    d->Write([&](QDataStream& stream) {
+        if (length >= 0)
+            transferred = stream.writeRawData(data, length);
+    });
+    return transferred;
+}
+
+bool VornReaderWriter::WriteRect(const QRect& rect)
+{
+    return d->Write([&](QDataStream& stream) { stream << rect; });
+}
+
+bool VornReaderWriter::WriteSize(const QSize& size)
+{
+    return d->Write([&](QDataStream& stream) { stream << size; });
+}
+
+bool VornReaderWriter::WriteString(const QString& string)
+{
+    return d->Write([&](QDataStream& stream) { stream << string; });
+}
+
+bool VornReaderWriter::WriteTransform(const QTransform& transform)
+{
+    return d->Write([&](QDataStream& stream) { stream << transform; });
+}
+
+bool VornReaderWriter::WriteKXImage(const KXImage<KXRGBA32i, 128, 128>& image)
+{
+    return d->Write([&](QDataStream& stream) { WriteTiledImage(stream, image); });
+}
+
+bool VornReaderWriter::WriteBrush(const QBrush& brush)
+{
+    return d->Write([&](QDataStream& stream) { WriteEmbedded(stream, brush); });
+}
+
+bool VornReaderWriter::WriteMatrix4x4(const QMatrix4x4& matrix)
+{
+    return d->Write([&](QDataStream& stream) { stream << matrix; });
+}
+
+bool VornReaderWriter::WriteFont(const QFont& font)
+{
+    return d->Write([&](QDataStream& stream) { WriteEmbedded(stream, font); });
+}
+
+bool VornReaderWriter::WriteByteArray(const QByteArray& bytes)
+{
+    return d->Write([&](QDataStream& stream) { stream << bytes; });
+}
