@@ -1,0 +1,232 @@
+#include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <stdexcept>
+
+#include "KXErrorReport.h"
+#include "KXFileIOManager.h"
+#include "KXManagedFile.h"
+#include "KXPathElement.h"
+#include "messagecapture.h"
+
+// Sends one report and returns the text it must have.
+using Report = std::function<QString()>;
+Q_DECLARE_METATYPE(Report)
+
+namespace {
+const QString ThisFile = QStringLiteral("../tests/utils/tst_utils.cpp");
+
+QString Date()
+{
+    return QStringLiteral(__DATE__);
+}
+QString Time()
+{
+    return QStringLiteral(__TIME__);
+}
+} // namespace
+
+class TestUtils : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void errorReport_data()
+    {
+        QTest::addColumn<Report>("report");
+        QTest::newRow("failure") << Report([] {
+            const int line = __LINE__ + 1;
+            VORN_REPORT(QStringLiteral("Open fail. \"quoted\" text\\"));
+            return QStringLiteral("Build date=%1, time=%2. Line=%3, file=\"%4\". %5")
+                .arg(Date(), Time())
+                .arg(line)
+                .arg(ThisFile, QStringLiteral("Open fail. \"quoted\" text\\"));
+        });
+        QTest::newRow("exception") << Report([] {
+            const int line = __LINE__ + 1;
+            VORN_REPORT_EXCEPTION(std::runtime_error("bad \"thing\""));
+            return QStringLiteral(
+                "Build date=%1, time=%2. Unexpected exception: line=%3, file=\"%4\". Exception content:\"%5\"")
+                .arg(Date(), Time())
+                .arg(line)
+                .arg(ThisFile, QStringLiteral("bad \"thing\""));
+        });
+        QTest::newRow("unknown exception") << Report([] {
+            const int line = __LINE__ + 1;
+            VORN_REPORT_UNKNOWN_EXCEPTION();
+            return QStringLiteral("Build date=%1, time=%2. Unexpected unknown exception: line=%3, file=\"%4\"")
+                .arg(Date(), Time())
+                .arg(line)
+                .arg(ThisFile);
+        });
+    }
+
+    void errorReport()
+    {
+        QFETCH(Report, report);
+        MessageCapture capture;
+        const QString expected = report();
+        const QList<MessageCapture::Message> messages = capture.messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().text, expected);
+        QCOMPARE(messages.first().type, QtDebugMsg);
+        QCOMPARE(messages.first().category, QStringLiteral("default"));
+        QVERIFY(!messages.first().hasContext);
+    }
+
+    void reportTexts()
+    {
+        QCOMPARE(KXErrorReport::FailureText("Jan  2 2024", "01:02:03", 7, "src/a.cpp", QStringLiteral("%1 x")),
+            QStringLiteral("Build date=Jan  2 2024, time=01:02:03. Line=7, file=\"src/a.cpp\". %1 x"));
+        QCOMPARE(KXErrorReport::ExceptionText("d", "t", 1, "f", nullptr),
+            QStringLiteral("Build date=d, time=t. Unexpected exception: line=1, file=\"f\". Exception content:\"\""));
+        const QString root = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../history");
+        QCOMPARE(KXErrorReport::SourcePath(qPrintable(root + "/src/vornundostack.cpp")),
+            QStringLiteral("src/vornundostack.cpp"));
+        QCOMPARE(KXErrorReport::SourcePath(qPrintable(root + "/../image/include/KXImage.h")),
+            QStringLiteral("../image/include/KXImage.h"));
+        QCOMPARE(KXErrorReport::SourcePath("src/./x/../y.cpp"), QStringLiteral("src/y.cpp"));
+    }
+
+    void temporaryPath()
+    {
+        const QString path = KXFileIOManager::GetTemporaryPath();
+        QVERIFY(!path.isEmpty());
+        QVERIFY(QDir::isAbsolutePath(path));
+        const QFileInfo info(path);
+        QVERIFY(info.isDir());
+        QVERIFY(info.isWritable());
+        QCOMPARE(KXFileIOManager::GetTemporaryPath(), path);
+        QFile probe(path + QStringLiteral("/tst_utils.probe"));
+        QVERIFY(probe.open(QIODevice::WriteOnly));
+        QCOMPARE(probe.write("x"), 1LL);
+        QVERIFY(probe.remove());
+    }
+
+    void managedFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        KXManagedFile file(dir.filePath(QStringLiteral("f")), 3);
+        QCOMPARE(file.GetPriority(), 3);
+        file.SetPriority(1);
+        QCOMPARE(file.GetPriority(), 1);
+        QVERIFY(!file.seek(0)); // closed
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write("abcdef"), 6LL);
+        QVERIFY(!file.seek(-1));
+        QVERIFY(file.seek(3));
+        QCOMPARE(file.pos(), 3LL);
+        QCOMPARE(file.read(2), QByteArray("de"));
+        file.close();
+        QVERIFY(!file.seek(1));
+        QCOMPARE(file.size(), 6LL);
+
+        KXManagedFile unnamed(1);
+        QCOMPARE(unnamed.GetPriority(), 1);
+        QCOMPARE(unnamed.fileName(), QString());
+    }
+
+    void pathElementStream_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("move") << 0 << QPointF(0, 0)
+                              << QByteArray::fromHex("00000000 0000000000000000 0000000000000000");
+        QTest::newRow("line") << 1 << QPointF(1, 2)
+                              << QByteArray::fromHex("00000001 3ff0000000000000 4000000000000000");
+        QTest::newRow("curve") << 2 << QPointF(1.5, -2)
+                               << QByteArray::fromHex("00000002 3ff8000000000000 c000000000000000");
+        QTest::newRow("curve data") << 3 << QPointF(-0.5, 1e300)
+                                    << QByteArray::fromHex("00000003 bfe0000000000000 7e37e43c8800759c");
+    }
+
+    void pathElementStream()
+    {
+        QFETCH(int, type);
+        QFETCH(QPointF, point);
+        QFETCH(QByteArray, bytes);
+        const KXPathElement element(KXPathElement::Type(type), point);
+        QByteArray written;
+        {
+            QDataStream out(&written, QIODevice::WriteOnly);
+            out << element;
+        }
+        QCOMPARE(written.toHex(), bytes.toHex());
+        QDataStream in(written);
+        KXPathElement back;
+        in >> back;
+        QCOMPARE(in.status(), QDataStream::Ok);
+        QVERIFY(back == element);
+    }
+
+    void pathElementCorrupt_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::newRow("type 4") << QByteArray::fromHex("00000004 3ff0000000000000 4000000000000000")
+                                << int(QDataStream::ReadCorruptData);
+        QTest::newRow("type -1") << QByteArray::fromHex("ffffffff 3ff0000000000000 4000000000000000")
+                                 << int(QDataStream::ReadCorruptData);
+        QTest::newRow("cut short") << QByteArray::fromHex("00000001 3ff0000000000000 40000000")
+                                   << int(QDataStream::ReadPastEnd);
+    }
+
+    void pathElementCorrupt()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QDataStream in(bytes);
+        KXPathElement element(KXPathElement::CurveTo, QPointF(7, 8));
+        in >> element;
+        QCOMPARE(int(in.status()), status);
+        QVERIFY(element == KXPathElement(KXPathElement::CurveTo, QPointF(7, 8))); // left as it was
+    }
+
+    void pathConversions()
+    {
+        QPainterPath path;
+        path.moveTo(1, 2);
+        path.lineTo(10, 2);
+        path.cubicTo(12, 4, 14, 6, 16, 20);
+        path.closeSubpath();
+        path.moveTo(30, 30);
+        path.lineTo(40, 35);
+
+        const QList<KXPathElement> elements = ConvertTo(path);
+        QCOMPARE(elements.size(), path.elementCount());
+        const QList<KXPathElement> expectedStart = {
+            { KXPathElement::MoveTo, { 1, 2 } },
+            { KXPathElement::LineTo, { 10, 2 } },
+            { KXPathElement::CurveTo, { 12, 4 } },
+            { KXPathElement::CurveToData, { 14, 6 } },
+            { KXPathElement::CurveToData, { 16, 20 } },
+        };
+        QCOMPARE(elements.mid(0, expectedStart.size()), expectedStart);
+        QCOMPARE(ConvertFrom(elements), path);
+        QCOMPARE(ConvertTo(ConvertFrom(elements)), elements);
+
+        QList<KXPathElement> moved = elements;
+        const QTransform transform = QTransform::fromScale(2, 3).translate(1, -1);
+        TransformPath(moved, transform);
+        QCOMPARE(moved.size(), elements.size());
+        for (int i = 0; i < moved.size(); ++i) {
+            QCOMPARE(moved.at(i).type, elements.at(i).type);
+            QCOMPARE(moved.at(i).point, transform.map(elements.at(i).point));
+        }
+        QCOMPARE(ConvertFrom(moved), transform.map(path));
+
+        // A curve missing its data elements ends the path.
+        const QList<KXPathElement> cut = elements.mid(0, 4);
+        QCOMPARE(ConvertFrom(cut), ConvertFrom(elements.mid(0, 2)));
+        QVERIFY(ConvertFrom({}).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestUtils)
+#include "tst_utils.moc"
