@@ -21,6 +21,8 @@ class VORNIMAGE_EXPORT KXTextHelper
 {
 public:
     explicit KXTextHelper(double scale = 2.0);
+    KXTextHelper(const KXTextHelper& other);
+    KXTextHelper& operator=(const KXTextHelper& other);
     ~KXTextHelper();
 
     void SetText(const QString& text);
@@ -41,14 +43,19 @@ public:
     double GetHDistortion() const;
     double GetVDistortion() const;
 
-    // The rectangle the text covers, relative to the text position (the
-    // top-left of its first line box), before bend and distortion.
+    // The rectangle the text's layout covers, relative to the text position
+    // (the top-left of its first line box), before bend and distortion; null
+    // for an empty text. Lines are stacked by the font's line spacing; in
+    // vertical orientation each line is a column, left to right.
     QRect GetTextRect() const;
 
     // Renders the text with bend and distortions applied and returns the
-    // image, just large enough to hold it; offset receives where its top-left
-    // lies relative to the text position. selectionStart and selectionLength
-    // (-1: none) mark characters drawn highlighted (inverted colour).
+    // image, just large enough to hold its visible pixels; offset receives
+    // where its top-left lies relative to the text position. selectionStart
+    // and selectionLength (-1: none) mark characters, counted in the text
+    // (line breaks included), drawn highlighted: a box in the text colour
+    // behind glyphs in the inverted colour. An empty text gives an empty image
+    // at (0, 0).
     KXImage32 CreateImageByTextWithSelectionAndDeformation(QPoint& offset, int selectionStart, int selectionLength) const;
 
 private:
