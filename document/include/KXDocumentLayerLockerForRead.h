@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSharedPointer>
+
+#include "KXDocumentLock.h"
+#include "vorndocument_export.h"
+
+class KXDocumentInterface;
+
+// Holds one layer's lock for reading from construction until Unlock() or
+// destruction; Relock() takes it again. A null document or an id out of
+// range locks nothing (IsLocked() is false). The lock is the layer's own, so
+// it follows the layer when ids shift, and stays valid if the layer is removed.
+class VORNDOCUMENT_EXPORT KXDocumentLayerLockerForRead
+{
+public:
+    KXDocumentLayerLockerForRead(const KXDocumentInterface* document, unsigned int id);
+    ~KXDocumentLayerLockerForRead();
+    KXDocumentLayerLockerForRead(const KXDocumentLayerLockerForRead&) = delete;
+    KXDocumentLayerLockerForRead& operator=(const KXDocumentLayerLockerForRead&) = delete;
+
+    void Unlock();
+    void Relock();
+    bool IsLocked() const { return m_locked; }
+
+private:
+    QSharedPointer<KXDocumentLock> m_lock;
+    bool m_locked = false;
+};
