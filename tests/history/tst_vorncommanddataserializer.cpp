@@ -381,7 +381,10 @@ private slots:
             auto* data = static_cast<PayloadData*>(serializer.GetData(indexes[slot]));
             QCOMPARE(data->payload(), payloads[slot]);
             QVERIFY(data->image().IsPixelEqual(images[slot]));
+            serializer.Serialize(indexes[slot]);
         }
+        // Every live entry has been handed back at least once: each has its file, the removed ones none.
+        serializer.WaitForIdle();
         QCOMPARE(recordFiles(folder()).size(), entries);
     }
 

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QMessageLogger>
 
 #ifndef VORN_HISTORY_SOURCE_ROOT
@@ -65,7 +66,8 @@ QString KXErrorReport::SourcePath(const char* file)
 
 void KXErrorReport::Send(const QString& message)
 {
-    // A default-constructed logger carries no file, line or function; the text
-    // goes out as it is, without the quotes QDebug would add to a string.
-    QMessageLogger().debug().noquote() << message;
+    // A default-constructed logger carries no file, line or function; the
+    // default category names the context "default". The text goes out as it
+    // is, without the quotes QDebug would add to a string.
+    QMessageLogger().debug(*QLoggingCategory::defaultCategory()).noquote() << message;
 }
