@@ -271,7 +271,7 @@ private slots:
         QTest::addColumn<bool>("withImages");
         QTest::addColumn<QByteArray>("tail");
         const auto hex = [](const char* text) { return QByteArray::fromHex(text); };
-        // A new record: two empty images, four null rectangles, the id.
+        // A new record: two empty images (their sizes alone), four null rectangles, the id.
         QTest::newRow("layer, new record") << false << false
                                            << hex("00000000" "00000000" "00000000" "00000000"
                                                   "00000000" "00000000" "ffffffff" "ffffffff"
@@ -313,10 +313,8 @@ private slots:
         QVERIFY(file.Open(folder().filePath(QStringLiteral("record"))));
         QVERIFY(data->Serialize(&file));
         file.Close();
-        const QByteArray expected = tiledRecord(undoImage) + tiledRecord(redoImage) + tail;
+        const QByteArray expected = withImages ? tiledRecord(undoImage) + tiledRecord(redoImage) + tail : tail;
         QCOMPARE(fileBytes(folder().filePath(QStringLiteral("record"))).toHex(), expected.toHex());
-        if (withImages)
-            QCOMPARE(tiledRecord(redoImage).size() > 8 + 2 * 4, true); // two tile blobs
 
         // Read back into an empty shell: every field as it was.
         data->ReleaseSerializeData();
@@ -464,7 +462,7 @@ private slots:
         QCOMPARE(document.GetDocumentState(), 1);
         checkAfter();
         if (firstRedo) {
-            checkNotices(after);
+            checkNotices(grows ? after : stroke);
         } else {
             QCOMPARE(notices.size(), 1); // only the change notice
             checkNotices(QRect());

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "paintcommanddata.h"
+#include "vornhistory_export.h"
+
+// The data of a stroke on a layer's mask. Its type number, 23, is also the
+// number of the layer move data.
+class VORNHISTORY_EXPORT LayerMaskPaintCommandData : public PaintCommandData
+{
+public:
+    static constexpr unsigned int Type = 23;
+
+    unsigned int GetDataType() const override;
+};
+
+// The data typed as LayerMaskPaintCommandData when it is of type 23, else null.
+VORNHISTORY_EXPORT LayerMaskPaintCommandData* layermaskpaintcommanddata_cast(VornCommandData* data);

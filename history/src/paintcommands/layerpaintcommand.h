@@ -1,0 +1,21 @@
+#pragma once
+
+#include "paintcommand.h"
+#include "vornhistory_export.h"
+
+// A stroke on a layer's pixels; its data is a LayerPaintCommandData.
+class VORNHISTORY_EXPORT LayerPaintCommand : public PaintCommand
+{
+public:
+    // With firstRedo false the push's redo takes the layer as already painted.
+    LayerPaintCommand(KXDocumentInterface* document, bool firstRedo);
+
+protected:
+    PaintCommandData* CastData(VornCommandData* data) const override;
+    KXImage32* Target(unsigned int id) const override;
+    QRect TargetGeometry(unsigned int id) const override;
+    void PlaceTarget(unsigned int id, const QPoint& position) const override;
+    void TargetChanged(unsigned int id) const override;
+    // Transparent.
+    KXImage32 NewTarget(unsigned int id, const QSize& size, bool growing) const override;
+};

@@ -1,0 +1,176 @@
+#include "paintcommand.h"
+
+#include <utility>
+
+#include "KXDocumentInterface.h"
+#include "KXDocumentLayerLockerForRead.h"
+#include "KXDocumentLayerLockerForWrite.h"
+#include "KXErrorReport.h"
+#include "KXImageOps.h"
+#include "paintcommanddata.h"
+
+namespace {
+
+// Every copy here replaces destination pixels by source pixels, at full strength.
+constexpr unsigned int kReplace = KXBlendReplace;
+
+void Replace(const KXImage32& source, const QRect& sourceRect, KXImage32& destination, const QRect& destinationRect)
+{
+    BlendOn(source, sourceRect, kReplace, destination, destinationRect, 1.0, false);
+}
+
+QRect Moved(const QRect& rect, const QPoint& origin)
+{
+    return rect.translated(-origin);
+}
+
+// A rectangle's size, never negative (a damaged record could hold anything).
+QSize SizeOf(const QRect& rect)
+{
+    return rect.size().expandedTo(QSize(0, 0));
+}
+
+} // namespace
+
+PaintCommand::PaintCommand(KXDocumentInterface* document, bool firstRedo)
+    : m_document(document)
+    , m_firstRedo(firstRedo)
+{
+}
+
+void PaintCommand::RedoExecute(VornCommandData* commandData)
+{
+    if (!m_document) {
+        VORN_REPORT(QStringLiteral("Wrong document."));
+        return;
+    }
+    PaintCommandData* data = CastData(commandData);
+    if (!data) {
+        VORN_REPORT(QStringLiteral("Error input data."));
+        return;
+    }
+    unsigned int id = 0;
+    if (!data->GetLayerID(id)) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
+    if (!m_firstRedo) {
+        // The application painted the stroke already: its pixels are the result.
+        m_firstRedo = true;
+        TargetChanged(id);
+        m_document->SetDocumentState(m_document->GetDocumentState() + 1);
+        return;
+    }
+    QRect strokeRect;
+    KXImage32 strokePixels;
+    QRect strokePixelsRect;
+    if (!data->GetRedoGeometry(strokeRect) || !data->GetRedoImage(strokePixels, strokePixelsRect)) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
+
+    const QRect geometry = TargetGeometry(id);
+    if ((geometry & strokeRect) == strokeRect) {
+        // The stroke lies inside the image: paint in place.
+        {
+            KXDocumentLayerLockerForWrite locker(m_document, id);
+            KXImage32* target = Target(id);
+            if (!target) {
+                locker.Unlock();
+                VORN_REPORT(QStringLiteral("Error to get data."));
+                return;
+            }
+            Replace(strokePixels, strokePixelsRect, *target, Moved(strokeRect, geometry.topLeft()));
+        }
+        TargetChanged(id);
+        m_document->UpdateView(strokeRect);
+    } else {
+        // The image grows to cover the stroke; its pixels keep their document positions.
+        const QRect grownRect = geometry | strokeRect;
+        KXImage32 grown = NewTarget(id, SizeOf(grownRect), true);
+        {
+            KXDocumentLayerLockerForRead locker(m_document, id);
+            const KXImage32* target = Target(id);
+            if (!target) {
+                locker.Unlock();
+                VORN_REPORT(QStringLiteral("Error to get data."));
+                return;
+            }
+            DrawImage(grown, int(kReplace), TargetGeometry(id).topLeft() - grownRect.topLeft(), *target, 1.0, false);
+            Replace(strokePixels, strokePixelsRect, grown, Moved(strokeRect, grownRect.topLeft()));
+        }
+        {
+            KXDocumentLayerLockerForWrite locker(m_document, id);
+            if (KXImage32* target = Target(id))
+                *target = std::move(grown);
+        }
+        PlaceTarget(id, grownRect.topLeft());
+        TargetChanged(id);
+        m_document->UpdateView(grownRect);
+    }
+    m_document->SetDocumentState(m_document->GetDocumentState() + 1);
+}
+
+void PaintCommand::UndoExecute(VornCommandData* commandData)
+{
+    if (!m_document) {
+        VORN_REPORT(QStringLiteral("Wrong document."));
+        return;
+    }
+    PaintCommandData* data = CastData(commandData);
+    if (!data) {
+        VORN_REPORT(QStringLiteral("Error input data."));
+        return;
+    }
+    QRect oldGeometry;
+    QRect strokeRect;
+    KXImage32 oldPixels;
+    QRect oldPixelsRect;
+    unsigned int id = 0;
+    if (!data->GetUndoGeometry(oldGeometry) || !data->GetRedoGeometry(strokeRect)
+        || !data->GetUndoImage(oldPixels, oldPixelsRect) || !data->GetLayerID(id)) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
+
+    const QRect inside = oldGeometry & strokeRect;
+    if (inside == strokeRect) {
+        // The redo painted in place: put the old pixels back in place.
+        {
+            KXDocumentLayerLockerForWrite locker(m_document, id);
+            KXImage32* target = Target(id);
+            if (!target) {
+                locker.Unlock();
+                VORN_REPORT(QStringLiteral("Error to get data."));
+                return;
+            }
+            Replace(oldPixels, oldPixelsRect, *target, Moved(inside, oldGeometry.topLeft()));
+        }
+        TargetChanged(id);
+        m_document->UpdateView(strokeRect);
+    } else {
+        // The redo grew the image: cut it back to its old rectangle.
+        KXImage32 shrunk = NewTarget(id, SizeOf(oldGeometry), false);
+        {
+            KXDocumentLayerLockerForRead locker(m_document, id);
+            const KXImage32* target = Target(id);
+            if (!target) {
+                locker.Unlock();
+                VORN_REPORT(QStringLiteral("Error to get data."));
+                return;
+            }
+            const QRect geometry = TargetGeometry(id);
+            Replace(*target, Moved(oldGeometry, geometry.topLeft()), shrunk, shrunk.GetRect());
+            Replace(oldPixels, oldPixelsRect, shrunk, Moved(inside, oldGeometry.topLeft()));
+        }
+        {
+            KXDocumentLayerLockerForWrite locker(m_document, id);
+            if (KXImage32* target = Target(id))
+                *target = std::move(shrunk);
+        }
+        PlaceTarget(id, oldGeometry.topLeft());
+        TargetChanged(id);
+        m_document->UpdateView(oldGeometry | strokeRect);
+    }
+    m_document->SetDocumentState(m_document->GetDocumentState() - 1);
+}
