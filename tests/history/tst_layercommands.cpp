@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 #include "KXDocumentModel.h"
@@ -41,14 +40,6 @@ QByteArray EmptyLayerBlock()
                "00000000 00000000 00000000 00000000" // mask position, mask
                "00000000 3ff0000000000000" // blend mode, opacity
                "00000001 00000000 00000000 00000000 00000000 00000000"); // visible .. mask type
-}
-
-QByteArray Encode(const std::function<void(QDataStream&)>& write)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    write(stream);
-    return bytes;
 }
 
 // A picture whose every pixel differs from its neighbours, so that any shift,
@@ -535,26 +526,14 @@ private slots:
         const std::unique_ptr<VornReaderWriter> reader = ReaderOf(bytes);
         QVERIFY(reader);
         QVERIFY(LayerDataItemRead(reader.get(), readBack));
-        QCOMPARE(readBack.layerId, item.layerId);
+        // Property round trips are covered with documents above; here what
+        // only these records hold.
         QCOMPARE(readBack.kind, item.kind);
-        QCOMPARE(readBack.name, item.name);
-        QCOMPARE(readBack.opacity, item.opacity);
-        QCOMPARE(readBack.blendMode, item.blendMode);
-        QCOMPARE(readBack.maskCreated, item.maskCreated);
-        QCOMPARE(readBack.maskType, item.maskType);
+        QCOMPARE(readBack.locks, item.locks);
         QCOMPARE(readBack.merge, item.merge);
+        QCOMPARE(readBack.maskType, item.maskType);
         QCOMPARE(readBack.adjustment, item.adjustment);
         QCOMPARE(readBack.adjustmentSettings, item.adjustmentSettings);
-        if (item.kind != KXDocumentInterface::AdjustmentLayer || item.maskCreated) {
-            QCOMPARE(readBack.maskPosition, item.maskPosition);
-            QCOMPARE(readBack.maskEnabled, item.maskEnabled);
-        }
-        if (item.kind != KXDocumentInterface::AdjustmentLayer) {
-            QCOMPARE(readBack.offset, item.offset);
-            QCOMPARE(readBack.visible, item.visible);
-            QCOMPARE(readBack.maskLinked, item.maskLinked);
-            QCOMPARE(readBack.locks, item.locks);
-        }
         if (item.kind == KXDocumentInterface::TextLayer) {
             const LayerDataItem::TextData& data = readBack.textData;
             QCOMPARE(data.text, item.textData.text);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "vorncommand.h"
+#include "vornhistory_export.h"
+
+class KXDocumentInterface;
+
+// Inserts one new raster or text layer (data: LayerCreateCommandData) and
+// removes it again on undo. Each execution saves the layer panel's selected
+// rows and restores those the previous execution saved.
+class VORNHISTORY_EXPORT LayerCreateCommand : public VornCommand
+{
+public:
+    // The document is not owned and may be null (every execution then
+    // reports). The flag is kept for the host and not used in execution.
+    LayerCreateCommand(KXDocumentInterface* document, bool flag);
+    ~LayerCreateCommand() override;
+
+    bool GetFlag() const { return m_flag; }
+
+protected:
+    void UndoExecute(VornCommandData* data) override;
+    void RedoExecute(VornCommandData* data) override;
+
+private:
+    KXDocumentInterface* m_document;
+    bool m_flag;
+};
