@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class KXDocumentInterface;
+
+// Everything the demo compares between two moments of a document: per layer
+// its properties and a hash of its pixels and of its mask, plus the canvas and
+// the selection.
+struct DocumentFingerprint
+{
+    struct Layer
+    {
+        int type = 0;
+        QString name;
+        double opacity = 0;
+        unsigned int blendMode = 0;
+        bool visible = false;
+        QRect geometry;
+        QByteArray pixels;
+        bool hasMask = false;
+        QRect maskGeometry;
+        QByteArray maskPixels;
+        QString text;
+
+        bool operator==(const Layer& other) const;
+    };
+
+    QSize canvas;
+    QVector<Layer> layers;
+    QPoint selectionOffset;
+    QByteArray selectionPixels;
+
+    static DocumentFingerprint Take(const KXDocumentInterface& document);
+    // What differs from other, one line per difference (empty when equal).
+    QStringList Differences(const DocumentFingerprint& other) const;
+};
