@@ -36,9 +36,10 @@ bool ZTAdjustmentManager::Register(ZTAdjustment* adjustment)
     if (!adjustment)
         return false;
     const QString name = adjustment->GetName();
-    if (GetAdjustment(name))
-        return false;
     QMutexLocker locker(&m_lock);
+    for (const ZTAdjustment* registered : m_adjustments)
+        if (registered == adjustment || registered->GetName() == name)
+            return false;
     m_adjustments.append(adjustment);
     return true;
 }

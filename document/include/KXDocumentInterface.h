@@ -122,7 +122,8 @@ public:
     int GetDPI() const;
 
     // Tells the document that the pixels or the offset of an alpha channel
-    // changed: refreshes the channel model's row and sends channelChanged.
+    // changed: refreshes the channel model's row and sends channelChanged
+    // (nothing for an id that names no alpha channel).
     void ChannelChangedExternal(unsigned int id);
 
     // The colour sample points and the vector paths of the document (owned

@@ -26,6 +26,7 @@ class KXMemoryLayer;
 //     document.AddAdjustmentLayer("Warm", "Hue/Saturation");            // id 3
 //     document.SetSelectionMask(mask, QPoint(10, 10));
 //     KXImage32 picture = document.Compose();
+//     KXDocumentModel layers(&document);                               // panel rows 0-2: ids 1-3
 // The Add* calls put a layer on top (blend mode normal, opacity 1, visible,
 // no mask), return its id and make it the current layer, whose style
 // GetStyleProxy() returns. Everything else goes through the interface.

@@ -57,7 +57,7 @@ KXColorSampleModel::SampleFormat KXColorSampleModel::GetDisplayFormat(int row) c
 
 bool KXColorSampleModel::SetDisplayFormat(int row, SampleFormat format)
 {
-    if (!IsRow(row))
+    if (!IsRow(row) || int(format) < int(RGB) || int(format) > int(Hex))
         return false;
     m_samples[row].format = format;
     RowChanged(row, {FormatRole});
@@ -98,8 +98,11 @@ bool KXColorSampleModel::setData(const QModelIndex& index, const QVariant& value
         return SetPoint(index.row(), value.toPoint());
     case ColorRole:
         return SetColor(index.row(), value.value<QColor>());
-    case FormatRole:
-        return SetDisplayFormat(index.row(), SampleFormat(value.toInt()));
+    case FormatRole: {
+        bool ok = false;
+        const int format = value.toInt(&ok);
+        return ok && format >= RGB && format <= Hex && SetDisplayFormat(index.row(), SampleFormat(format));
+    }
     default:
         return false;
     }
@@ -114,7 +117,7 @@ Qt::ItemFlags KXColorSampleModel::flags(const QModelIndex& index) const
 
 bool KXColorSampleModel::removeRows(int row, int count, const QModelIndex& parent)
 {
-    if (parent.isValid() || row < 0 || count < 1 || row + count > m_samples.size())
+    if (parent.isValid() || row < 0 || count < 1 || count > m_samples.size() - row)
         return false;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     m_samples.erase(m_samples.begin() + row, m_samples.begin() + row + count);

@@ -102,7 +102,8 @@ void KXComposeHelper::BlendLayer(const KXDocumentInterface& document, unsigned i
         target = document.GetLayerGeometry(id).translated(-origin);
     }
     if (mask) {
-        const QRect maskRect = target.translated(origin - maskPosition);
+        // The mask's own rectangle, in the coordinates of the image composed into.
+        const QRect maskRect(maskPosition - origin, mask->GetSize());
         BlendMaskOn(*source, source->GetRect(), mode, image, target, opacity, *mask, maskRect, maskType, false);
     } else {
         BlendOn(*source, source->GetRect(), mode, image, target, opacity, false);

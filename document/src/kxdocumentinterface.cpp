@@ -108,8 +108,10 @@ int KXDocumentInterface::GetDPI() const
 
 void KXDocumentInterface::ChannelChangedExternal(unsigned int id)
 {
-    if (KXChannelModel* channels = GetChannelModel())
-        channels->AlphaChannelChanged(id);
+    KXChannelModel* channels = GetChannelModel();
+    if (!channels || id >= channels->GetAlphaChannelCount())
+        return;
+    channels->AlphaChannelChanged(id);
     emit channelChanged(id);
 }
 

@@ -156,7 +156,7 @@ Qt::ItemFlags KXPathsListModel::flags(const QModelIndex& index) const
 
 bool KXPathsListModel::removeRows(int row, int count, const QModelIndex& parent)
 {
-    if (parent.isValid() || row < 0 || count < 1 || row + count > m_paths.size())
+    if (parent.isValid() || row < 0 || count < 1 || count > m_paths.size() - row)
         return false;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     m_paths.erase(m_paths.begin() + row, m_paths.begin() + row + count);

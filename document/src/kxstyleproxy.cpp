@@ -126,7 +126,7 @@ Qt::ItemFlags KXStyleProxy::flags(const QModelIndex& index) const
 
 bool KXStyleProxy::removeRows(int row, int count, const QModelIndex& parent)
 {
-    if (parent.isValid() || row < 0 || count < 1 || row + count > m_effects.size())
+    if (parent.isValid() || row < 0 || count < 1 || count > m_effects.size() - row)
         return false;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     m_effects.erase(m_effects.begin() + row, m_effects.begin() + row + count);

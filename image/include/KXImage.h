@@ -13,6 +13,7 @@
 #include <exception>
 #include <new>
 #include <unordered_map>
+#include <vector>
 
 #include "KXErrorReport.h"
 #include "KXRGBA32i.h"
@@ -84,7 +85,7 @@ public:
         if (quint64(m_columns) * m_rows > MaxTiles)
             throw std::bad_alloc();
         if (m_columns && m_rows) {
-            m_tiles.resize(int(m_columns * m_rows));
+            m_tiles.resize(size_t(m_columns) * m_rows);
             Fill(T());
         }
     }
@@ -142,7 +143,7 @@ public:
     QSize GetSize() const { return QSize(int(m_width), int(m_height)); }
     QRect GetRect() const { return QRect(0, 0, int(m_width), int(m_height)); }
     bool IsEmpty() const { return m_width == 0 || m_height == 0; }
-    int TileCount() const { return m_tiles.size(); }
+    int TileCount() const { return int(m_tiles.size()); }
 
     const ZTCMSProfile& GetProfile() const { return m_profile; }
     void SetProfile(const ZTCMSProfile& profile) { m_profile = profile; }
@@ -185,7 +186,7 @@ public:
     // One tile of the colour everywhere, the area beyond the image edge included.
     void FastFill(const T& color)
     {
-        if (m_tiles.isEmpty())
+        if (m_tiles.empty())
             return;
         const TilePointer tile = MakeBorderTile(W, H, color, color);
         for (TilePointer& each : m_tiles)
@@ -354,7 +355,7 @@ public:
     int DistinctTileCount() const
     {
         QVector<const Tile*> seen;
-        seen.reserve(m_tiles.size());
+        seen.reserve(int(m_tiles.size()));
         for (const TilePointer& tile : m_tiles)
             seen.append(tile.constData());
         std::sort(seen.begin(), seen.end());
@@ -388,6 +389,8 @@ public:
     QImage ToQImage() const
     {
         QImage image(int(m_width), int(m_height), QImage::Format_RGBA8888);
+        if (image.isNull())
+            return QImage();
         for (unsigned int y = 0; y < m_height; ++y)
             ReadLine(y, 0, image.scanLine(int(y)), m_width * sizeof(T));
         return image;
@@ -402,7 +405,7 @@ public:
     }
 
 private:
-    QVector<TilePointer> m_tiles;
+    std::vector<TilePointer> m_tiles; // copies hold their own references
     unsigned int m_columns = 0;
     unsigned int m_rows = 0;
     unsigned int m_width = 0;

@@ -29,25 +29,26 @@
 // alpha scaled by k. A result whose alpha rounds to 0 is the all-zero pixel.
 // Opacity 1 Normal over an opaque destination and opacity 1 Replace are exact.
 //
-// Mode numbers (the codes layer merging passes are 0, 8, 12 to 23 and
-// 0xFFFFFFFF); any number not listed blends as Normal:
+// Mode numbers. Layer composition and merging translate the document's layer
+// blend codes (KXDocumentInterface::LayerBlendMode, given in brackets) into
+// these; any number not listed blends as Normal:
 enum KXBlendMode : unsigned int
 {
-    KXBlendNormal = 0, // the source over the destination
+    KXBlendNormal = 0, // [0] the source over the destination
     KXBlendReplace = 3, // the source replaces the destination (with k < 1: moves towards it)
-    KXBlendLinearDodge = 8, // add: min(1, b + s)
-    KXBlendLinearBurn = 12, // max(0, b + s - 1)
-    KXBlendMultiply = 13, // b * s
-    KXBlendScreen = 14, // b + s - b * s
-    KXBlendOverlay = 15, // hard light with the layers swapped
-    KXBlendColorBurn = 16, // 1 - min(1, (1 - b) / s)
-    KXBlendColorDodge = 17, // min(1, b / (1 - s))
-    KXBlendDifference = 18, // |b - s|
-    KXBlendExclusion = 19, // b + s - 2 * b * s
-    KXBlendSoftLight = 20, // the W3C compositing formula
-    KXBlendHardLight = 21, // s <= 0.5: multiply by 2s; else screen with 2s - 1
-    KXBlendDarken = 22, // min(b, s)
-    KXBlendLighten = 23, // max(b, s)
+    KXBlendLinearDodge = 8, // [32] add: min(1, b + s)
+    KXBlendLinearBurn = 12, // [12] max(0, b + s - 1)
+    KXBlendMultiply = 13, // [1] b * s
+    KXBlendScreen = 14, // [2] b + s - b * s
+    KXBlendOverlay = 15, // [3] hard light with the layers swapped
+    KXBlendColorBurn = 16, // [7] 1 - min(1, (1 - b) / s)
+    KXBlendColorDodge = 17, // [6] min(1, b / (1 - s))
+    KXBlendDifference = 18, // [10] |b - s|
+    KXBlendExclusion = 19, // [11] b + s - 2 * b * s
+    KXBlendSoftLight = 20, // [9] the W3C compositing formula
+    KXBlendHardLight = 21, // [8] s <= 0.5: multiply by 2s; else screen with 2s - 1
+    KXBlendDarken = 22, // [4] min(b, s)
+    KXBlendLighten = 23, // [5] max(b, s)
     // Selection masks (selected = 0xFF000000, unselected = 0): the result is
     // black with an alpha combined from both alphas; a source pixel outside the
     // source image counts as unselected.
@@ -55,7 +56,7 @@ enum KXBlendMode : unsigned int
     KXBlendSelectUnion = 93, // max: selects what either selects
     KXBlendSelectIntersectAlt = 94, // the same rule as 25
     KXBlendSelectSubtract = 95, // d * (1 - s): unselects what the source selects
-    KXBlendDefault = 0xFFFFFFFF, // a layer mode with no equivalent: Normal
+    KXBlendDefault = 0xFFFFFFFF, // [other codes] a layer code with no equivalent: Normal
 };
 // (b is the destination channel, s the source channel, both 0..1.)
 //
@@ -71,14 +72,17 @@ enum KXBlendMode : unsigned int
 VORNIMAGE_EXPORT bool BlendOn(const KXImage32& source, const QRect& sourceRect, unsigned int mode,
                               KXImage32& destination, const QRect& destinationRect, double opacity, bool flag);
 
-// BlendOn through a mask. maskRect is the area of the mask image that goes
-// with destinationRect, mapped like sourceRect (same size: pixel for pixel;
-// other size: clipped to the mask image, its top-left on the destination's
-// top-left). With maskFlag true the mask is a layer mask: its grey level (Rec.
-// 709 luminance) times its alpha is the coverage, so opaque white lets the
-// source through and black hides it. With maskFlag false the mask is a
-// selection mask and its alpha alone is the coverage. Where the mapped mask
-// lies outside the mask image the coverage is 0 and the destination stays.
+// BlendOn through a mask. maskRect is the mask image's place in destination
+// coordinates: mask pixel (0, 0) lies on its top-left, and destination pixels
+// outside it or beyond the mask image have coverage 0 (they stay). A
+// rectangle cut at the destination's left (top) edge, that is narrower than
+// the mask, starting at 0 and ending inside the destination, keeps the mask's
+// right (bottom) edge where the rectangle ends, so a mask rectangle clipped to
+// the destination still places the mask right. With maskFlag true the mask is
+// a layer mask: its grey level (Rec. 709 luminance) times its alpha is the
+// coverage, so opaque white lets the source through and black hides it. With
+// maskFlag false the mask is a selection mask and its alpha alone is the
+// coverage.
 VORNIMAGE_EXPORT bool BlendMaskOn(const KXImage32& source, const QRect& sourceRect, unsigned int mode,
                                   KXImage32& destination, const QRect& destinationRect, double opacity,
                                   const KXImage32& mask, const QRect& maskRect, bool maskFlag, bool flag);
@@ -88,8 +92,9 @@ VORNIMAGE_EXPORT bool BlendMaskOn(const KXImage32& source, const QRect& sourceRe
 VORNIMAGE_EXPORT bool DrawImage(KXImage32& destination, int mode, const QPoint& at, const KXImage32& source,
                                 double opacity, bool flag);
 
-// Fills a path with a brush, without anti-aliasing: a pixel is inside when its
-// centre is (the path's fill rule applies), so a mask filled with opaque black
+// Fills a path with a brush, without anti-aliasing (Qt's own rasteriser, tile
+// by tile): a pixel is inside when its centre is (the path's fill rule
+// applies), so a mask filled with opaque black
 // holds only 0xFF000000 and 0. The brush colours are the source of the mode at
 // full strength on the pixels inside; mode 3 (Replace) writes them, so a clear
 // brush (0, 0, 0, 0) unselects. Brush patterns and gradients are laid out in
@@ -126,18 +131,23 @@ VORNIMAGE_EXPORT bool CreateFromSourceMask(KXImage32& mask, const KXImage32& sou
 VORNIMAGE_EXPORT bool CreateFromTransparancyMask(KXImage32& mask, const KXImage32& source);
 
 // Resample source through the transform (source to destination coordinates)
-// into the destination rectangle; a null rectangle means the whole destination.
-// Each destination pixel centre (x + 0.5, y + 0.5) inside the rectangle is
-// mapped back through the inverse transform and sampled there; source pixel i
-// covers [i, i + 1). Pixels whose centre maps outside the source (for the
-// filtering resamplers: more than half a pixel outside it) keep their value;
-// the others are replaced by the sample, in which pixels beyond the source edge
-// count as transparent (so filtered edges fade out). Nearest neighbour takes
-// the pixel containing the point; bilinear and bicubic (Catmull-Rom)
-// interpolate premultiplied colour. Identity, integer scales, 90-degree
-// rotations and integer translations reproduce source pixels exactly where
-// the point falls on a pixel centre. False for empty images, a rectangle
-// outside the destination or a transform that cannot be inverted.
+// into the destination rectangle, clipped to the destination; a null
+// rectangle means the whole destination. Each destination pixel centre
+// (x + 0.5, y + 0.5) inside the rectangle is mapped back through the inverse
+// transform and sampled there; source pixel i covers [i, i + 1).
+// Nearest neighbour takes the pixel containing the point and leaves pixels
+// whose centre maps outside the source alone. Bilinear and bicubic
+// (Catmull-Rom) interpolate premultiplied colour, repeating the edge pixels
+// beyond the source's edge, and cover each destination pixel by the share of
+// it the transformed source covers (from the distances of its centre to the
+// source's edges, in destination pixels): the sample is laid over the old
+// pixel by that share, so edges are smooth over whatever the destination was
+// filled with (transparent for a cleared image) and pixels the source does not
+// reach keep their value. Identity, integer translations, 90-degree rotations
+// and mirrors reproduce the source exactly with every filter, and so do
+// integer enlargements with nearest neighbour; a scaled image keeps opaque
+// edges. False for empty images, a rectangle outside the destination or a
+// transform that cannot be inverted.
 VORNIMAGE_EXPORT bool NearestNeighbourTransformImage(const KXImage32& source, const QTransform& transform,
                                                      KXImage32& destination, const QRect& destinationRect);
 VORNIMAGE_EXPORT bool BilinearTransformImage(const KXImage32& source, const QTransform& transform,

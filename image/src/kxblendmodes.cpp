@@ -111,6 +111,13 @@ void SeparableRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, fl
             continue;
         }
         const float as = float(s.a) * kToUnit * strength;
+        if (Mix == Normal && d.a == 255) {
+            // Over an opaque pixel normal blending is a plain mix, in integers.
+            const unsigned int a = unsigned(as * 255.0f + 0.5f);
+            const auto mix = [a](quint8 from, quint8 to) { return quint8((from * a + to * (255u - a) + 127u) / 255u); };
+            d = KXRGBA32i(mix(s.r, d.r), mix(s.g, d.g), mix(s.b, d.b), 255);
+            continue;
+        }
         if (d.a == 0) {
             const quint8 alpha = ToByte(as);
             d = alpha ? KXRGBA32i(s.r, s.g, s.b, alpha) : KXRGBA32i();

@@ -22,10 +22,39 @@ struct Mapping
     QPoint delta;
 };
 
+Mapping Shifted(const QRect& valid, qint64 dx, qint64 dy)
+{
+    // Images are far smaller than this: such a shift lands nowhere.
+    const qint64 far = qint64(1) << 30;
+    if (dx <= -far || dx >= far || dy <= -far || dy >= far)
+        return Mapping { QRect(), QPoint() };
+    return Mapping { valid, QPoint(int(dx), int(dy)) };
+}
+
+// The source rectangle onto the destination rectangle.
 Mapping MapOnto(const QRect& imageRect, const QRect& rect, const QRect& destinationRect)
 {
     const QRect from = rect.size() == destinationRect.size() ? rect : rect & imageRect;
-    return Mapping { from & imageRect, destinationRect.topLeft() - from.topLeft() };
+    return Shifted(from & imageRect, qint64(destinationRect.left()) - from.left(),
+                   qint64(destinationRect.top()) - from.top());
+}
+
+// Where along one axis mask pixel 0 lies in the destination, for a mask of
+// the given length placed on [first, last] of a destination of the given
+// length: at first, unless the span was cut at the destination's start.
+qint64 MaskOrigin(int first, int last, int maskLength, int destinationLength)
+{
+    const bool cutAtStart = qint64(last) - first + 1 < maskLength && first <= 0 && last < destinationLength - 1;
+    return cutAtStart ? qint64(last) + 1 - maskLength : first;
+}
+
+// The mask image placed on maskRect in destination coordinates.
+Mapping PlaceMask(const KXImage32& mask, const QRect& maskRect, const KXImage32& destination)
+{
+    const qint64 x = MaskOrigin(maskRect.left(), maskRect.right(), int(mask.GetWidth()), int(destination.GetWidth()));
+    const qint64 y = MaskOrigin(maskRect.top(), maskRect.bottom(), int(mask.GetHeight()), int(destination.GetHeight()));
+    const Mapping placed = Shifted(mask.GetRect(), x, y);
+    return Mapping { placed.valid & maskRect.translated(-placed.delta), placed.delta };
 }
 
 bool IsTileAligned(const QPoint& delta)
@@ -47,7 +76,7 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
                                                           : target & sourceMapping.valid.translated(sourceMapping.delta);
     Mapping maskMapping;
     if (mask) {
-        maskMapping = MapOnto(mask->image->GetRect(), mask->rect, destinationRect);
+        maskMapping = PlaceMask(*mask->image, mask->rect, destination);
         region &= maskMapping.valid.translated(maskMapping.delta);
     }
     if (region.isEmpty())

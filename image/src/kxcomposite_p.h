@@ -8,9 +8,9 @@
 
 namespace KXComposite {
 
-// A mask for the engine: the image, the area of it that goes with the
-// destination rectangle, and whether it is a greyscale layer mask (else the
-// alpha of a selection mask is used).
+// A mask for the engine: the image, its place in destination coordinates, and
+// whether it is a greyscale layer mask (else the alpha of a selection mask is
+// used).
 struct Mask
 {
     const KXImage32* image;

@@ -4,6 +4,11 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <cmath>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "kxblendmodes_p.h"
@@ -83,35 +88,55 @@ bool FillPath(KXImage32& image, int mode, const QPainterPath& path, const QBrush
     if (reach.isEmpty() || area.isEmpty())
         return false;
 
-    const QList<QPolygonF> polygons = path.toSubpathPolygons();
-    QVector<QRectF> polygonBounds;
-    polygonBounds.reserve(polygons.size());
-    for (const QPolygonF& polygon : polygons)
-        polygonBounds.append(polygon.boundingRect());
-
     const KXBlend::Kind kind = KXBlend::KindOf(unsigned(mode));
     const bool solid = brush.style() == Qt::SolidPattern;
     const KXRGBA32i color = PixelOf(brush.color());
     const std::vector<KXRGBA32i> solidRow(Size, color);
     KXImage32::TilePointer uniformTile;
+    // Keyed by the replaced tile and the part; the value keeps that tile alive
+    // (so its address stays unique) beside the result.
+    using PartKey = std::tuple<const KXImage32::Tile*, int, int, int, int>;
+    std::map<PartKey, std::pair<KXImage32::TilePointer, KXImage32::TilePointer>> fullParts;
     QImage coverage(Size, Size, QImage::Format_Alpha8);
     QImage colors;
 
-    KXTiles::ForEachTile(area, [&](int column, int row, const QRect& part) {
-        const QRect tileRect = KXTiles::TileRect(column, row);
+    // Qt's rasteriser is exact for coordinates of moderate size, so the path
+    // is drawn as it is, moved to each tile. A path reaching very far beyond
+    // a tile is flattened and cut to the tile first (exact inside it up to the
+    // rasteriser's precision on the cut points).
+    const QRectF bounds = path.controlPointRect();
+    constexpr qreal kDirectLimit = 1 << 20;
+    QList<QPolygonF> polygons;
+    QVector<QRectF> polygonBounds;
+    const auto cutToTile = [&](const QRect& tileRect) {
+        if (polygons.isEmpty()) {
+            polygons = path.toSubpathPolygons();
+            for (const QPolygonF& polygon : polygons)
+                polygonBounds.append(polygon.boundingRect());
+        }
         const QRectF clipRect = QRectF(tileRect).adjusted(-1, -1, 1, 1);
-        QPainterPath clipped;
-        clipped.setFillRule(path.fillRule());
+        QPainterPath cut;
+        cut.setFillRule(path.fillRule());
         for (int i = 0; i < polygons.size(); ++i) {
             if (!polygonBounds.at(i).intersects(clipRect))
                 continue;
             const QPolygonF piece = ClipToRect(polygons.at(i), clipRect);
             if (piece.size() >= 3) {
-                clipped.addPolygon(piece);
-                clipped.closeSubpath();
+                cut.addPolygon(piece);
+                cut.closeSubpath();
             }
         }
-        if (clipped.isEmpty())
+        return cut;
+    };
+
+    KXTiles::ForEachTile(area, [&](int column, int row, const QRect& part) {
+        const QRect tileRect = KXTiles::TileRect(column, row);
+        const QRectF local = bounds.translated(-tileRect.topLeft());
+        const bool direct = std::max({ std::fabs(local.left()), std::fabs(local.right()), std::fabs(local.top()),
+                                       std::fabs(local.bottom()) })
+            < kDirectLimit;
+        const QPainterPath cut = direct ? QPainterPath() : cutToTile(tileRect);
+        if (!direct && cut.isEmpty())
             return;
         coverage.fill(0);
         {
@@ -120,7 +145,7 @@ bool FillPath(KXImage32& image, int mode, const QPainterPath& path, const QBrush
             painter.setPen(Qt::NoPen);
             painter.setBrush(Qt::black);
             painter.translate(-tileRect.topLeft());
-            painter.drawPath(clipped);
+            painter.drawPath(direct ? path : cut);
         }
         const QPoint inTile = part.topLeft() - tileRect.topLeft();
         int covered = 0;
@@ -130,11 +155,26 @@ bool FillPath(KXImage32& image, int mode, const QPainterPath& path, const QBrush
         }
         if (covered == 0)
             return;
-        if (kind == KXBlend::Kind::Replace && solid && covered == Size * Size) {
+        const bool fullPart = kind == KXBlend::Kind::Replace && solid && covered == part.width() * part.height();
+        if (fullPart && covered == Size * Size) {
             if (!uniformTile.constData())
                 uniformTile = image.MakeBorderTile(Size, Size, color, color);
             image.SetTile(unsigned(column), unsigned(row), uniformTile);
             return;
+        }
+        // A shared tile whose part is painted whole gives the same result
+        // wherever it stands with the same part (the border tiles of a filled
+        // image, say): one new tile serves them all.
+        std::optional<PartKey> key;
+        KXImage32::TilePointer old;
+        if (fullPart && image.IsTileShared(unsigned(column), unsigned(row))) {
+            old = image.GetSharedTile(unsigned(column), unsigned(row));
+            key = PartKey(old.constData(), inTile.x(), inTile.y(), part.width(), part.height());
+            const auto found = fullParts.find(*key);
+            if (found != fullParts.end()) {
+                image.SetTile(unsigned(column), unsigned(row), found->second.second);
+                return;
+            }
         }
         if (!solid) {
             colors = QImage(Size, Size, QImage::Format_RGBA8888);
@@ -153,6 +193,8 @@ bool FillPath(KXImage32& image, int mode, const QPainterPath& path, const QBrush
                 : reinterpret_cast<const KXRGBA32i*>(colors.constScanLine(inTile.y() + y)) + inTile.x();
             KXBlend::BlendRow(kind, source, tile.At(part.left(), part.top() + y), part.width(), 1.0f, line);
         }
+        if (key)
+            fullParts.emplace(*key, std::make_pair(old, image.GetSharedTile(unsigned(column), unsigned(row))));
     });
     return true;
 }

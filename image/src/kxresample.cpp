@@ -18,13 +18,6 @@ enum class Filter
     Bicubic
 };
 
-// How far outside the source a mapped pixel centre may lie and still be
-// written (the filtered edge fades out over that half pixel).
-constexpr double Reach(Filter filter)
-{
-    return filter == Filter::Nearest ? 0.0 : 0.5;
-}
-
 // How many pixels around the sample point the filter reads, plus one for
 // rounding in the block bounds.
 constexpr int Margin(Filter filter)
@@ -35,18 +28,56 @@ constexpr int Margin(Filter filter)
 // A window loaded with more source pixels than this is split further.
 constexpr qint64 kWindowLimit = 1 << 18;
 
-// Colour premultiplied by alpha, all on the 0..255 scale.
-struct Premultiplied
+// Colour premultiplied by alpha, all on the 0..255 scale: red, green, blue,
+// alpha (four lanes, so that the compiler can work on them at once).
+struct alignas(16) Premultiplied
 {
-    float r = 0;
-    float g = 0;
-    float b = 0;
-    float a = 0;
+    float c[4] = { 0, 0, 0, 0 };
 };
 
-// The inverse transform, destination to source coordinates.
-struct BackMap
+inline Premultiplied Premultiply(const KXRGBA32i& pixel)
 {
+    const float alpha = float(pixel.a) * (1.0f / 255.0f);
+    return Premultiplied { { pixel.r * alpha, pixel.g * alpha, pixel.b * alpha, float(pixel.a) } };
+}
+
+inline quint8 ClampToByte(float value)
+{
+    const float rounded = value + 0.5f;
+    return rounded <= 0.0f ? 0 : rounded >= 255.0f ? 255 : quint8(rounded);
+}
+
+inline KXRGBA32i Unpremultiply(const Premultiplied& sum)
+{
+    const quint8 alpha = ClampToByte(sum.c[3]);
+    if (!alpha)
+        return KXRGBA32i();
+    const float scale = 255.0f / sum.c[3];
+    return KXRGBA32i(ClampToByte(sum.c[0] * scale), ClampToByte(sum.c[1] * scale), ClampToByte(sum.c[2] * scale),
+                     alpha);
+}
+
+inline void Accumulate(Premultiplied& sum, const Premultiplied& tap, float weight)
+{
+    for (int i = 0; i < 4; ++i)
+        sum.c[i] += tap.c[i] * weight;
+}
+
+// Catmull-Rom weights of the taps at -1, 0, 1 and 2 for a point t in [0, 1).
+inline void CubicWeights(float t, float weights[4])
+{
+    const float t2 = t * t;
+    const float t3 = t2 * t;
+    weights[0] = -0.5f * t3 + t2 - 0.5f * t;
+    weights[1] = 1.5f * t3 - 2.5f * t2 + 1.0f;
+    weights[2] = -1.5f * t3 + 2.0f * t2 + 0.5f * t;
+    weights[3] = 0.5f * t3 - 0.5f * t2;
+}
+
+// The inverse transform, destination to source coordinates.
+class BackMap
+{
+public:
     explicit BackMap(const QTransform& inverse)
         : m11(inverse.m11())
         , m12(inverse.m12())
@@ -57,30 +88,64 @@ struct BackMap
         , m31(inverse.m31())
         , m32(inverse.m32())
         , m33(inverse.m33())
-        , affine(inverse.isAffine())
+        , m_affine(inverse.isAffine())
+        , m_rateX(std::hypot(m11, m21))
+        , m_rateY(std::hypot(m12, m22))
     {
     }
+
     // False when the point lies behind the projection's horizon.
-    bool Map(double x, double y, double& sx, double& sy) const
+    bool Map(double x, double y, double& sx, double& sy, double& w) const
     {
         sx = m11 * x + m21 * y + m31;
         sy = m12 * x + m22 * y + m32;
-        if (affine)
+        w = 1.0;
+        if (m_affine)
             return true;
-        const double w = m13 * x + m23 * y + m33;
+        w = m13 * x + m23 * y + m33;
         if (!(w > 0.0))
             return false;
         sx /= w;
         sy /= w;
         return true;
     }
+
+    // How many source pixels one destination pixel spans along each source
+    // axis at a mapped point (the lengths of the gradients of sx and sy).
+    void Rates(double sx, double sy, double w, double& rateX, double& rateY) const
+    {
+        if (m_affine) {
+            rateX = m_rateX;
+            rateY = m_rateY;
+            return;
+        }
+        rateX = std::hypot(m11 - sx * m13, m21 - sx * m23) / w;
+        rateY = std::hypot(m12 - sy * m13, m22 - sy * m23) / w;
+    }
+
+    bool IsAffine() const { return m_affine; }
+
+private:
     double m11, m12, m13, m21, m22, m23, m31, m32, m33;
-    bool affine;
+    bool m_affine;
+    double m_rateX;
+    double m_rateY;
 };
 
-// Source pixels around a block of destination pixels; outside the source they
-// are transparent. Access is clamped to the window, which the caller sizes to
-// hold every tap.
+// The share, along one source axis, of a destination pixel that the source's
+// extent [0, size) covers, from the distances of the pixel's centre (at s) to
+// the two edges measured in destination pixels.
+inline float AxisCoverage(double s, double size, double rate)
+{
+    if (!(rate > 1e-12))
+        return s >= 0.0 && s < size ? 1.0f : 0.0f;
+    const double before = std::min(s / rate + 0.5, 1.0);
+    const double after = std::min((size - s) / rate + 0.5, 1.0);
+    return float(std::clamp(before + after - 1.0, 0.0, 1.0));
+}
+
+// Source pixels around a block of destination pixels, inside the source.
+// Access is clamped to the window, which the caller sizes to hold every tap.
 class Window
 {
 public:
@@ -95,11 +160,8 @@ public:
         if (!premultiply)
             return;
         m_premultiplied.resize(count);
-        for (size_t i = 0; i < count; ++i) {
-            const KXRGBA32i& pixel = m_raw[i];
-            const float alpha = float(pixel.a) * (1.0f / 255.0f);
-            m_premultiplied[i] = Premultiplied { pixel.r * alpha, pixel.g * alpha, pixel.b * alpha, float(pixel.a) };
-        }
+        for (size_t i = 0; i < count; ++i)
+            m_premultiplied[i] = Premultiply(m_raw[i]);
     }
     const KXRGBA32i& Raw(int x, int y) const { return m_raw[Index(x, y)]; }
     const Premultiplied* Row(int x, int y) const { return m_premultiplied.data() + Index(x, y); }
@@ -122,82 +184,72 @@ private:
     std::vector<Premultiplied> m_premultiplied;
 };
 
-inline quint8 ClampToByte(float value)
-{
-    const float rounded = value + 0.5f;
-    return rounded <= 0.0f ? 0 : rounded >= 255.0f ? 255 : quint8(rounded);
-}
-
-KXRGBA32i Unpremultiply(const Premultiplied& sum)
-{
-    const quint8 alpha = ClampToByte(sum.a);
-    if (!alpha)
-        return KXRGBA32i();
-    const float scale = 255.0f / sum.a;
-    return KXRGBA32i(ClampToByte(sum.r * scale), ClampToByte(sum.g * scale), ClampToByte(sum.b * scale), alpha);
-}
-
-inline void Accumulate(Premultiplied& sum, const Premultiplied& tap, float weight)
-{
-    sum.r += tap.r * weight;
-    sum.g += tap.g * weight;
-    sum.b += tap.b * weight;
-    sum.a += tap.a * weight;
-}
-
-// Catmull-Rom weights of the taps at -1, 0, 1 and 2 for a point t in [0, 1).
-inline void CubicWeights(float t, float weights[4])
-{
-    const float t2 = t * t;
-    const float t3 = t2 * t;
-    weights[0] = -0.5f * t3 + t2 - 0.5f * t;
-    weights[1] = 1.5f * t3 - 2.5f * t2 + 1.0f;
-    weights[2] = -1.5f * t3 + 2.0f * t2 + 0.5f * t;
-    weights[3] = 0.5f * t3 - 0.5f * t2;
-}
-
+// The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
+// coordinates (pixel centres at whole numbers); taps beyond the source edge
+// repeat the edge pixel.
 template <Filter F>
-KXRGBA32i Sample(const Window& window, double sx, double sy)
+Premultiplied Filtered(const Window& window, const QSize& size, int x0, int y0, float fx, float fy)
 {
-    if constexpr (F == Filter::Nearest) {
-        return window.Raw(int(std::floor(sx)), int(std::floor(sy)));
+    constexpr int taps = F == Filter::Bilinear ? 2 : 4;
+    constexpr int first = F == Filter::Bilinear ? 0 : -1;
+    float wx[4];
+    float wy[4];
+    if constexpr (F == Filter::Bilinear) {
+        wx[0] = 1.0f - fx;
+        wx[1] = fx;
+        wy[0] = 1.0f - fy;
+        wy[1] = fy;
     } else {
-        // Pixel i has its centre at i + 0.5.
-        const double u = sx - 0.5;
-        const double v = sy - 0.5;
-        const int x0 = int(std::floor(u));
-        const int y0 = int(std::floor(v));
-        const float fx = float(u - x0);
-        const float fy = float(v - y0);
-        if (fx == 0.0f && fy == 0.0f)
-            return window.Raw(x0, y0);
-        Premultiplied sum;
-        if constexpr (F == Filter::Bilinear) {
-            const float wx[2] = { 1.0f - fx, fx };
-            const float wy[2] = { 1.0f - fy, fy };
-            for (int j = 0; j < 2; ++j) {
-                const Premultiplied* row = window.Row(x0, y0 + j);
-                const bool run = window.HoldsRun(x0, y0 + j, 2);
-                for (int i = 0; i < 2; ++i)
-                    Accumulate(sum, run ? row[i] : *window.Row(x0 + i, y0 + j), wx[i] * wy[j]);
-            }
-        } else {
-            float wx[4];
-            float wy[4];
-            CubicWeights(fx, wx);
-            CubicWeights(fy, wy);
-            for (int j = 0; j < 4; ++j) {
-                const int y = y0 - 1 + j;
-                Premultiplied line;
-                const Premultiplied* row = window.Row(x0 - 1, y);
-                const bool run = window.HoldsRun(x0 - 1, y, 4);
-                for (int i = 0; i < 4; ++i)
-                    Accumulate(line, run ? row[i] : *window.Row(x0 - 1 + i, y), wx[i]);
-                Accumulate(sum, line, wy[j]);
-            }
-        }
-        return Unpremultiply(sum);
+        CubicWeights(fx, wx);
+        CubicWeights(fy, wy);
     }
+    int columns[taps];
+    for (int i = 0; i < taps; ++i)
+        columns[i] = std::clamp(x0 + first + i, 0, size.width() - 1);
+    const bool contiguous = columns[taps - 1] - columns[0] == taps - 1;
+    Premultiplied sum;
+    for (int j = 0; j < taps; ++j) {
+        const int y = std::clamp(y0 + first + j, 0, size.height() - 1);
+        Premultiplied line;
+        if (contiguous && window.HoldsRun(columns[0], y, taps)) {
+            const Premultiplied* row = window.Row(columns[0], y);
+            for (int i = 0; i < taps; ++i)
+                Accumulate(line, row[i], wx[i]);
+        } else {
+            for (int i = 0; i < taps; ++i)
+                Accumulate(line, *window.Row(columns[i], y), wx[i]);
+        }
+        Accumulate(sum, line, wy[j]);
+    }
+    return sum;
+}
+
+// Writes the filtered source at (sx, sy) over a destination pixel that the
+// source covers by the share coverage: where it covers the pixel partly (along
+// the source's edges) the rest shows the pixel's old value.
+template <Filter F>
+void Resample(const Window& window, const QSize& size, double sx, double sy, float coverage, KXRGBA32i& pixel)
+{
+    // Pixel i has its centre at i + 0.5; points beyond the outermost centres
+    // take the edge pixels.
+    const double u = std::clamp(sx, 0.5, size.width() - 0.5) - 0.5;
+    const double v = std::clamp(sy, 0.5, size.height() - 0.5) - 0.5;
+    const int x0 = int(std::floor(u));
+    const int y0 = int(std::floor(v));
+    const float fx = float(u - x0);
+    const float fy = float(v - y0);
+    if (fx == 0.0f && fy == 0.0f && coverage >= 1.0f) {
+        pixel = window.Raw(x0, y0);
+        return;
+    }
+    Premultiplied sum = Filtered<F>(window, size, x0, y0, fx, fy);
+    if (coverage < 1.0f) {
+        Premultiplied mixed;
+        Accumulate(mixed, sum, coverage);
+        Accumulate(mixed, Premultiply(pixel), 1.0f - coverage);
+        sum = mixed;
+    }
+    pixel = Unpremultiply(sum);
 }
 
 template <Filter F>
@@ -208,8 +260,7 @@ public:
         : m_cache(source)
         , m_map(inverse)
         , m_destination(destination)
-        , m_support(-Reach(F), -Reach(F), source.GetWidth() + 2 * Reach(F), source.GetHeight() + 2 * Reach(F))
-        , m_loadable(source.GetRect().adjusted(-Margin(F), -Margin(F), Margin(F), Margin(F)))
+        , m_size(source.GetSize())
     {
     }
 
@@ -222,44 +273,45 @@ public:
     }
 
 private:
-    bool Inside(double sx, double sy) const
-    {
-        return sx >= m_support.left() && sx < m_support.right() && sy >= m_support.top() && sy < m_support.bottom();
-    }
-
-    // The source pixels the block's samples may read, or an empty rectangle
-    // when no pixel centre of the block maps near the source.
+    // The source pixels the block's samples read, or an empty rectangle when
+    // no pixel of the block is reached by the source.
     QRect Needed(const QRect& block) const
     {
-        double left = 0, right = 0, top = 0, bottom = 0;
-        bool everywhere = false;
+        const QRect sourceRect(QPoint(0, 0), m_size);
+        double left = 0, right = 0, top = 0, bottom = 0, rate = 0;
         const QPointF corners[4] = { QPointF(block.left(), block.top()), QPointF(block.right(), block.top()),
                                      QPointF(block.left(), block.bottom()), QPointF(block.right(), block.bottom()) };
         for (int i = 0; i < 4; ++i) {
-            double sx = 0, sy = 0;
-            if (!m_map.Map(corners[i].x() + 0.5, corners[i].y() + 0.5, sx, sy)) {
+            double sx = 0, sy = 0, w = 1;
+            if (!m_map.Map(corners[i].x() + 0.5, corners[i].y() + 0.5, sx, sy, w)) {
                 // Beyond a projection's horizon: a single pixel there maps
                 // nowhere; a larger block may still reach any part of the source.
                 if (block.width() * block.height() == 1)
                     return QRect();
-                everywhere = true;
-                break;
+                return sourceRect;
             }
+            double rateX = 0, rateY = 0;
+            m_map.Rates(sx, sy, w, rateX, rateY);
             left = i ? std::min(left, sx) : sx;
             right = i ? std::max(right, sx) : sx;
             top = i ? std::min(top, sy) : sy;
             bottom = i ? std::max(bottom, sy) : sy;
+            rate = std::max({ rate, rateX, rateY });
         }
-        if (everywhere)
-            return m_loadable;
-        if (right < m_support.left() || left >= m_support.right() || bottom < m_support.top()
-            || top >= m_support.bottom())
+        // The filtering resamplers reach half a destination pixel beyond the
+        // source's edge (with a safety factor where the rate varies).
+        const double reach = F == Filter::Nearest ? 0.0 : (m_map.IsAffine() ? 0.5 : 1.0) * rate + 1e-9;
+        if (right < -reach || left >= m_size.width() + reach || bottom < -reach || top >= m_size.height() + reach)
             return QRect();
-        const auto low = [](double value) { return int(std::max(std::floor(value), -1e9)); };
-        const auto high = [](double value) { return int(std::min(std::floor(value), 1e9)); };
-        const QRect box(QPoint(low(left) - Margin(F), low(top) - Margin(F)),
-                        QPoint(high(right) + Margin(F), high(bottom) + Margin(F)));
-        return box & m_loadable;
+        const auto column = [&](double value) {
+            return int(std::floor(std::clamp(value, 0.5, m_size.width() - 0.5)));
+        };
+        const auto row = [&](double value) {
+            return int(std::floor(std::clamp(value, 0.5, m_size.height() - 0.5)));
+        };
+        const QRect box(QPoint(column(left) - Margin(F), row(top) - Margin(F)),
+                        QPoint(column(right) + Margin(F), row(bottom) + Margin(F)));
+        return box & sourceRect;
     }
 
     void Block(const QRect& block, KXTiles::WriteTile& tile)
@@ -281,12 +333,27 @@ private:
             return;
         }
         m_window.Load(m_cache, needed, F != Filter::Nearest);
+        const double width = m_size.width();
+        const double height = m_size.height();
         for (int y = block.top(); y <= block.bottom(); ++y) {
             for (int x = block.left(); x <= block.right(); ++x) {
-                double sx = 0, sy = 0;
-                if (!m_map.Map(x + 0.5, y + 0.5, sx, sy) || !Inside(sx, sy))
+                double sx = 0, sy = 0, w = 1;
+                if (!m_map.Map(x + 0.5, y + 0.5, sx, sy, w))
                     continue;
-                *tile.At(x, y) = Sample<F>(m_window, sx, sy);
+                if constexpr (F == Filter::Nearest) {
+                    if (sx >= 0.0 && sx < width && sy >= 0.0 && sy < height)
+                        *tile.At(x, y) = m_window.Raw(int(sx), int(sy));
+                } else {
+                    double rateX = 0, rateY = 0;
+                    m_map.Rates(sx, sy, w, rateX, rateY);
+                    // Centres half a destination pixel inside every edge are covered whole.
+                    const bool inside = sx >= 0.5 * rateX && sx <= width - 0.5 * rateX && sy >= 0.5 * rateY
+                        && sy <= height - 0.5 * rateY;
+                    const float coverage
+                        = inside ? 1.0f : AxisCoverage(sx, width, rateX) * AxisCoverage(sy, height, rateY);
+                    if (coverage > 0.0f)
+                        Resample<F>(m_window, m_size, sx, sy, coverage, *tile.At(x, y));
+                }
             }
         }
     }
@@ -294,23 +361,31 @@ private:
     KXTiles::ReadCache m_cache;
     BackMap m_map;
     KXImage32& m_destination;
-    QRectF m_support;
-    QRect m_loadable;
+    QSize m_size;
     Window m_window;
 };
+
+bool IsFinite(const QTransform& t)
+{
+    const double values[] = { t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), t.m31(), t.m32(), t.m33() };
+    return std::all_of(std::begin(values), std::end(values), [](double value) { return std::isfinite(value); });
+}
 
 template <Filter F>
 bool TransformImage(const KXImage32& source, const QTransform& transform, KXImage32& destination,
                     const QRect& destinationRect)
 {
-    if (source.IsEmpty() || destination.IsEmpty() || !transform.isInvertible())
+    if (source.IsEmpty() || destination.IsEmpty() || !IsFinite(transform) || !transform.isInvertible())
+        return false;
+    const QTransform inverse = transform.inverted();
+    if (!IsFinite(inverse))
         return false;
     const QRect region = destinationRect.isNull() ? destination.GetRect() : destinationRect & destination.GetRect();
     if (region.isEmpty())
         return false;
     std::optional<KXImage32> sourceCopy;
     const KXImage32& from = &source == &destination ? sourceCopy.emplace(source) : source;
-    Resampler<F>(from, transform.inverted(), destination).Run(region);
+    Resampler<F>(from, inverse, destination).Run(region);
     return true;
 }
 

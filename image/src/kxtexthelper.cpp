@@ -52,11 +52,14 @@ public:
     Warp(const QSizeF& size, double bend, double hDistortion, double vDistortion)
         : m_width(std::max(size.width(), 1.0))
         , m_height(std::max(size.height(), 1.0))
-        , m_bend(std::clamp(bend, -1.0, 1.0))
-        , m_hDistortion(std::clamp(hDistortion, -1.0, 1.0))
-        , m_vDistortion(std::clamp(vDistortion, -1.0, 1.0))
+        , m_bend(Amount(bend))
+        , m_hDistortion(Amount(hDistortion))
+        , m_vDistortion(Amount(vDistortion))
     {
     }
+
+    // A deformation amount limited to -1..1 (anything that is not a number: 0).
+    static double Amount(double value) { return std::isfinite(value) ? std::clamp(value, -1.0, 1.0) : 0.0; }
 
     bool IsIdentity() const { return m_bend == 0.0 && m_hDistortion == 0.0 && m_vDistortion == 0.0; }
 
@@ -241,7 +244,8 @@ Layout KXTextHelper::Private::Lay(int selectionStart, int selectionLength) const
 KXTextHelper::KXTextHelper(double scale)
     : d(new Private)
 {
-    d->scale = scale > 0 ? scale : 1.0;
+    // Beyond a few times the size rasterising costs memory and gains nothing.
+    d->scale = scale > 0 ? std::min(scale, 8.0) : 1.0;
 }
 
 KXTextHelper::KXTextHelper(const KXTextHelper& other)
@@ -352,6 +356,11 @@ KXImage32 KXTextHelper::CreateImageByTextWithSelectionAndDeformation(QPoint& off
     // Rasterise at the larger scale on a canvas aligned to whole output pixels.
     const QRectF bounds = (glyphs.boundingRect() | selectedGlyphs.boundingRect() | boxes.boundingRect())
                               .adjusted(-penWidth, -penWidth, penWidth, penWidth);
+    // A canvas side past this would not be allocated anyway.
+    const double limit = 1 << 20;
+    if (!(std::fabs(bounds.left()) < limit && std::fabs(bounds.right()) < limit && std::fabs(bounds.top()) < limit
+          && std::fabs(bounds.bottom()) < limit))
+        return KXImage32();
     const QRect pixels(QPoint(int(std::floor(bounds.left() / scale)), int(std::floor(bounds.top() / scale))),
                        QPoint(int(std::ceil(bounds.right() / scale)), int(std::ceil(bounds.bottom() / scale))));
     QImage canvas(int(std::ceil(pixels.width() * scale)), int(std::ceil(pixels.height() * scale)),

@@ -106,9 +106,10 @@ private:
 };
 
 // Replaces every tile of target by the tile at the same position in source
-// (which has target's size) with perPixel applied to each of its pixels. Positions that share one tile (with the same valid area)
-// share one result, so uniform images stay cheap. Pixels of border tiles
-// beyond the image edge are copied unchanged.
+// (which has target's size) with perPixel applied to each of its pixels.
+// Positions that share one tile (with the same valid area) share one result,
+// so uniform images stay cheap. Pixels of border tiles beyond the image edge
+// are copied unchanged.
 template <class PerPixel>
 void MapTiles(const KXImage32& source, KXImage32& target, PerPixel perPixel)
 {

@@ -274,23 +274,28 @@ private slots:
     }
 
     // Undo takes its values from the file, not from memory: a record changed
-    // on disk after the write is what the undo applies.
+    // on disk after the write is what the undo applies. A plain push (no live
+    // edit) still runs the end of the transaction, so opacity and blend mode
+    // take 1 off the counter before the push's redo adds it back.
     void undoReadsTheRecordFromItsFile_data()
     {
         QTest::addColumn<int>("property");
         QTest::addColumn<QByteArray>("replacement");
         QTest::addColumn<QVariant>("undone");
+        QTest::addColumn<QList<int>>("states");
         QTest::newRow("opacity") << int(Opacity) << hex("3fc0000000000000" "3fe0000000000000" "00000001")
-                                 << QVariant(0.125);
-        QTest::newRow("blend mode") << int(BlendMode) << hex("00000008" "00000001" "00000001") << QVariant(8u);
+                                 << QVariant(0.125) << QList<int>{-1, 0, -1};
+        QTest::newRow("blend mode") << int(BlendMode) << hex("00000008" "00000001" "00000001") << QVariant(8u)
+                                    << QList<int>{-1, 0, -1};
         QTest::newRow("name") << int(Name) << hex("00000004" "00480069" "00000002" "0042" "00000001")
-                              << QVariant(QStringLiteral("Hi"));
+                              << QVariant(QStringLiteral("Hi")) << QList<int>{1, 0};
     }
     void undoReadsTheRecordFromItsFile()
     {
         QFETCH(int, property);
         QFETCH(QByteArray, replacement);
         QFETCH(QVariant, undone);
+        QFETCH(QList<int>, states);
         const auto kind = Property(property);
         const QVariant oldValues[] = {1.0, 0u, QStringLiteral("Layer 1")};
         const QVariant newValues[] = {0.5, 1u, QStringLiteral("B")};
@@ -308,7 +313,7 @@ private slots:
 
         m_stack->undo();
         QCOMPARE(propertyValue(*m_document, kind, kLayer), undone);
-        QCOMPARE(m_document->GetDocumentState(), 0);
+        QCOMPARE(m_states, states);
     }
 
     // Renaming to an empty name (set explicitly, or never set: a null string
@@ -348,7 +353,9 @@ private slots:
     }
 
     // Data of another kind, no data, or no document: every execution (and the
-    // end of a transaction) reports and leaves the document and its counter alone.
+    // end of a transaction) reports and leaves the document and its counter
+    // alone. The start of a live edit has no data to check: with a document it
+    // adds 1, which the failed end then leaves in place.
     void badInputIsReportedAndIgnored_data()
     {
         QTest::addColumn<int>("command");
@@ -357,23 +364,31 @@ private slots:
         QTest::addColumn<bool>("live");
         QTest::addColumn<QString>("report");
         QTest::addColumn<int>("pushReports");
+        QTest::addColumn<QList<int>>("states");
         const QString opacity = reportPattern(kOpacityFile, kOpacityMessage);
         const QString blend = reportPattern(kBlendFile, kOtherMessage);
         const QString name = reportPattern(kNameFile, kOtherMessage);
-        QTest::newRow("opacity, name data") << int(Opacity) << int(Name) << true << false << opacity << 2;
-        QTest::newRow("opacity, blend data") << int(Opacity) << int(BlendMode) << true << false << opacity << 2;
-        QTest::newRow("opacity, blend data, live") << int(Opacity) << int(BlendMode) << true << true << opacity << 2;
-        QTest::newRow("opacity, no data") << int(Opacity) << int(NoData) << true << false << opacity << 2;
-        QTest::newRow("opacity, no document") << int(Opacity) << int(Opacity) << false << false << opacity << 2;
-        QTest::newRow("opacity, no document, live") << int(Opacity) << int(Opacity) << false << true << opacity << 2;
-        QTest::newRow("blend, opacity data") << int(BlendMode) << int(Opacity) << true << false << blend << 2;
-        QTest::newRow("blend, name data, live") << int(BlendMode) << int(Name) << true << true << blend << 2;
-        QTest::newRow("blend, no data") << int(BlendMode) << int(NoData) << true << false << blend << 2;
-        QTest::newRow("blend, no document, live") << int(BlendMode) << int(BlendMode) << false << true << blend << 2;
-        QTest::newRow("name, blend data") << int(Name) << int(BlendMode) << true << false << name << 1;
-        QTest::newRow("name, opacity data") << int(Name) << int(Opacity) << true << false << name << 1;
-        QTest::newRow("name, no data") << int(Name) << int(NoData) << true << false << name << 1;
-        QTest::newRow("name, no document") << int(Name) << int(Name) << false << false << name << 1;
+        // The push reports twice (end of transaction and redo), except for the
+        // name command, whose transaction does nothing.
+        const auto row = [](const char* title, Property command, Property data, bool withDocument, bool live,
+                            const QString& report, const QList<int>& states) {
+            QTest::newRow(title) << int(command) << int(data) << withDocument << live << report
+                                 << (command == Name ? 1 : 2) << states;
+        };
+        row("opacity, name data", Opacity, Name, true, false, opacity, {});
+        row("opacity, blend data", Opacity, BlendMode, true, false, opacity, {});
+        row("opacity, blend data, live", Opacity, BlendMode, true, true, opacity, {1});
+        row("opacity, no data", Opacity, NoData, true, false, opacity, {});
+        row("opacity, no document", Opacity, Opacity, false, false, opacity, {});
+        row("opacity, no document, live", Opacity, Opacity, false, true, opacity, {});
+        row("blend, opacity data", BlendMode, Opacity, true, false, blend, {});
+        row("blend, name data, live", BlendMode, Name, true, true, blend, {1});
+        row("blend, no data", BlendMode, NoData, true, false, blend, {});
+        row("blend, no document, live", BlendMode, BlendMode, false, true, blend, {});
+        row("name, blend data", Name, BlendMode, true, false, name, {});
+        row("name, opacity data", Name, Opacity, true, false, name, {});
+        row("name, no data", Name, NoData, true, false, name, {});
+        row("name, no document", Name, Name, false, false, name, {});
     }
     void badInputIsReportedAndIgnored()
     {
@@ -383,6 +398,7 @@ private slots:
         QFETCH(bool, live);
         QFETCH(QString, report);
         QFETCH(int, pushReports);
+        QFETCH(QList<int>, states);
         // Values that would visibly change layer 1 if they were applied.
         const QVariant oldValues[] = {0.5, 3u, QStringLiteral("Old")};
         const QVariant newValues[] = {0.25, 5u, QStringLiteral("Hacked")};
@@ -409,11 +425,10 @@ private slots:
         for (const QString& text : texts)
             QVERIFY2(QRegularExpression(report).match(text).hasMatch(), qPrintable(text));
         for (const MessageCapture::Message& message : capture.messages()) {
-            qWarning("TYPE %d CAT [%s] %s", int(message.type), qPrintable(message.category), qPrintable(message.text));
             QCOMPARE(message.category, QStringLiteral("default"));
             QVERIFY(!message.hasContext);
         }
-        QVERIFY(m_states.isEmpty());
+        QCOMPARE(m_states, states);
         QCOMPARE(m_document->GetLayerOpacity(kLayer), 1.0);
         QCOMPARE(m_document->GetLayerBlendMode(kLayer), unsigned(KXDocumentInterface::BlendNormal));
         QCOMPARE(m_document->GetLayerName(kLayer), QStringLiteral("Layer 1"));

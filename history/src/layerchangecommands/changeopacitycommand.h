@@ -1,0 +1,34 @@
+#pragma once
+
+#include "vorncommand.h"
+#include "vornhistory_export.h"
+
+class KXDocumentInterface;
+
+// Changes the opacity of one layer (data: ChangeOpacityCommandData).
+//
+// As a live edit (VornUndoStack::pushDelayed) the host fills the old opacity
+// and the layer number, then drags the layer's opacity in the document
+// directly; when the command is committed it takes the opacity the layer has
+// then as its new opacity. The transaction raises the document state counter
+// at its start and lowers it at its end, so only executions move it for good.
+class VORNHISTORY_EXPORT ChangeOpacityCommand : public VornCommand
+{
+public:
+    // The document is not owned and may be null (every execution then reports).
+    explicit ChangeOpacityCommand(KXDocumentInterface* document);
+    ~ChangeOpacityCommand() override;
+
+protected:
+    void UndoExecute(VornCommandData* data) override;
+    void RedoExecute(VornCommandData* data) override;
+    void EndTransaction(VornCommandData* data) override;
+    void BeginTransaction() override;
+
+private:
+    // Sets the old (undo) or new (redo) opacity, when the data has them, and
+    // moves the state counter by one either way.
+    void Apply(VornCommandData* data, bool redo);
+
+    KXDocumentInterface* m_document;
+};

@@ -1,0 +1,458 @@
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <climits>
+
+#include "KXChannelModel.h"
+#include "KXColorSampleModel.h"
+#include "KXDocumentModel.h"
+#include "KXMemoryDocument.h"
+#include "KXPathsListModel.h"
+#include "KXStyleProxy.h"
+
+using IdList = QList<unsigned int>;
+Q_DECLARE_METATYPE(IdList)
+
+namespace {
+
+KXImage32 Pixels(int width, int height)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    image.Fill(KXRGBA32i::OpaqueWhite());
+    return image;
+}
+
+void AddLayers(KXMemoryDocument& document, const QString& names)
+{
+    for (const QChar name : names)
+        document.AddRasterLayer(QString(name), Pixels(2, 2));
+}
+
+// The names the model shows, row by row.
+QString Rows(const QAbstractItemModel& model)
+{
+    QString rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+        rows += model.data(model.index(row, 0)).toString();
+    return rows;
+}
+
+// The names of the layers below the rows, id 1 upwards.
+QString Layers(const KXDocumentInterface& document)
+{
+    QString names;
+    for (unsigned int id = 1; id < document.GetLayerCount(); ++id)
+        names += document.GetLayerName(id);
+    return names;
+}
+
+// Rows whose layer (upper case) or mask (lower case after a slash) is marked.
+QString Marks(const KXDocumentModel& model)
+{
+    QString marks;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QString name = model.data(model.index(row, 0)).toString();
+        if (model.GetLayerSelected(unsigned(row)))
+            marks += name;
+        if (model.GetMaskSelected(unsigned(row)))
+            marks += "/" + name.toLower();
+    }
+    return marks;
+}
+
+QList<KXPathElement> Square(double x, double y, double side)
+{
+    return {{KXPathElement::MoveTo, {x, y}},
+            {KXPathElement::LineTo, {x + side, y}},
+            {KXPathElement::LineTo, {x + side, y + side}},
+            {KXPathElement::LineTo, {x, y + side}},
+            {KXPathElement::LineTo, {x, y}}};
+}
+
+} // namespace
+
+class TestDocumentModels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every kind of layer list change, watched by Qt's model tester.
+    void documentModelPassesTheModelTester()
+    {
+        auto* document = new KXMemoryDocument(QSize(20, 20));
+        KXDocumentModel model(document);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto check = [&]() {
+            QCOMPARE(model.rowCount(), qMax(0, int(document->GetLayerCount()) - 1));
+            QCOMPARE(Rows(model), Layers(*document));
+        };
+
+        QVERIFY(document->CreateRasterLayer("A", 0));
+        check();
+        AddLayers(*document, "BCDE");
+        check();
+        QVERIFY(document->CreateTextLayer("F", 0));
+        check();
+        QVERIFY(document->CreateRasterLayer("G", 3));
+        check();
+        QVERIFY(document->RemoveLayer(0));
+        check();
+        QVERIFY(document->RemoveLayer(2));
+        check();
+        QVERIFY(document->RemoveLayer(document->GetLayerCount() - 1));
+        check();
+        QVERIFY(document->SetLayerSequence({3, 2, 1, 0}));
+        check();
+        QVERIFY(document->SetLayerSequence({1, 2, 3, 0}));
+        check();
+        document->SetLayerName(1, "Renamed");
+        document->SetLayerVisible(2, false);
+        QVERIFY(document->CreateLayerMask(2, Pixels(3, 3), true));
+        document->MoveLayer(1, QPoint(4, 4));
+        QVERIFY(document->RemoveLayerMask(2));
+        QVERIFY(model.setData(model.index(0), "Again"));
+        QVERIFY(model.setData(model.index(1), Qt::Checked, Qt::CheckStateRole));
+        check();
+        while (document->GetLayerCount() > 0)
+            QVERIFY(document->RemoveLayer(document->GetLayerCount() - 1));
+        check();
+        AddLayers(*document, "XY");
+        check();
+        delete document;
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.GetDocument(), nullptr);
+    }
+
+    // Row r shows id r + 1: which row a created layer takes.
+    void insertedRows_data()
+    {
+        QTest::addColumn<QString>("layers");
+        QTest::addColumn<unsigned int>("id");
+        QTest::addColumn<int>("row"); // -1: no row inserted
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("first layer") << "" << 0u << -1 << "";
+        QTest::newRow("below the only layer") << "A" << 0u << 0 << "A";
+        QTest::newRow("above the only layer") << "A" << 1u << 0 << "N";
+        QTest::newRow("below the bottom") << "ABC" << 0u << 0 << "ABC";
+        QTest::newRow("middle") << "ABC" << 2u << 1 << "BNC";
+        QTest::newRow("top") << "ABC" << 3u << 2 << "BCN";
+    }
+    void insertedRows()
+    {
+        QFETCH(QString, layers);
+        QFETCH(unsigned int, id);
+        QFETCH(int, row);
+        QFETCH(QString, rows);
+        KXMemoryDocument document(QSize(5, 5));
+        AddLayers(document, layers);
+        KXDocumentModel model(&document);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QVERIFY(document.CreateRasterLayer("N", id));
+        QCOMPARE(inserted.count(), row < 0 ? 0 : 1);
+        if (row >= 0) {
+            QCOMPARE(inserted.at(0).at(1).toInt(), row);
+            QCOMPARE(inserted.at(0).at(2).toInt(), row);
+        }
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(Rows(model), rows);
+    }
+
+    void removedRows_data()
+    {
+        QTest::addColumn<QString>("layers");
+        QTest::addColumn<unsigned int>("id");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("only layer") << "A" << 0u << -1 << "";
+        QTest::newRow("bottom of two") << "AB" << 0u << 0 << "";
+        QTest::newRow("top of two") << "AB" << 1u << 0 << "";
+        QTest::newRow("bottom") << "ABCD" << 0u << 0 << "CD";
+        QTest::newRow("middle") << "ABCD" << 2u << 1 << "BD";
+        QTest::newRow("top") << "ABCD" << 3u << 2 << "BC";
+    }
+    void removedRows()
+    {
+        QFETCH(QString, layers);
+        QFETCH(unsigned int, id);
+        QFETCH(int, row);
+        QFETCH(QString, rows);
+        KXMemoryDocument document(QSize(5, 5));
+        AddLayers(document, layers);
+        KXDocumentModel model(&document);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QVERIFY(document.RemoveLayer(id));
+        QCOMPARE(removed.count(), row < 0 ? 0 : 1);
+        if (row >= 0)
+            QCOMPARE(removed.at(0).at(1).toInt(), row);
+        QCOMPARE(Rows(model), rows);
+        QVERIFY(!document.RemoveLayer(9));
+        QCOMPARE(removed.count(), row < 0 ? 0 : 1);
+    }
+
+    void marksFollowTheirLayers()
+    {
+        KXMemoryDocument document(QSize(5, 5));
+        AddLayers(document, "ABCD");
+        QVERIFY(document.CreateLayerMask(3, Pixels(1, 1), false));
+        KXDocumentModel model(&document);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+        QVERIFY(model.SetLayerSelected(1, true)); // C
+        QVERIFY(model.SetMaskSelected(2, true)); // D's mask
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(0).at(2).value<QVector<int>>(), QVector<int>({KXDocumentModel::LayerSelectedRole}));
+        QVERIFY(model.SetLayerSelected(1, true));
+        QCOMPARE(changed.count(), 2); // no change, no signal
+        QCOMPARE(Marks(model), QStringLiteral("C/d"));
+        QVERIFY(model.data(model.index(1), KXDocumentModel::LayerSelectedRole).toBool());
+
+        QVERIFY(document.CreateRasterLayer("N", 1));
+        QCOMPARE(Rows(model), QStringLiteral("NBCD"));
+        QCOMPARE(Marks(model), QStringLiteral("C/d"));
+        QVERIFY(model.GetLayerSelected(2));
+        QVERIFY(document.SetLayerSequence({0, 4, 3, 2, 1}));
+        QCOMPARE(Rows(model), QStringLiteral("DCBN"));
+        QCOMPARE(Marks(model), QStringLiteral("/dC"));
+        QVERIFY(document.RemoveLayer(0)); // D becomes the hidden bottom layer
+        QCOMPARE(Rows(model), QStringLiteral("CBN"));
+        QCOMPARE(Marks(model), QStringLiteral("C"));
+        QVERIFY(document.CreateRasterLayer("Z", 0)); // and shows again, still marked
+        QCOMPARE(Marks(model), QStringLiteral("/dC"));
+        QVERIFY(document.RemoveLayerMask(1));
+        QCOMPARE(Marks(model), QStringLiteral("C"));
+
+        QVERIFY(!model.SetLayerSelected(4, true));
+        QVERIFY(!model.SetMaskSelected(0xFFFFFFFF, true));
+        QVERIFY(!model.GetLayerSelected(4));
+        QVERIFY(!model.GetMaskSelected(99));
+    }
+
+    void persistentIndexesFollowReorder()
+    {
+        KXMemoryDocument document(QSize(5, 5));
+        AddLayers(document, "ABCD");
+        KXDocumentModel model(&document);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QPersistentModelIndex b = model.index(0);
+        const QPersistentModelIndex d = model.index(2);
+        QVERIFY(document.SetLayerSequence({3, 0, 2, 1})); // D A C B
+        QVERIFY(!d.isValid()); // D is now the bottom layer, not shown
+        QCOMPARE(b.row(), 2);
+        QCOMPARE(b.data().toString(), QStringLiteral("B"));
+        QVERIFY(!document.SetLayerSequence({0, 1}));
+        QCOMPARE(b.row(), 2);
+    }
+
+    void rolesAndSetData_data()
+    {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("name") << int(Qt::EditRole) << QVariant("New") << true;
+        QTest::newRow("hide") << int(Qt::CheckStateRole) << QVariant(int(Qt::Unchecked)) << true;
+        QTest::newRow("opacity") << int(KXDocumentModel::OpacityRole) << QVariant(0.25) << true;
+        QTest::newRow("opacity above 1") << int(KXDocumentModel::OpacityRole) << QVariant(1.5) << false;
+        QTest::newRow("opacity not a number") << int(KXDocumentModel::OpacityRole) << QVariant("much") << false;
+        QTest::newRow("layer mark") << int(KXDocumentModel::LayerSelectedRole) << QVariant(true) << true;
+        QTest::newRow("mask mark") << int(KXDocumentModel::MaskSelectedRole) << QVariant(true) << true;
+        QTest::newRow("layer id") << int(KXDocumentModel::LayerIdRole) << QVariant(5u) << false;
+        QTest::newRow("decoration") << int(Qt::DecorationRole) << QVariant(1) << false;
+    }
+    void rolesAndSetData()
+    {
+        QFETCH(int, role);
+        QFETCH(QVariant, value);
+        QFETCH(bool, accepted);
+        KXMemoryDocument document(QSize(5, 5));
+        AddLayers(document, "AB");
+        document.SetLayerPosition(1, QPoint(3, 4));
+        KXDocumentModel model(&document);
+        const QModelIndex index = model.index(0);
+        QCOMPARE(model.data(index, KXDocumentModel::LayerIdRole).toUInt(), 1u);
+        QCOMPARE(model.data(index, KXDocumentModel::LayerTypeRole).toInt(), 0);
+        QCOMPARE(model.data(index, KXDocumentModel::GeometryRole).toRect(), QRect(3, 4, 2, 2));
+        QCOMPARE(model.data(index, KXDocumentModel::HasMaskRole).toBool(), false);
+        QCOMPARE(model.data(index, Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(model.flags(index) & Qt::ItemIsEditable);
+        QCOMPARE(model.flags(QModelIndex()), Qt::NoItemFlags);
+
+        QCOMPARE(model.setData(index, value, role), accepted);
+        QCOMPARE(model.setData(model.index(5), value, role), false);
+        QCOMPARE(model.setData(QModelIndex(), value, role), false);
+        if (!accepted)
+            return;
+        if (role == KXDocumentModel::OpacityRole)
+            QCOMPARE(document.GetLayerOpacity(1), value.toDouble());
+        else if (role == Qt::CheckStateRole)
+            QVERIFY(!document.GetLayerVisible(1));
+        QCOMPARE(model.data(index, role), role == Qt::CheckStateRole ? QVariant(Qt::Unchecked) : value);
+    }
+
+    void withoutDocument()
+    {
+        KXDocumentModel model(nullptr);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.GetDocument(), nullptr);
+        QVERIFY(!model.SetLayerSelected(0, true));
+        QVERIFY(!model.data(model.index(0)).isValid());
+    }
+
+    void documentDestroyedResetsTheModel()
+    {
+        auto* document = new KXMemoryDocument(QSize(5, 5));
+        AddLayers(*document, "ABC");
+        KXDocumentModel model(document);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QCOMPARE(model.rowCount(), 2);
+        delete document;
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(!model.GetLayerSelected(0));
+    }
+
+    void channelModel()
+    {
+        KXMemoryDocument document(QSize(6, 6));
+        KXChannelModel* channels = document.GetChannelModel();
+        QAbstractItemModelTester tester(channels, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(channels->rowCount(), 4);
+        QCOMPARE(channels->data(channels->index(0)).toString(), QStringLiteral("RGB"));
+        QCOMPARE(channels->data(channels->index(3)).toString(), QStringLiteral("Blue"));
+        QVERIFY(document.CreateAlphaChannel("Alpha 1", 0));
+        QVERIFY(document.CreateAlphaChannel("Alpha 2", 1));
+        QVERIFY(document.CreateAlphaChannel("Alpha 0", 0));
+        QCOMPARE(Rows(*channels), QStringLiteral("RGBRedGreenBlueAlpha 0Alpha 1Alpha 2"));
+        QVERIFY(document.SetChannelOffset(2, QPoint(1, 2)));
+        QCOMPARE(channels->data(channels->index(6), KXChannelModel::OffsetRole).toPoint(), QPoint(1, 2));
+        QVERIFY(channels->data(channels->index(6), KXChannelModel::IsAlphaRole).toBool());
+        QVERIFY(!channels->data(channels->index(1), KXChannelModel::IsAlphaRole).toBool());
+        QVERIFY(channels->setData(channels->index(4), "Renamed"));
+        QVERIFY(!channels->setData(channels->index(0), "RGB2"));
+        QCOMPARE(channels->GetAlphaChannelName(0), QStringLiteral("Renamed"));
+        QVERIFY(!(channels->flags(channels->index(0)) & Qt::ItemIsEditable));
+        QVERIFY(channels->flags(channels->index(4)) & Qt::ItemIsEditable);
+        QVERIFY(!channels->SetAlphaChannelName(3, "x"));
+        QCOMPARE(channels->GetAlphaChannelImage(3), nullptr);
+        QCOMPARE(channels->GetAlphaChannelRow(3), -1);
+        QVERIFY(!channels->InsertAlphaChannel(4, "x", Pixels(1, 1), QPoint()));
+        QVERIFY(document.DeleteAlphaChannel(1));
+        QVERIFY(document.DeleteAlphaChannel(0));
+        QVERIFY(document.DeleteAlphaChannel(0));
+        QVERIFY(!document.DeleteAlphaChannel(0));
+        QCOMPARE(channels->rowCount(), 4);
+    }
+
+    void pathsModel()
+    {
+        KXMemoryDocument document(QSize(6, 6));
+        KXPathsListModel* paths = document.GetPathListModel();
+        QAbstractItemModelTester tester(paths, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy changed(paths, &QAbstractItemModel::dataChanged);
+        const KXPathsListModel::Path square{{Square(0, 0, 10), KXPathsListModel::Union}};
+        QVERIFY(paths->InsertPath(0, square, "one"));
+        QVERIFY(paths->InsertPath(0, KXPathsListModel::Path(), "zero"));
+        QVERIFY(paths->InsertPath(2, square, "two"));
+        QVERIFY(!paths->InsertPath(4, square, "bad"));
+        QVERIFY(!paths->InsertPath(-1, square, "bad"));
+        QCOMPARE(Rows(*paths), QStringLiteral("zeroonetwo"));
+
+        QVERIFY(paths->InsertSubPath(1, 1, Square(5, 5, 10), KXPathsListModel::Subtract));
+        QVERIFY(!paths->InsertSubPath(1, 3, Square(5, 5, 10), KXPathsListModel::Subtract));
+        QCOMPARE(paths->data(paths->index(1), KXPathsListModel::SubPathCountRole).toInt(), 2);
+        QVERIFY(!paths->GetPainterPath(1).contains(QPointF(7, 7)));
+        QVERIFY(paths->GetPainterPath(1).contains(QPointF(2, 2)));
+        const int before = changed.count();
+        QVERIFY(paths->SetSubPath(1, 1, Square(20, 20, 1), false));
+        QCOMPARE(changed.count(), before);
+        QVERIFY(paths->SetSubPath(1, 1, Square(20, 20, 1), true));
+        QCOMPARE(changed.count(), before + 1);
+        QVERIFY(paths->GetPainterPath(1).contains(QPointF(7, 7)));
+        QVERIFY(!paths->SetSubPath(1, 2, Square(0, 0, 1), true));
+        QVERIFY(paths->RemoveSubPath(1, 0));
+        QVERIFY(!paths->RemoveSubPath(1, 1));
+        QCOMPARE(paths->GetPath(1).size(), 1);
+        QVERIFY(paths->SetPath(0, square));
+        QCOMPARE(paths->GetPaths().size(), 3);
+        QCOMPARE(paths->GetPath(0), square);
+        QVERIFY(!paths->SetPath(3, square));
+        QCOMPARE(paths->GetPath(3), KXPathsListModel::Path());
+
+        QVERIFY(!paths->removeRows(1, INT_MAX));
+        QVERIFY(!paths->removeRows(2, 2));
+        QVERIFY(!paths->removeRows(0, 1, paths->index(0)));
+        QVERIFY(paths->RemovePath(1));
+        QCOMPARE(Rows(*paths), QStringLiteral("zerotwo"));
+        QVERIFY(paths->removeRows(0, 2));
+        QVERIFY(!paths->RemovePath(0));
+    }
+
+    void colorSampleModel()
+    {
+        KXMemoryDocument document(QSize(6, 6));
+        KXColorSampleModel* samples = document.GetColorSamples();
+        QAbstractItemModelTester tester(samples, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QVERIFY(samples->InsertPoint(0, QPoint(1, 2), QColor()));
+        QVERIFY(samples->InsertPoint(0, QPoint(3, 4), QColor(Qt::red)));
+        QVERIFY(!samples->InsertPoint(3, QPoint(), QColor()));
+        QCOMPARE(samples->GetPoint(1), QPoint(1, 2));
+        QCOMPARE(samples->GetColor(0), QColor(Qt::red));
+        QCOMPARE(samples->GetDisplayFormat(1), KXColorSampleModel::RGB);
+        QVERIFY(samples->SetDisplayFormat(1, KXColorSampleModel::Lab));
+        QCOMPARE(samples->data(samples->index(1), KXColorSampleModel::FormatRole).toInt(), 3);
+        QVERIFY(samples->setData(samples->index(1), 5, KXColorSampleModel::FormatRole));
+        QVERIFY(!samples->setData(samples->index(1), 99, KXColorSampleModel::FormatRole));
+        QVERIFY(!samples->setData(samples->index(1), -1, KXColorSampleModel::FormatRole));
+        QVERIFY(!samples->setData(samples->index(1), "Lab", KXColorSampleModel::FormatRole));
+        QCOMPARE(samples->GetDisplayFormat(1), KXColorSampleModel::Hex);
+        QVERIFY(samples->SetPoint(1, QPoint(9, 9)));
+        QVERIFY(!samples->SetPoint(2, QPoint(9, 9)));
+        QCOMPARE(samples->GetPoint(2), QPoint());
+        QVERIFY(!samples->removeRows(1, INT_MAX));
+        QVERIFY(!samples->removeRows(-1, 1));
+        QVERIFY(samples->RemovePoint(0));
+        QCOMPARE(samples->GetPoint(0), QPoint(9, 9));
+        QVERIFY(samples->removeRows(0, 1));
+        QCOMPARE(samples->rowCount(), 0);
+    }
+
+    void styleProxy()
+    {
+        KXMemoryDocument document(QSize(6, 6));
+        AddLayers(document, "A");
+        KXStyleProxy* style = document.GetStyleProxy();
+        QVERIFY(style);
+        QAbstractItemModelTester tester(style, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy name(style, &KXStyleProxy::styleNameChanged);
+        style->SetStyleName("Chrome");
+        style->SetStyleName("Chrome");
+        style->SetStyleUID("uid-1");
+        QCOMPARE(name.count(), 1);
+        QCOMPARE(style->GetStyleUID(), QStringLiteral("uid-1"));
+
+        style->AddEffect("DropShadow", "shadow", true);
+        QVERIFY(style->InsertEffect(0, "Stroke", "stroke", false));
+        QVERIFY(style->InsertEffect(10, "Glow", "glow", true)); // past the end appends
+        QVERIFY(!style->InsertEffect(-1, "Bad", QByteArray(), true));
+        QCOMPARE(Rows(*style), QStringLiteral("StrokeDropShadowGlow"));
+        const QModelIndex first = style->index(0, 0, QModelIndex());
+        QCOMPARE(style->GetSessionData(first), QByteArray("stroke"));
+        QVERIFY(!style->IsEnabled(first));
+        QVERIFY(style->SetEnabled(first, true));
+        QVERIFY(style->SetSessionData(first, "changed"));
+        QCOMPARE(style->data(first, KXStyleProxy::SessionDataRole).toByteArray(), QByteArray("changed"));
+        QCOMPARE(style->data(first, Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(!style->SetEnabled(QModelIndex(), true));
+        QCOMPARE(style->GetEffectUID(QModelIndex()), QString());
+        QVERIFY(!style->removeRows(1, INT_MAX, QModelIndex()));
+        QVERIFY(style->removeRows(0, style->rowCount(QModelIndex()), QModelIndex()));
+        QCOMPARE(style->rowCount(QModelIndex()), 0);
+    }
+};
+
+QTEST_MAIN(TestDocumentModels)
+#include "tst_documentmodels.moc"

@@ -1,0 +1,1084 @@
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <functional>
+
+#include "KXChannelModel.h"
+#include "KXColorSampleModel.h"
+#include "KXComposeHelper.h"
+#include "KXDocumentLayerLockerForRead.h"
+#include "KXDocumentLayerLockerForWrite.h"
+#include "KXDocumentModel.h"
+#include "KXDocumentSelectionLockerForRead.h"
+#include "KXImageHelper.h"
+#include "KXMemoryDocument.h"
+#include "KXPathsListModel.h"
+#include "KXSelectionMaskHelper.h"
+#include "KXStyleProxy.h"
+#include "ZTAdjustmentManager.h"
+#include "ZTBrightnessContrast.h"
+
+using IdList = QList<unsigned int>;
+Q_DECLARE_METATYPE(IdList)
+
+// Pixels in failure messages.
+char* toString(const KXRGBA32i& pixel)
+{
+    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(pixel.r).arg(pixel.g).arg(pixel.b).arg(pixel.a));
+}
+
+namespace {
+
+KXImage32 Filled(int width, int height, const KXRGBA32i& colour)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    image.Fill(colour);
+    return image;
+}
+
+QStringList Names(const KXDocumentInterface& document)
+{
+    QStringList names;
+    for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
+        names << document.GetLayerName(id);
+    return names;
+}
+
+// A document with raster layers named A, B, C... (ids 0, 1, 2...).
+void AddLayers(KXMemoryDocument& document, int count)
+{
+    for (int i = 0; i < count; ++i)
+        document.AddRasterLayer(QString(QChar('A' + i)), Filled(4, 4, KXRGBA32i(10 * i, 0, 0, 255)));
+}
+
+// Re-renders a text layer the way the text commands do.
+bool Render(KXDocumentInterface* document, unsigned int id)
+{
+    KXImageHelper helper;
+    if (!helper.InitHelper(document, id))
+        return false;
+    helper.SetRenderMode(document->GetTextRenderMode(id));
+    QTransform placement;
+    return helper.drawImage(document, id, QTransform(), placement, false, false);
+}
+
+bool SameLayerPixels(const KXDocumentInterface& document, unsigned int id, const KXImage32& image,
+                     const QRect& geometry)
+{
+    return document.GetLayerGeometry(id) == geometry && document.GetLayerImage(id)->IsPixelEqual(image);
+}
+
+// Counts every per-layer signal of a document.
+struct LayerSignals
+{
+    explicit LayerSignals(KXDocumentInterface* document)
+        : inserted(document, &KXDocumentInterface::layerInserted)
+        , removed(document, &KXDocumentInterface::layerRemoved)
+        , reordered(document, &KXDocumentInterface::layersReordered)
+        , changed(document, &KXDocumentInterface::layerChanged)
+        , maskChanged(document, &KXDocumentInterface::layerMaskChanged)
+        , properties(document, &KXDocumentInterface::layerPropertiesChanged)
+    {
+    }
+    int Total() const
+    {
+        return inserted.count() + removed.count() + reordered.count() + changed.count() + maskChanged.count()
+            + properties.count();
+    }
+    QSignalSpy inserted;
+    QSignalSpy removed;
+    QSignalSpy reordered;
+    QSignalSpy changed;
+    QSignalSpy maskChanged;
+    QSignalSpy properties;
+};
+
+} // namespace
+
+class TestMemoryDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The recipe in KXMemoryDocument.h, step by step.
+    void documentedExampleBuildsARealDocument()
+    {
+        KXMemoryDocument document(QSize(800, 600));
+        KXImage32 sky(800, 600);
+        sky.Fill(KXRGBA32i(90, 160, 255, 255));
+        const KXImage32 sun = Filled(100, 100, KXRGBA32i(255, 220, 0, 255));
+        const KXImage32 mask = Filled(50, 50, KXRGBA32i::OpaqueBlack());
+        QCOMPARE(document.AddRasterLayer("Background", sky), 0u);
+        QCOMPARE(document.AddRasterLayer("Sun", sun, QPoint(600, 40)), 1u);
+        QCOMPARE(document.AddTextLayer("Title", "Hello", QFont("DejaVu Sans", 48), Qt::white, QPoint(40, 40)), 2u);
+        QCOMPARE(document.AddAdjustmentLayer("Warm", "Hue/Saturation"), 3u);
+        document.SetSelectionMask(mask, QPoint(10, 10));
+        const KXImage32 picture = document.Compose();
+        KXDocumentModel layers(&document);
+
+        QCOMPARE(document.GetLayerCount(), 4u);
+        QCOMPARE(QList<int>({document.GetLayerType(0), document.GetLayerType(1), document.GetLayerType(2),
+                             document.GetLayerType(3)}),
+                 QList<int>({0, 0, 1, 2}));
+        QCOMPARE(document.GetCurrentLayer(), 3);
+        QCOMPARE(document.GetLayerBlendMode(1), unsigned(KXDocumentInterface::BlendNormal));
+        QCOMPARE(document.GetLayerOpacity(1), 1.0);
+        QVERIFY(document.GetLayerVisible(1));
+        QVERIFY(!document.HasLayerMask(1));
+        QCOMPARE(document.GetLayerGeometry(1), QRect(600, 40, 100, 100));
+        QVERIFY(!document.GetLayerGeometry(2).isEmpty());
+        QVERIFY(document.GetLayerGeometry(2).intersects(QRect(40, 40, 200, 60)));
+        QCOMPARE(document.GetSelectionGeometry(), QRect(10, 10, 50, 50));
+        QVERIFY(document.HasSelection());
+
+        QCOMPARE(picture.GetSize(), QSize(800, 600));
+        QCOMPARE(picture.GetPixel(5, 590), KXRGBA32i(90, 160, 255, 255));
+        QCOMPARE(picture.GetPixel(650, 90), KXRGBA32i(255, 220, 0, 255));
+        QCOMPARE(layers.rowCount(), 3);
+        QCOMPARE(layers.data(layers.index(0)).toString(), QStringLiteral("Sun"));
+        QCOMPARE(layers.data(layers.index(2)).toString(), QStringLiteral("Warm"));
+        // The pixels were handed in without a copy.
+        QCOMPARE(document.GetLayerImage(0)->GetTile(0, 0), sky.GetTile(0, 0));
+    }
+
+    void creatingShiftsIdsUp_data()
+    {
+        QTest::addColumn<unsigned int>("id");
+        QTest::addColumn<bool>("created");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("bottom") << 0u << true << QStringList({"N", "A", "B", "C"});
+        QTest::newRow("middle") << 1u << true << QStringList({"A", "N", "B", "C"});
+        QTest::newRow("below top") << 2u << true << QStringList({"A", "B", "N", "C"});
+        QTest::newRow("top") << 3u << true << QStringList({"A", "B", "C", "N"});
+        QTest::newRow("past the top") << 4u << false << QStringList({"A", "B", "C"});
+        QTest::newRow("far out") << 0xFFFFFFFFu << false << QStringList({"A", "B", "C"});
+    }
+    void creatingShiftsIdsUp()
+    {
+        QFETCH(unsigned int, id);
+        QFETCH(bool, created);
+        QFETCH(QStringList, names);
+        for (int kind = 0; kind < 4; ++kind) {
+            KXMemoryDocument document(QSize(10, 10));
+            AddLayers(document, 3);
+            QSignalSpy about(&document, &KXDocumentInterface::layerAboutToBeInserted);
+            QSignalSpy inserted(&document, &KXDocumentInterface::layerInserted);
+            bool result = false;
+            switch (kind) {
+            case 0:
+                result = document.CreateRasterLayer("N", id);
+                break;
+            case 1:
+                result = document.CreateTextLayer("N", id);
+                break;
+            case 2:
+                result = document.CreateAdjustmentLayer(
+                    "N", id, ZTAdjustmentManager::GetInstance()->GetAdjustment(ZTBrightnessContrast::Name()));
+                break;
+            default:
+                result = document.InsertRasterLayer("N", Filled(2, 3, KXRGBA32i::OpaqueWhite()), QPoint(5, 6),
+                                                    KXDocumentInterface::BlendScreen, 0.25, id);
+                break;
+            }
+            QCOMPARE(result, created);
+            QCOMPARE(Names(document), names);
+            QCOMPARE(about.count(), created ? 1 : 0);
+            QCOMPARE(inserted.count(), created ? 1 : 0);
+            if (!created)
+                continue;
+            QCOMPARE(inserted.at(0).at(0).toUInt(), id);
+            QCOMPARE(document.GetLayerType(id), kind == 3 ? 0 : kind);
+            if (kind == 3) {
+                QCOMPARE(document.GetLayerGeometry(id), QRect(5, 6, 2, 3));
+                QCOMPARE(document.GetLayerBlendMode(id), unsigned(KXDocumentInterface::BlendScreen));
+                QCOMPARE(document.GetLayerOpacity(id), 0.25);
+            } else {
+                // An empty layer at (0, 0) with its mask position at (0, 0) too.
+                QCOMPARE(document.GetLayerGeometry(id), QRect(0, 0, 0, 0));
+                QCOMPARE(document.GetMaskGeometry(id).topLeft(), QPoint(0, 0));
+                QCOMPARE(document.GetLayerImage(id) == nullptr, kind == 2);
+            }
+        }
+    }
+
+    void removingShiftsIdsDown_data()
+    {
+        QTest::addColumn<unsigned int>("id");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("bottom") << 0u << true << QStringList({"B", "C"});
+        QTest::newRow("middle") << 1u << true << QStringList({"A", "C"});
+        QTest::newRow("top") << 2u << true << QStringList({"A", "B"});
+        QTest::newRow("past the top") << 3u << false << QStringList({"A", "B", "C"});
+        QTest::newRow("far out") << 0xFFFFFFFFu << false << QStringList({"A", "B", "C"});
+    }
+    void removingShiftsIdsDown()
+    {
+        QFETCH(unsigned int, id);
+        QFETCH(bool, removed);
+        QFETCH(QStringList, names);
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 3);
+        QSignalSpy about(&document, &KXDocumentInterface::layerAboutToBeRemoved);
+        QSignalSpy done(&document, &KXDocumentInterface::layerRemoved);
+        QCOMPARE(document.RemoveLayer(id), removed);
+        QCOMPARE(Names(document), names);
+        QCOMPARE(about.count(), removed ? 1 : 0);
+        QCOMPARE(done.count(), removed ? 1 : 0);
+        if (removed)
+            QCOMPARE(done.at(0).at(0).toUInt(), id);
+    }
+
+    void layerSequence_data()
+    {
+        QTest::addColumn<IdList>("sequence");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("identity") << IdList({0, 1, 2, 3}) << true << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("reverse") << IdList({3, 2, 1, 0}) << true << QStringList({"D", "C", "B", "A"});
+        QTest::newRow("rotate") << IdList({1, 2, 3, 0}) << true << QStringList({"B", "C", "D", "A"});
+        QTest::newRow("too short") << IdList({1, 0, 2}) << false << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("too long") << IdList({1, 0, 2, 3, 4}) << false << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("repeat") << IdList({1, 1, 2, 3}) << false << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("out of range") << IdList({0, 1, 2, 9}) << false << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("empty") << IdList() << false << QStringList({"A", "B", "C", "D"});
+    }
+    void layerSequence()
+    {
+        QFETCH(IdList, sequence);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, names);
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 4);
+        document.SetCurrentLayer(1); // "B"
+        QSignalSpy reordered(&document, &KXDocumentInterface::layersReordered);
+        QCOMPARE(document.SetLayerSequence(sequence), accepted);
+        QCOMPARE(Names(document), names);
+        QCOMPARE(reordered.count(), accepted ? 1 : 0);
+        QCOMPARE(document.GetCurrentLayer(), names.indexOf("B"));
+    }
+
+    void currentLayerAndStyleFollowTheLayer()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        QCOMPARE(document.GetCurrentLayer(), -1);
+        QCOMPARE(document.GetStyleProxy(), nullptr);
+        AddLayers(document, 3);
+        document.SetCurrentLayer(1);
+        KXStyleProxy* style = document.GetStyleProxy();
+        QVERIFY(style);
+        style->SetStyleName("Glow");
+        QVERIFY(document.CreateRasterLayer("N", 0));
+        QCOMPARE(document.GetCurrentLayer(), 2);
+        QCOMPARE(document.GetStyleProxy(), style);
+        QVERIFY(document.RemoveLayer(0));
+        QCOMPARE(document.GetCurrentLayer(), 1);
+        document.SetCurrentLayer(0);
+        QVERIFY(document.GetStyleProxy() != style);
+        QCOMPARE(document.GetStyleProxy()->GetStyleName(), QString());
+        document.SetCurrentLayer(1);
+        QCOMPARE(document.GetStyleProxy()->GetStyleName(), QStringLiteral("Glow"));
+        QVERIFY(document.RemoveLayer(1));
+        QCOMPARE(document.GetCurrentLayer(), -1);
+        QCOMPARE(document.GetStyleProxy(), nullptr);
+        document.SetCurrentLayer(0);
+        QCOMPARE(document.GetCurrentLayer(), 0);
+        document.SetCurrentLayer(7);
+        QCOMPARE(document.GetCurrentLayer(), -1);
+    }
+
+    void layerLockFollowsTheLayerAndOutlivesIt()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 2);
+        const QSharedPointer<KXDocumentLock> lock = document.GetLayerLock(1);
+        QVERIFY(lock);
+        QVERIFY(lock != document.GetLayerLock(0));
+        QVERIFY(document.CreateRasterLayer("N", 0));
+        QCOMPARE(document.GetLayerLock(2), lock);
+        QVERIFY(document.RemoveLayer(2));
+        QVERIFY(!document.GetLayerLock(2));
+        lock->LockForWrite();
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        lock->UnlockWrite();
+    }
+
+    void badIdsAreNoOps_data()
+    {
+        QTest::addColumn<unsigned int>("id");
+        QTest::newRow("count") << 3u;
+        QTest::newRow("beyond") << 40u;
+        QTest::newRow("largest") << 0xFFFFFFFFu;
+    }
+    void badIdsAreNoOps()
+    {
+        QFETCH(unsigned int, id);
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 3);
+        LayerSignals signals_(&document);
+        const KXImage32 image = Filled(3, 3, KXRGBA32i::OpaqueWhite());
+
+        QCOMPARE(document.GetLayerType(id), -1);
+        QCOMPARE(document.GetLayerName(id), QString());
+        QCOMPARE(document.GetLayerOpacity(id), 0.0);
+        QVERIFY(!document.GetLayerVisible(id));
+        QCOMPARE(document.GetLayerLocks(id), 0u);
+        QCOMPARE(document.GetLayerGeometry(id), QRect());
+        QCOMPARE(document.GetMaskGeometry(id), QRect());
+        QCOMPARE(document.GetLayerImage(id), nullptr);
+        QCOMPARE(static_cast<const KXMemoryDocument&>(document).GetLayerImage(id), nullptr);
+        QVERIFY(!document.HasLayerMask(id));
+        QCOMPARE(document.GetLayerMask(id), nullptr);
+        KXImage32 mask = image;
+        QVERIFY(!document.GetMaskImage(id, mask));
+        QVERIFY(mask.IsEmpty());
+        bool maskType = true;
+        QVERIFY(!document.GetMaskType(id, maskType));
+        QVERIFY(maskType); // left untouched
+        QVERIFY(!document.GetMaskEnabled(id));
+        QVERIFY(!document.GetMaskLinked(id));
+        QCOMPARE(document.GetText(id), QString());
+        QCOMPARE(document.GetTextRenderMode(id), 1);
+        QCOMPARE(document.GetTextTransform(id), QMatrix4x4());
+        ZTAdjustment* adjustment = nullptr;
+        QVERIFY(!document.GetLayerAdjustment(id, adjustment));
+        ZTAdjustmentTarget target;
+        QVERIFY(!document.GetAdjustmentTarget(id, target));
+        QVERIFY(!target.IsValid());
+        QVERIFY(!document.GetLayerLock(id));
+        KXDocumentLayerLockerForRead reader(&document, id);
+        QVERIFY(!reader.IsLocked());
+        KXDocumentLayerLockerForWrite writer(&document, id);
+        QVERIFY(!writer.IsLocked());
+        writer.Relock();
+        reader.Relock();
+        QVERIFY(!writer.IsLocked() && !reader.IsLocked());
+
+        QVERIFY(!document.RemoveLayer(id));
+        QVERIFY(!document.ConvertTextLayerToRaster(id));
+        QVERIFY(!document.SetLayerImage(id, image));
+        QVERIFY(!document.CreateLayerMask(id, image, true));
+        QVERIFY(!document.SetLayerMask(id, image));
+        QVERIFY(!document.RemoveLayerMask(id));
+        document.SetLayerName(id, "X");
+        document.SetLayerOpacity(id, 0.5);
+        document.SetLayerBlendMode(id, 3);
+        document.SetLayerVisible(id, false);
+        document.SetLayerLocks(id, 7);
+        document.SetLayerPosition(id, QPoint(1, 1));
+        document.SetMaskPos(id, QPoint(1, 1));
+        document.MoveLayer(id, QPoint(1, 1));
+        document.MoveMask(id, QPoint(1, 1));
+        document.SetLayerAndMaskPosition(id, QPoint(1, 1), QPoint(2, 2));
+        document.MoveLayerAndMask(id, QPoint(1, 1), QPoint(2, 2));
+        document.UpdateLayer(id);
+        document.UpdateLayerMask(id);
+        document.SetMaskEnabled(id, false);
+        document.SetMaskLinked(id, false);
+        document.SetMaskType(id, true);
+        document.SetText(id, "t");
+        document.SetTextFont(id, QFont("DejaVu Sans", 20));
+        document.SetTextBrush(id, QBrush(Qt::red));
+        document.SetTextPosition(id, QPoint(3, 3));
+        document.SetTextStyle(id, 1);
+        document.SetTextOrientation(id, true);
+        document.SetTextBend(id, 0.5);
+        document.SetTextHDistortion(id, 0.5);
+        document.SetTextVDistortion(id, 0.5);
+        document.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(2, 2)));
+        document.SetTextRenderMode(id, 0);
+        QVERIFY(!Render(&document, id));
+        QCOMPARE(signals_.Total(), 0);
+        QCOMPARE(Names(document), QStringList({"A", "B", "C"}));
+    }
+
+    // Text attributes belong to text layers, pixels to raster and text layers,
+    // parameters to adjustment layers; asking the wrong kind changes nothing.
+    void operationsOfOtherLayerKindsAreRefused()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        document.AddRasterLayer("raster", Filled(4, 4, KXRGBA32i::OpaqueWhite()));
+        const unsigned int adjustmentId = document.AddAdjustmentLayer("levels", "Levels");
+        QCOMPARE(adjustmentId, 1u);
+        LayerSignals signals_(&document);
+
+        document.SetText(0, "t");
+        document.SetTextBend(0, 0.5);
+        document.SetTextRenderMode(0, 2);
+        QCOMPARE(document.GetText(0), QString());
+        QCOMPARE(document.GetTextBend(0), 0.0);
+        QCOMPARE(document.GetTextRenderMode(0), 1);
+        QVERIFY(!document.ConvertTextLayerToRaster(0));
+        QVERIFY(!Render(&document, 0));
+        ZTAdjustment* adjustment = nullptr;
+        QVERIFY(!document.GetLayerAdjustment(0, adjustment));
+        QCOMPARE(adjustment, nullptr);
+
+        QCOMPARE(document.GetLayerImage(adjustmentId), nullptr);
+        QVERIFY(!document.SetLayerImage(adjustmentId, Filled(2, 2, KXRGBA32i::OpaqueWhite())));
+        QVERIFY(document.GetLayerAdjustment(adjustmentId, adjustment));
+        QCOMPARE(adjustment->GetName(), QStringLiteral("Levels"));
+        QCOMPARE(signals_.Total(), 0);
+    }
+
+    void badArgumentsAreRefused()
+    {
+        KXMemoryDocument negative(QSize(-4, 10));
+        QCOMPARE(negative.GetCanvasSize(), QSize(0, 0));
+        KXMemoryDocument huge(QSize(KXDocumentInterface::MAX_DOC_DIMENSION + 1, 5));
+        QCOMPARE(huge.GetCanvasSize(), QSize(0, 0));
+        QCOMPARE(huge.Compose().GetSize(), QSize(0, 0));
+
+        KXMemoryDocument document(QSize(20, 10));
+        QSignalSpy canvas(&document, &KXDocumentInterface::canvasSizeChanged);
+        QVERIFY(!document.SetCanvasSize(QSize(-1, -1)));
+        QVERIFY(!document.SetCanvasSize(QSize(5, -1)));
+        QVERIFY(!document.SetCanvasSize(QSize(KXDocumentInterface::MAX_DOC_DIMENSION + 1, 5)));
+        QCOMPARE(document.GetCanvasSize(), QSize(20, 10));
+        QCOMPARE(canvas.count(), 0);
+        QVERIFY(document.SetCanvasSize(QSize(20, 10)));
+        QCOMPARE(canvas.count(), 0);
+        QVERIFY(document.SetCanvasSize(QSize(KXDocumentInterface::MAX_DOC_DIMENSION, 30)));
+        QCOMPARE(canvas.count(), 1);
+        QCOMPARE(canvas.at(0).at(0).toSize(), QSize(KXDocumentInterface::MAX_DOC_DIMENSION, 30));
+        QVERIFY(document.SetCanvasSize(QSize(20, 10)));
+
+        AddLayers(document, 1);
+        QVERIFY(!document.CreateAdjustmentLayer("none", 0, nullptr));
+        QCOMPARE(document.AddAdjustmentLayer("none", "No such adjustment"), KXMemoryDocument::InvalidId);
+        QVERIFY(!document.CreateLayerMask(0, KXImage32(), false));
+        QVERIFY(!document.HasLayerMask(0));
+        QVERIFY(document.CreateLayerMask(0, Filled(2, 2, KXRGBA32i::OpaqueWhite()), false));
+        QVERIFY(!document.SetLayerMask(0, KXImage32()));
+        QCOMPARE(document.GetLayerMask(0)->GetSize(), QSize(2, 2));
+        QVERIFY(!document.CreateAlphaChannelFromMask("a", KXImage32(), 0));
+        QCOMPARE(document.GetChannelModel()->GetAlphaChannelCount(), 0u);
+        QCOMPARE(document.GetLayerCount(), 1u);
+        // A layer may hold an empty image (an empty raster, an empty text).
+        QVERIFY(document.SetLayerImage(0, KXImage32()));
+        QCOMPARE(document.GetLayerGeometry(0), QRect(0, 0, 0, 0));
+        QCOMPARE(document.Compose().GetPixel(0, 0), KXRGBA32i());
+    }
+
+    void geometryAndMoves()
+    {
+        KXMemoryDocument document(QSize(50, 50));
+        document.AddRasterLayer("A", Filled(4, 3, KXRGBA32i::OpaqueWhite()), QPoint(2, 1));
+        QVERIFY(document.CreateLayerMask(0, Filled(6, 5, KXRGBA32i::OpaqueWhite()), true));
+        QSignalSpy changed(&document, &KXDocumentInterface::layerChanged);
+        QSignalSpy maskChanged(&document, &KXDocumentInterface::layerMaskChanged);
+
+        document.MoveLayer(0, QPoint(3, 4));
+        QCOMPARE(document.GetLayerGeometry(0), QRect(5, 5, 4, 3));
+        QCOMPARE(document.GetMaskGeometry(0), QRect(0, 0, 6, 5)); // the mask moves on its own
+        document.MoveMask(0, QPoint(-1, 2));
+        QCOMPARE(document.GetMaskGeometry(0), QRect(-1, 2, 6, 5));
+        document.SetLayerPosition(0, QPoint(10, 11));
+        document.SetMaskPos(0, QPoint(12, 13));
+        QCOMPARE(document.GetLayerGeometry(0).topLeft(), QPoint(10, 11));
+        QCOMPARE(document.GetMaskGeometry(0).topLeft(), QPoint(12, 13));
+        document.SetLayerAndMaskPosition(0, QPoint(1, 2), QPoint(3, 4));
+        document.MoveLayerAndMask(0, QPoint(10, 10), QPoint(-3, -4));
+        QCOMPARE(document.GetLayerGeometry(0), QRect(11, 12, 4, 3));
+        QCOMPARE(document.GetMaskGeometry(0), QRect(0, 0, 6, 5));
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(maskChanged.count(), 4);
+        // Moves that move nothing announce nothing.
+        document.MoveLayerAndMask(0, QPoint(), QPoint());
+        document.SetLayerPosition(0, QPoint(11, 12));
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(maskChanged.count(), 4);
+    }
+
+    void masks()
+    {
+        KXMemoryDocument document(QSize(50, 50));
+        AddLayers(document, 1);
+        document.SetMaskPos(0, QPoint(7, 8));
+        document.SetMaskEnabled(0, false);
+        bool maskType = true;
+        QVERIFY(!document.GetMaskType(0, maskType));
+        QVERIFY(!maskType);
+
+        const KXImage32 mask = Filled(130, 3, KXRGBA32i::OpaqueWhite());
+        QSignalSpy maskChanged(&document, &KXDocumentInterface::layerMaskChanged);
+        QVERIFY(document.CreateLayerMask(0, mask, true));
+        QCOMPARE(maskChanged.count(), 1);
+        QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 130, 3)); // at the kept mask position
+        QVERIFY(!document.GetMaskEnabled(0)); // the flags keep their values
+        QVERIFY(document.GetMaskLinked(0));
+        QVERIFY(document.GetMaskType(0, maskType));
+        QVERIFY(maskType);
+        KXImage32 copy;
+        QVERIFY(document.GetMaskImage(0, copy));
+        QCOMPARE(copy.GetTile(1, 0), mask.GetTile(1, 0)); // shares the tiles
+        QCOMPARE(document.GetLayerMask(0)->GetTile(0, 0), mask.GetTile(0, 0));
+
+        document.SetMaskType(0, false);
+        document.SetMaskType(0, false);
+        QCOMPARE(maskChanged.count(), 2);
+        QVERIFY(document.SetLayerMask(0, Filled(1, 1, KXRGBA32i::OpaqueBlack())));
+        QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 1, 1));
+        QVERIFY(document.RemoveLayerMask(0));
+        QVERIFY(!document.RemoveLayerMask(0));
+        QVERIFY(!document.SetLayerMask(0, mask));
+        QVERIFY(!document.HasLayerMask(0));
+        QCOMPARE(document.GetLayerMask(0), nullptr);
+        QVERIFY(!document.GetMaskType(0, maskType));
+        QVERIFY(!maskType);
+        QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 0, 0));
+        QCOMPARE(maskChanged.count(), 4);
+    }
+
+    void propertiesAnnounceRealChangesOnly()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 1);
+        QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
+        document.SetLayerName(0, "A");
+        document.SetLayerOpacity(0, 1.0);
+        document.SetLayerVisible(0, true);
+        QCOMPARE(properties.count(), 0);
+        document.SetLayerName(0, "Renamed");
+        document.SetLayerOpacity(0, 0.3);
+        document.SetLayerBlendMode(0, 99); // kept as given, composed as normal
+        document.SetLayerVisible(0, false);
+        document.SetLayerLocks(0, 0x5);
+        QCOMPARE(properties.count(), 5);
+        QCOMPARE(document.GetLayerName(0), QStringLiteral("Renamed"));
+        QCOMPARE(document.GetLayerOpacity(0), 0.3);
+        QCOMPARE(document.GetLayerBlendMode(0), 99u);
+        QVERIFY(!document.GetLayerVisible(0));
+        QCOMPARE(document.GetLayerLocks(0), 0x5u);
+    }
+
+    void textLayerPixelsFollowItsAttributes_data()
+    {
+        QTest::addColumn<QString>("attribute");
+        QTest::addColumn<bool>("rotated");
+        for (const char* attribute : {"text", "font", "brush", "style", "orientation", "bend", "hDistortion",
+                                      "vDistortion", "position", "transform"})
+            QTest::newRow(attribute) << QString(attribute) << false;
+        QTest::newRow("renderMode") << QStringLiteral("renderMode") << true;
+    }
+    void textLayerPixelsFollowItsAttributes()
+    {
+        QFETCH(QString, attribute);
+        QFETCH(bool, rotated);
+        KXMemoryDocument document(QSize(400, 200));
+        AddLayers(document, 1);
+        const unsigned int id = document.AddTextLayer("T", "Hello", QFont("DejaVu Sans", 24), Qt::red, QPoint(20, 30));
+        QCOMPARE(document.GetLayerType(id), int(KXDocumentInterface::TextLayer));
+        QCOMPARE(document.GetTextPosition(id), QPoint(20, 30));
+        if (rotated) {
+            QTransform rotation;
+            rotation.rotate(30);
+            document.SetTextTransform(id, QMatrix4x4(rotation));
+            QVERIFY(Render(&document, id));
+        }
+        const KXImage32 before = *document.GetLayerImage(id);
+        const QRect geometry = document.GetLayerGeometry(id);
+        QVERIFY(!before.IsEmpty());
+
+        QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
+        QSignalSpy changed(&document, &KXDocumentInterface::layerChanged);
+        if (attribute == "text")
+            document.SetText(id, "Hellp");
+        else if (attribute == "font")
+            document.SetTextFont(id, QFont("DejaVu Sans", 30));
+        else if (attribute == "brush")
+            document.SetTextBrush(id, QBrush(QColor(0, 0, 255)));
+        else if (attribute == "style")
+            document.SetTextStyle(id, 1);
+        else if (attribute == "orientation")
+            document.SetTextOrientation(id, true);
+        else if (attribute == "bend")
+            document.SetTextBend(id, 0.6);
+        else if (attribute == "hDistortion")
+            document.SetTextHDistortion(id, 0.6);
+        else if (attribute == "vDistortion")
+            document.SetTextVDistortion(id, 0.6);
+        else if (attribute == "position")
+            document.SetTextPosition(id, QPoint(27, 33));
+        else if (attribute == "transform")
+            document.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1.5)));
+        else if (attribute == "renderMode")
+            document.SetTextRenderMode(id, 0);
+        QCOMPARE(properties.count(), 1);
+        QCOMPARE(changed.count(), 0);
+        // Setting an attribute does not re-render.
+        QVERIFY(SameLayerPixels(document, id, before, geometry));
+
+        QVERIFY(Render(&document, id));
+        QVERIFY(changed.count() > 0);
+        if (attribute == "position") {
+            QCOMPARE(document.GetLayerGeometry(id), geometry.translated(7, 3));
+            QVERIFY(document.GetLayerImage(id)->IsPixelEqual(before));
+        } else {
+            QVERIFY(!SameLayerPixels(document, id, before, geometry));
+        }
+        if (attribute == "brush") {
+            const KXImage32& after = *document.GetLayerImage(id);
+            bool blue = false;
+            for (unsigned int y = 0; y < after.GetHeight() && !blue; ++y)
+                for (unsigned int x = 0; x < after.GetWidth() && !blue; ++x)
+                    blue = after.GetPixel(x, y) == KXRGBA32i(0, 0, 255, 255);
+            QVERIFY(blue);
+        }
+    }
+
+    void convertTextLayerToRaster()
+    {
+        KXMemoryDocument document(QSize(200, 100));
+        const unsigned int id = document.AddTextLayer("T", "Hi", QFont("DejaVu Sans", 20), Qt::black, QPoint(5, 5));
+        document.SetLayerOpacity(id, 0.5);
+        const KXImage32 pixels = *document.GetLayerImage(id);
+        const QRect geometry = document.GetLayerGeometry(id);
+        QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
+        QVERIFY(document.ConvertTextLayerToRaster(id));
+        QCOMPARE(properties.count(), 1);
+        QCOMPARE(document.GetLayerType(id), int(KXDocumentInterface::RasterLayer));
+        QVERIFY(SameLayerPixels(document, id, pixels, geometry));
+        QCOMPARE(document.GetLayerOpacity(id), 0.5);
+        QCOMPARE(document.GetText(id), QString());
+        QVERIFY(!document.ConvertTextLayerToRaster(id));
+    }
+
+    void adjustmentLayerKeepsItsOwnParameters()
+    {
+        KXMemoryDocument document(QSize(4, 4));
+        document.AddRasterLayer("grey", Filled(4, 4, KXRGBA32i(100, 100, 100, 255)));
+        const unsigned int first = document.AddAdjustmentLayer("one", ZTBrightnessContrast::Name());
+        const unsigned int second = document.AddAdjustmentLayer("two", ZTBrightnessContrast::Name());
+        ZTAdjustment* adjustment = nullptr;
+        QVERIFY(document.GetLayerAdjustment(first, adjustment));
+        ZTAdjustmentTarget firstTarget;
+        ZTAdjustmentTarget secondTarget;
+        QVERIFY(document.GetAdjustmentTarget(first, firstTarget));
+        QVERIFY(document.GetAdjustmentTarget(second, secondTarget));
+        QVERIFY(firstTarget != secondTarget);
+        QCOMPARE(adjustment->GetParams(firstTarget), adjustment->GetDefaultParams());
+
+        QVERIFY(adjustment->SetParams(firstTarget, ZTBrightnessContrast::Encode({30, 0})));
+        ZTAdjustmentTarget again;
+        QVERIFY(document.GetAdjustmentTarget(first, again));
+        QCOMPARE(adjustment->GetParams(again), ZTBrightnessContrast::Encode({30, 0}));
+        QCOMPARE(adjustment->GetParams(secondTarget), adjustment->GetDefaultParams());
+        QCOMPARE(document.Compose().GetPixel(1, 1), KXRGBA32i(130, 130, 130, 255));
+        QVERIFY(adjustment->SetParams(secondTarget, ZTBrightnessContrast::Encode({-50, 0})));
+        QCOMPARE(document.Compose().GetPixel(1, 1), KXRGBA32i(80, 80, 80, 255));
+        document.SetLayerVisible(second, false);
+        QCOMPARE(document.Compose().GetPixel(1, 1), KXRGBA32i(130, 130, 130, 255));
+
+        // A target handed out stays usable after its layer is gone.
+        QVERIFY(document.RemoveLayer(first));
+        QCOMPARE(adjustment->GetParams(firstTarget), ZTBrightnessContrast::Encode({30, 0}));
+    }
+
+    void composeBlendsMasksAndOpacity()
+    {
+        KXMemoryDocument document(QSize(8, 8));
+        document.AddRasterLayer("blue", Filled(8, 8, KXRGBA32i(0, 0, 255, 255)));
+        const unsigned int red = document.AddRasterLayer("red", Filled(2, 2, KXRGBA32i(255, 0, 0, 255)), QPoint(3, 3));
+        KXImage32 picture = document.Compose();
+        QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(255, 0, 0, 255));
+        QCOMPARE(picture.GetPixel(5, 5), KXRGBA32i(0, 0, 255, 255));
+
+        // A selection-style mask (type false): its alpha alone reveals.
+        KXImage32 mask = Filled(2, 2, KXRGBA32i::OpaqueBlack());
+        mask.SetPixel(1, 1, KXRGBA32i());
+        QVERIFY(document.CreateLayerMask(red, mask, false));
+        document.SetMaskPos(red, QPoint(3, 3));
+        picture = document.Compose();
+        QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(255, 0, 0, 255));
+        QCOMPARE(picture.GetPixel(4, 4), KXRGBA32i(0, 0, 255, 255));
+        // The mask moves on its own: its pixel (0, 0) now lies on (4, 3).
+        document.MoveMask(red, QPoint(1, 0));
+        picture = document.Compose();
+        QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
+        QCOMPARE(picture.GetPixel(4, 3), KXRGBA32i(255, 0, 0, 255));
+        QCOMPARE(picture.GetPixel(4, 4), KXRGBA32i(255, 0, 0, 255));
+        document.MoveMask(red, QPoint(-1, 0));
+        // A layer mask (type true): black hides.
+        document.SetMaskType(red, true);
+        QCOMPARE(document.Compose().GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
+        document.SetMaskEnabled(red, false);
+        QCOMPARE(document.Compose().GetPixel(4, 4), KXRGBA32i(255, 0, 0, 255));
+
+        document.SetLayerOpacity(red, 0.0);
+        QCOMPARE(document.Compose().GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
+        document.SetLayerOpacity(red, 1.0);
+        document.SetLayerVisible(red, false);
+        QCOMPARE(document.Compose().GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
+
+        // ComposeLayers: the union of the listed rectangles, whatever the visibility.
+        QVERIFY(document.InsertRasterLayer("green", Filled(3, 1, KXRGBA32i(0, 255, 0, 255)), QPoint(6, 1),
+                                           KXDocumentInterface::BlendNormal, 1.0, 2));
+        KXImage32 composed;
+        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {2, 1, 1, 77}, &document), QPoint(3, 1));
+        QCOMPARE(composed.GetSize(), QSize(6, 4));
+        QCOMPARE(composed.GetPixel(0, 2), KXRGBA32i(255, 0, 0, 255));
+        QCOMPARE(composed.GetPixel(4, 0), KXRGBA32i(0, 255, 0, 255));
+        QCOMPARE(composed.GetPixel(0, 0), KXRGBA32i());
+        document.SetMaskEnabled(red, true);
+        document.SetMaskType(red, false);
+        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {1, 2}, &document), QPoint(3, 1));
+        QCOMPARE(composed.GetPixel(0, 2), KXRGBA32i(255, 0, 0, 255));
+        QCOMPARE(composed.GetPixel(1, 3), KXRGBA32i());
+        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {77}, &document), QPoint());
+        QVERIFY(composed.IsEmpty());
+        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {0}, nullptr), QPoint());
+        QVERIFY(composed.IsEmpty());
+    }
+
+    void documentStateCounter()
+    {
+        KXMemoryDocument document(QSize(1, 1));
+        QSignalSpy state(&document, &KXDocumentInterface::documentStateChanged);
+        QCOMPARE(document.GetDocumentState(), 0);
+        document.SetDocumentState(document.GetDocumentState() + 1);
+        document.SetDocumentState(document.GetDocumentState() + 1);
+        document.SetDocumentState(document.GetDocumentState() - 1);
+        document.SetDocumentState(document.GetDocumentState());
+        QCOMPARE(document.GetDocumentState(), 1);
+        QCOMPARE(state.count(), 3);
+        QCOMPARE(state.at(2).at(0).toInt(), 1);
+    }
+
+    void dpi_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("announced");
+        QTest::newRow("same") << 72 << 72 << 0;
+        QTest::newRow("higher") << 300 << 300 << 1;
+        QTest::newRow("one") << 1 << 1 << 1;
+        QTest::newRow("zero") << 0 << 72 << 0;
+        QTest::newRow("negative") << -5 << 72 << 0;
+    }
+    void dpi()
+    {
+        QFETCH(int, dpi);
+        QFETCH(int, expected);
+        QFETCH(int, announced);
+        KXMemoryDocument document(QSize(1, 1));
+        QSignalSpy changed(&document, &KXDocumentInterface::dpiChanged);
+        document.SetDPI(dpi);
+        QCOMPARE(document.GetDPI(), expected);
+        QCOMPARE(changed.count(), announced);
+    }
+
+    void viewUpdates()
+    {
+        KXMemoryDocument document(QSize(1, 1));
+        QSignalSpy view(&document, &KXDocumentInterface::viewUpdateRequested);
+        document.UpdateView(QRect(0, 0, -1, -1));
+        QCOMPARE(view.count(), 1);
+        QCOMPARE(view.at(0).at(0).toRect(), QRect(0, 0, -1, -1));
+        QCOMPARE(document.GetDocumentKind(), 0);
+    }
+
+    void selection()
+    {
+        KXMemoryDocument document(QSize(40, 40));
+        QSignalSpy changed(&document, &KXDocumentInterface::selectionChanged);
+        QVERIFY(!document.HasSelection());
+        QCOMPARE(document.GetSelectionGeometry(), QRect(0, 0, 0, 0));
+        QVERIFY(document.GetSelectionGeometry().isNull());
+
+        const KXImage32 mask = Filled(5, 4, KXRGBA32i::OpaqueBlack());
+        document.SetSelectionMask(mask, QPoint(3, 2));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(document.HasSelection());
+        QCOMPARE(document.GetSelectionGeometry(), QRect(3, 2, 5, 4));
+        QCOMPARE(document.GetSelectionMask().GetTile(0, 0), mask.GetTile(0, 0));
+        document.TranslateSelection(QPoint(-5, 1));
+        QCOMPARE(document.GetSelectionMaskOffset(), QPoint(-2, 3));
+        document.MoveToSelection(QPoint(9, 9));
+        QCOMPARE(document.GetSelectionGeometry(), QRect(9, 9, 5, 4));
+        QCOMPARE(changed.count(), 3);
+
+        document.SetSelectionMask(KXImage32(), QPoint(4, 4));
+        QVERIFY(!document.HasSelection());
+        QCOMPARE(document.GetSelectionGeometry(), QRect(4, 4, 0, 0));
+        QVERIFY(document.GetSelectionGeometry().isNull());
+    }
+
+    // Edits inside a bracket are announced once, at the outermost end.
+    void selectionEditBracket_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("moveInside");
+        QTest::newRow("single") << 1 << false;
+        QTest::newRow("single with move") << 1 << true;
+        QTest::newRow("nested") << 3 << true;
+    }
+    void selectionEditBracket()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, moveInside);
+        KXMemoryDocument document(QSize(40, 40));
+        QSignalSpy changed(&document, &KXDocumentInterface::selectionChanged);
+        KXDocumentLock* lock = document.GetSelectionLock();
+        for (int level = 0; level < depth; ++level) {
+            KXImage32& mask = document.BeginEditSelection();
+            QCOMPARE(&mask, &document.GetSelectionMask());
+            if (level == 0)
+                mask = Filled(6, 6, KXRGBA32i::OpaqueBlack());
+        }
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        if (moveInside) {
+            document.MoveToSelection(QPoint(2, 3));
+            document.TranslateSelection(QPoint(1, 1));
+            document.SetSelectionMask(document.GetSelectionMask(), QPoint(3, 4));
+        }
+        for (int level = 0; level < depth; ++level) {
+            QCOMPARE(changed.count(), 0);
+            QVERIFY(lock->IsWrittenByCurrentThread());
+            document.EndEditSelection();
+        }
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!lock->IsWrittenByCurrentThread());
+        QCOMPARE(document.GetSelectionGeometry(), QRect(moveInside ? QPoint(3, 4) : QPoint(), QSize(6, 6)));
+        // An end without a begin has nothing left to announce.
+        document.EndEditSelection();
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!lock->IsWrittenByCurrentThread());
+    }
+
+    // A reader of another thread sees the selection before or after a bracket, never inside it.
+    void selectionReaderWaitsForTheBracket()
+    {
+        KXMemoryDocument document(QSize(40, 40));
+        document.SetSelectionMask(Filled(2, 2, KXRGBA32i::OpaqueBlack()), QPoint());
+        document.BeginEditSelection() = Filled(9, 7, KXRGBA32i::OpaqueBlack());
+        std::atomic<bool> read{false};
+        QSize seen;
+        QThread* reader = QThread::create([&]() {
+            KXDocumentSelectionLockerForRead locker(&document);
+            seen = document.GetSelectionMask().GetSize();
+            read = true;
+        });
+        reader->start();
+        QTest::qWait(30);
+        QVERIFY(!read);
+        document.EndEditSelection();
+        QVERIFY(reader->wait(20000));
+        delete reader;
+        QVERIFY(read);
+        QCOMPARE(seen, QSize(9, 7));
+
+        KXDocumentSelectionLockerForRead locker(&document);
+        QVERIFY(locker.IsLocked());
+        KXDocumentSelectionLockerForRead again(&document);
+        QVERIFY(again.IsLocked());
+        locker.Unlock();
+        locker.Unlock();
+        QVERIFY(!locker.IsLocked());
+        QVERIFY(document.GetSelectionLock()->IsReadByCurrentThread());
+        again.Unlock();
+        QVERIFY(!document.GetSelectionLock()->IsReadByCurrentThread());
+        locker.Relock();
+        QVERIFY(document.GetSelectionLock()->IsReadByCurrentThread());
+        KXDocumentSelectionLockerForRead none(nullptr);
+        QVERIFY(!none.IsLocked());
+    }
+
+    void layerLockReentry()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 2);
+        const QSharedPointer<KXDocumentLock> lock = document.GetLayerLock(1);
+
+        KXDocumentLayerLockerForRead outer(&document, 1);
+        QVERIFY(outer.IsLocked());
+        {
+            // The capture of a layer reads it twice on one thread.
+            KXDocumentLayerLockerForRead inner(&document, 1);
+            QVERIFY(inner.IsLocked());
+            QVERIFY(document.GetLayerImage(1));
+        }
+        QVERIFY(lock->IsReadByCurrentThread());
+        // The only reader may change the layer through the document.
+        QVERIFY(document.SetLayerImage(1, Filled(3, 3, KXRGBA32i::OpaqueWhite())));
+        QVERIFY(!lock->IsWrittenByCurrentThread());
+        outer.Unlock();
+        outer.Unlock();
+        QVERIFY(!outer.IsLocked());
+        QVERIFY(!lock->IsReadByCurrentThread());
+        outer.Relock();
+        outer.Relock();
+        QVERIFY(lock->IsReadByCurrentThread());
+        outer.Unlock();
+        QVERIFY(!lock->IsReadByCurrentThread());
+
+        KXDocumentLayerLockerForWrite writer(&document, 1);
+        QVERIFY(writer.IsLocked());
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        {
+            // Operations that lock internally work inside a write-locked section.
+            KXDocumentLayerLockerForRead reader(&document, 1);
+            QVERIFY(reader.IsLocked());
+            document.MoveLayer(1, QPoint(2, 2));
+            QVERIFY(document.SetLayerImage(1, Filled(1, 1, KXRGBA32i::OpaqueBlack())));
+        }
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        writer.Unlock();
+        QVERIFY(!lock->IsWrittenByCurrentThread());
+        writer.Relock();
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        writer.Unlock();
+        QCOMPARE(document.GetLayerGeometry(1), QRect(2, 2, 1, 1));
+    }
+
+    // While this thread reads a layer, a writer of another thread waits; this
+    // thread may still read the layer again; the writer runs after the last unlock.
+    void layerWriterWaitsForReaders()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 1);
+        KXDocumentLayerLockerForRead outer(&document, 0);
+        std::atomic<bool> written{false};
+        QThread* writer = QThread::create([&]() {
+            KXDocumentLayerLockerForWrite locker(&document, 0);
+            written = true;
+        });
+        writer->start();
+        QTest::qWait(30);
+        QVERIFY(!written);
+        {
+            KXDocumentLayerLockerForRead inner(&document, 0);
+            QVERIFY(inner.IsLocked());
+        }
+        QVERIFY(!written);
+        outer.Unlock();
+        QVERIFY(writer->wait(20000));
+        delete writer;
+        QVERIFY(written);
+        outer.Relock();
+        QVERIFY(outer.IsLocked());
+    }
+
+    // Other threads read pixels under the read locker while the layers are edited.
+    void readersOfOtherThreads()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        AddLayers(document, 2);
+        std::atomic<bool> stop{false};
+        std::atomic<int> reads{0};
+        QThread* reader = QThread::create([&]() {
+            while (!stop) {
+                KXDocumentLayerLockerForRead locker(&document, 1);
+                const KXImage32* image = document.GetLayerImage(1);
+                const QRect geometry = document.GetLayerGeometry(1);
+                if (image && image->GetSize() == geometry.size())
+                    ++reads;
+            }
+        });
+        reader->start();
+        for (int i = 1; i <= 200; ++i) {
+            QVERIFY(document.SetLayerImage(1, Filled(i % 7 + 1, i % 5 + 1, KXRGBA32i::OpaqueWhite())));
+            document.MoveLayer(1, QPoint(1, 0));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(reads > 0, 20000);
+        stop = true;
+        QVERIFY(reader->wait(20000));
+        delete reader;
+    }
+
+    void alphaChannels()
+    {
+        KXMemoryDocument document(QSize(30, 20));
+        KXChannelModel* channels = document.GetChannelModel();
+        QVERIFY(channels);
+        QCOMPARE(channels->GetCompositeChannelsCount(), 4);
+        QVERIFY(document.CreateAlphaChannel("first", 0));
+        QVERIFY(document.CreateAlphaChannelFromMask("second", Filled(3, 3, KXRGBA32i::OpaqueBlack()), 0));
+        QVERIFY(!document.CreateAlphaChannel("bad", 3));
+        QCOMPARE(channels->GetAlphaChannelName(0), QStringLiteral("second"));
+        QCOMPARE(channels->GetAlphaChannelName(1), QStringLiteral("first"));
+        QCOMPARE(channels->GetAlphaChannelImage(1)->GetSize(), QSize(30, 20));
+        QCOMPARE(channels->GetAlphaChannelImage(1)->GetPixel(29, 19), KXRGBA32i());
+        QCOMPARE(channels->GetAlphaChannelRow(1), 5);
+
+        QSignalSpy changed(&document, &KXDocumentInterface::channelChanged);
+        QVERIFY(document.SetChannelOffset(1, QPoint(4, 5)));
+        QVERIFY(!document.SetChannelOffset(2, QPoint(4, 5)));
+        QCOMPARE(channels->GetAlphaChannelOffset(1), QPoint(4, 5));
+        document.ChannelChangedExternal(0);
+        document.ChannelChangedExternal(2);
+        document.ChannelChangedExternal(0xFFFFFFFF);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(1).at(0).toUInt(), 0u);
+
+        QVERIFY(document.DeleteAlphaChannel(0));
+        QVERIFY(!document.DeleteAlphaChannel(1));
+        QCOMPARE(channels->GetAlphaChannelName(0), QStringLiteral("first"));
+        QCOMPARE(channels->GetAlphaChannelCount(), 1u);
+    }
+
+    void pathsAndSamplesBelongToTheDocument()
+    {
+        KXMemoryDocument document(QSize(10, 10));
+        QVERIFY(document.GetPathListModel());
+        QVERIFY(document.GetColorSamples());
+        QCOMPARE(document.GetPathListModel()->parent(), &document);
+        QCOMPARE(document.GetColorSamples()->parent(), &document);
+    }
+
+    void selectionBoundRect_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<QPoint>>("selected");
+        QTest::addColumn<QRect>("bounds");
+        QTest::newRow("empty image") << QSize(0, 0) << QList<QPoint>() << QRect();
+        QTest::newRow("nothing selected") << QSize(300, 200) << QList<QPoint>() << QRect();
+        QTest::newRow("one pixel") << QSize(300, 200) << QList<QPoint>({{130, 7}}) << QRect(130, 7, 1, 1);
+        QTest::newRow("across tiles") << QSize(300, 200) << QList<QPoint>({{299, 0}, {2, 199}, {128, 128}})
+                                      << QRect(QPoint(2, 0), QPoint(299, 199));
+    }
+    void selectionBoundRect()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QList<QPoint>, selected);
+        QFETCH(QRect, bounds);
+        KXImage32 mask(unsigned(size.width()), unsigned(size.height()));
+        for (const QPoint& point : selected)
+            QVERIFY(mask.SetPixel(unsigned(point.x()), unsigned(point.y()), KXRGBA32i::OpaqueBlack()));
+        QCOMPARE(KXSelectionMaskHelper::GetSelectionBoundRect(mask), bounds);
+    }
+
+    void imageHelperBaseRect()
+    {
+        KXMemoryDocument document(QSize(300, 100));
+        const unsigned int id = document.AddTextLayer("T", "Base", QFont("DejaVu Sans", 20), Qt::black, QPoint(10, 20));
+        KXImageHelper helper;
+        QCOMPARE(helper.GetBaseRect(), QRect());
+        QVERIFY(!helper.InitHelper(nullptr, id));
+        QVERIFY(!helper.InitHelper(&document, 7));
+        QCOMPARE(helper.GetBaseRect(), QRect());
+        QVERIFY(helper.InitHelper(&document, id));
+        const QRect base = helper.GetBaseRect();
+        QCOMPARE(base, document.GetLayerGeometry(id));
+        // A scale re-renders around the base rectangle; measuring leaves the layer alone.
+        QTransform resulting;
+        QVERIFY(helper.drawImage(&document, id, QTransform::fromScale(2, 2), resulting, false, true));
+        QCOMPARE(resulting, QTransform::fromScale(2, 2));
+        QCOMPARE(document.GetLayerGeometry(id), base);
+        QVERIFY(helper.drawImage(&document, id, QTransform::fromScale(2, 2), resulting, false, false));
+        const QRect scaled = document.GetLayerGeometry(id);
+        QVERIFY(qAbs(scaled.width() - 2 * base.width()) <= 2);
+        QVERIFY(qAbs(scaled.left() - 2 * base.left()) <= 1);
+
+        document.SetText(id, QString());
+        QVERIFY(Render(&document, id));
+        QVERIFY(document.GetLayerImage(id)->IsEmpty());
+        QVERIFY(helper.InitHelper(&document, id));
+        QCOMPARE(helper.GetBaseRect(), QRect());
+    }
+};
+
+QTEST_MAIN(TestMemoryDocument)
+#include "tst_memorydocument.moc"

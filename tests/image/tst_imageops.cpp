@@ -1,0 +1,1329 @@
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "KXImageOps.h"
+#include "KXTextHelper.h"
+#include "ZTTileManager64.h"
+
+Q_DECLARE_METATYPE(KXRGBA32i)
+Q_DECLARE_METATYPE(QPainterPath)
+Q_DECLARE_METATYPE(QPolygonF)
+
+char* toString(const KXRGBA32i& pixel)
+{
+    return qstrdup(QByteArray("(%1, %2, %3, %4)")
+                       .replace("%1", QByteArray::number(pixel.r))
+                       .replace("%2", QByteArray::number(pixel.g))
+                       .replace("%3", QByteArray::number(pixel.b))
+                       .replace("%4", QByteArray::number(pixel.a))
+                       .constData());
+}
+
+namespace {
+
+using Resampler = bool (*)(const KXImage32&, const QTransform&, KXImage32&, const QRect&);
+enum Filter
+{
+    Nearest,
+    Bilinear,
+    Bicubic
+};
+
+KXRGBA32i Px(int r, int g, int b, int a)
+{
+    return KXRGBA32i(quint8(r), quint8(g), quint8(b), quint8(a));
+}
+
+const KXRGBA32i Selected = KXRGBA32i::FromValue(0xFF000000u);
+const KXRGBA32i White = KXRGBA32i::OpaqueWhite();
+const KXRGBA32i Grey(90, 90, 90, 255);
+
+KXRGBA32i Pattern(int x, int y)
+{
+    return Px(x & 255, y & 255, (x * 7 + y * 3) & 255, 128 + (x + y) % 128);
+}
+
+// Opaque, smooth enough for the filters to be compared with a reference.
+KXRGBA32i Opaque(int x, int y)
+{
+    return Px((x * 5) & 255, (y * 3) & 255, (x * y) & 255, 255);
+}
+
+KXImage32 Filled(int width, int height, const KXRGBA32i& pixel)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    image.Fill(pixel);
+    return image;
+}
+
+KXImage32 Painted(int width, int height, const std::function<KXRGBA32i(int, int)>& pixel)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    std::vector<KXRGBA32i> line(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            line[size_t(x)] = pixel(x, y);
+        image.WriteLine(unsigned(y), 0, reinterpret_cast<const unsigned char*>(line.data()), unsigned(width) * 4);
+    }
+    return image;
+}
+
+KXRGBA32i At(const KXImage32& image, int x, int y)
+{
+    return image.GetPixel(unsigned(x), unsigned(y));
+}
+
+bool Near(const KXRGBA32i& a, const KXRGBA32i& b, int tolerance)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance
+        && std::abs(a.a - b.a) <= tolerance;
+}
+
+// Compares every pixel of image with expected(x, y); names the first difference.
+QString Differences(const KXImage32& image, const std::function<KXRGBA32i(int, int)>& expected, int tolerance = 0)
+{
+    int count = 0;
+    QString first;
+    for (int y = 0; y < int(image.GetHeight()); ++y)
+        for (int x = 0; x < int(image.GetWidth()); ++x) {
+            const KXRGBA32i got = At(image, x, y);
+            const KXRGBA32i want = expected(x, y);
+            if (!Near(got, want, tolerance)) {
+                if (!count++) {
+                    char* gotText = toString(got);
+                    char* wantText = toString(want);
+                    first = QStringLiteral("at (%1, %2) got %3, expected %4").arg(x).arg(y).arg(gotText, wantText);
+                    delete[] gotText;
+                    delete[] wantText;
+                }
+            }
+        }
+    return count ? QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first) : QString();
+}
+
+// True when every tile of image outside the tile rectangle `changed` (in
+// tile units) is the very tile of before.
+bool TilesSharedOutside(const KXImage32& image, const KXImage32& before, const QRect& changed)
+{
+    for (int row = 0; row < int(image.GetRows()); ++row)
+        for (int column = 0; column < int(image.GetColumns()); ++column)
+            if (!changed.contains(column, row)
+                && image.GetTile(unsigned(column), unsigned(row)) != before.GetTile(unsigned(column), unsigned(row)))
+                return false;
+    return true;
+}
+
+// Where the documented rectangle mapping of BlendOn takes destination pixel
+// (x, y) from; false when no source pixel lands there.
+bool SourceOf(const QRect& imageRect, const QRect& sourceRect, const QRect& destinationRect, int x, int y,
+              QPoint& from)
+{
+    if (!destinationRect.contains(x, y))
+        return false;
+    const QRect area = sourceRect.size() == destinationRect.size() ? sourceRect : sourceRect & imageRect;
+    from = QPoint(x, y) - destinationRect.topLeft() + area.topLeft();
+    return area.contains(from) && imageRect.contains(from);
+}
+
+// A plain per-pixel resampler following the documented rules, in double precision.
+class Reference
+{
+public:
+    Reference(const KXImage32& source, const QTransform& transform)
+        : m_pixels(source.ToQImage())
+        , m_back(transform.inverted())
+        , m_width(int(source.GetWidth()))
+        , m_height(int(source.GetHeight()))
+    {
+    }
+
+    KXRGBA32i Resample(const KXRGBA32i& old, int x, int y, Filter filter) const
+    {
+        double sx = 0;
+        double sy = 0;
+        Map(x + 0.5, y + 0.5, sx, sy);
+        if (filter == Nearest) {
+            const int px = int(std::floor(sx));
+            const int py = int(std::floor(sy));
+            return px >= 0 && px < m_width && py >= 0 && py < m_height ? Pixel(px, py) : old;
+        }
+        // Source pixels per destination pixel, by central differences.
+        const double h = 1e-4;
+        double x1, y1, x2, y2, x3, y3, x4, y4;
+        Map(x + 0.5 + h, y + 0.5, x1, y1);
+        Map(x + 0.5 - h, y + 0.5, x2, y2);
+        Map(x + 0.5, y + 0.5 + h, x3, y3);
+        Map(x + 0.5, y + 0.5 - h, x4, y4);
+        const double rateX = std::hypot(x1 - x2, x3 - x4) / (2 * h);
+        const double rateY = std::hypot(y1 - y2, y3 - y4) / (2 * h);
+        const double coverage = Cover(sx, m_width, rateX) * Cover(sy, m_height, rateY);
+        if (coverage <= 0)
+            return old;
+        const int taps = filter == Bilinear ? 2 : 4;
+        const int first = filter == Bilinear ? 0 : -1;
+        const double u = std::clamp(sx, 0.5, m_width - 0.5) - 0.5;
+        const double v = std::clamp(sy, 0.5, m_height - 0.5) - 0.5;
+        const int x0 = int(std::floor(u));
+        const int y0 = int(std::floor(v));
+        double wx[4];
+        double wy[4];
+        if (filter == Bilinear) {
+            wx[0] = 1 - (u - x0);
+            wx[1] = u - x0;
+            wy[0] = 1 - (v - y0);
+            wy[1] = v - y0;
+        } else {
+            CubicWeights(u - x0, wx);
+            CubicWeights(v - y0, wy);
+        }
+        double sum[4] = {0, 0, 0, 0};
+        const auto add = [&sum](const KXRGBA32i& pixel, double weight) {
+            sum[0] += weight * pixel.r * pixel.a / 255.0;
+            sum[1] += weight * pixel.g * pixel.a / 255.0;
+            sum[2] += weight * pixel.b * pixel.a / 255.0;
+            sum[3] += weight * pixel.a;
+        };
+        for (int j = 0; j < taps; ++j)
+            for (int i = 0; i < taps; ++i)
+                add(Pixel(std::clamp(x0 + first + i, 0, m_width - 1), std::clamp(y0 + first + j, 0, m_height - 1)),
+                    coverage * wx[i] * wy[j]);
+        add(old, 1 - coverage);
+        const auto byte = [](double value) { return quint8(std::clamp(std::floor(value + 0.5), 0.0, 255.0)); };
+        const quint8 alpha = byte(sum[3]);
+        if (!alpha)
+            return KXRGBA32i();
+        const double scale = 255.0 / sum[3];
+        return KXRGBA32i(byte(sum[0] * scale), byte(sum[1] * scale), byte(sum[2] * scale), alpha);
+    }
+
+private:
+    static void CubicWeights(double t, double w[4])
+    {
+        w[0] = -0.5 * t * t * t + t * t - 0.5 * t;
+        w[1] = 1.5 * t * t * t - 2.5 * t * t + 1.0;
+        w[2] = -1.5 * t * t * t + 2.0 * t * t + 0.5 * t;
+        w[3] = 0.5 * t * t * t - 0.5 * t * t;
+    }
+
+    // The share of a destination pixel the source covers along one axis.
+    static double Cover(double s, double size, double rate)
+    {
+        const double before = std::min(s / rate + 0.5, 1.0);
+        const double after = std::min((size - s) / rate + 0.5, 1.0);
+        return std::clamp(before + after - 1.0, 0.0, 1.0);
+    }
+
+    void Map(double x, double y, double& sx, double& sy) const
+    {
+        const double w = m_back.m13() * x + m_back.m23() * y + m_back.m33();
+        sx = (m_back.m11() * x + m_back.m21() * y + m_back.m31()) / w;
+        sy = (m_back.m12() * x + m_back.m22() * y + m_back.m32()) / w;
+    }
+
+    KXRGBA32i Pixel(int x, int y) const
+    {
+        const uchar* bytes = m_pixels.constScanLine(y) + x * 4;
+        return KXRGBA32i(bytes[0], bytes[1], bytes[2], bytes[3]);
+    }
+
+    QImage m_pixels;
+    QTransform m_back;
+    int m_width;
+    int m_height;
+};
+
+Resampler ResamplerOf(Filter filter)
+{
+    return filter == Nearest ? NearestNeighbourTransformImage
+        : filter == Bilinear ? BilinearTransformImage
+                             : BicubicTransformImage;
+}
+
+int VisiblePixels(const KXImage32& image)
+{
+    int count = 0;
+    for (int y = 0; y < int(image.GetHeight()); ++y)
+        for (int x = 0; x < int(image.GetWidth()); ++x)
+            count += At(image, x, y).a != 0;
+    return count;
+}
+
+QFont TestFont(int pixelSize)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+class TestImageOps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        // Every tile mapping taken by an operation has been handed back.
+        QCOMPARE(ZTTileManager64::Instance()->OpenMappings(), qint64(0));
+    }
+
+    // --- BlendOn: per-pixel rules.
+
+    void modeRules_data()
+    {
+        QTest::addColumn<unsigned int>("mode");
+        QTest::addColumn<KXRGBA32i>("source");
+        QTest::addColumn<KXRGBA32i>("destination");
+        QTest::addColumn<double>("opacity");
+        QTest::addColumn<KXRGBA32i>("expected");
+        QTest::addColumn<int>("tolerance");
+
+        const KXRGBA32i s = Px(60, 180, 240, 255);
+        const KXRGBA32i d = Px(200, 100, 30, 255);
+        const KXRGBA32i st = Px(10, 250, 128, 200);
+        const KXRGBA32i dt = Px(90, 40, 220, 100);
+        const KXRGBA32i clear;
+        // Separable modes: opaque on opaque, a quarter opacity, both translucent.
+        struct Row
+        {
+            const char* name;
+            unsigned int mode;
+            KXRGBA32i opaque, quarter, translucent;
+        };
+        const Row rows[] = {
+            {"normal", 0, Px(60, 180, 240, 255), Px(165, 120, 82, 255), Px(18, 230, 137, 222)},
+            {"multiply", 13, Px(47, 71, 28, 255), Px(162, 93, 30, 255), Px(15, 155, 131, 222)},
+            {"screen", 14, Px(213, 209, 242, 255), Px(203, 127, 83, 255), Px(48, 230, 176, 222)},
+            {"overlay", 15, Px(171, 141, 56, 255), Px(193, 110, 37, 255), Px(17, 169, 170, 222)},
+            {"darken", 22, Px(60, 100, 30, 255), Px(165, 100, 30, 255), Px(18, 155, 137, 222)},
+            {"lighten", 23, Px(200, 180, 240, 255), Px(200, 120, 82, 255), Px(46, 230, 170, 222)},
+            {"colour dodge", 17, Px(255, 255, 255, 255), Px(214, 139, 86, 255), Px(47, 231, 182, 222)},
+            {"colour burn", 16, Px(21, 35, 16, 255), Px(155, 84, 26, 255), Px(14, 154, 157, 222)},
+            {"hard light", 21, Px(94, 164, 229, 255), Px(174, 116, 80, 255), Px(17, 228, 170, 222)},
+            {"soft light", 20, Px(177, 125, 78, 255), Px(194, 106, 42, 255), Px(27, 176, 170, 222)},
+            {"difference", 18, Px(140, 80, 210, 255), Px(185, 95, 75, 255), Px(43, 215, 124, 222)},
+            {"exclusion", 19, Px(166, 139, 214, 255), Px(191, 110, 76, 255), Px(47, 216, 137, 222)},
+            {"linear dodge", 8, Px(255, 255, 255, 255), Px(214, 139, 86, 255), Px(50, 231, 182, 222)},
+            {"linear burn", 12, Px(5, 25, 15, 255), Px(151, 81, 26, 255), Px(14, 153, 125, 222)},
+        };
+        for (const Row& row : rows) {
+            const QByteArray name(row.name);
+            QTest::newRow(name) << row.mode << s << d << 1.0 << row.opaque << 1;
+            QTest::newRow(name + " quarter opacity") << row.mode << s << d << 0.25 << row.quarter << 1;
+            QTest::newRow(name + " translucent") << row.mode << st << dt << 1.0 << row.translucent << 1;
+            // Over a transparent pixel every mode gives the source.
+            QTest::newRow(name + " on transparent") << row.mode << s << clear << 1.0 << s << 0;
+            QTest::newRow(name + " transparent source") << row.mode << clear << d << 1.0 << d << 0;
+        }
+        QTest::newRow("normal half alpha") << 0u << Px(60, 180, 240, 128) << d << 1.0 << Px(130, 140, 135, 255) << 1;
+        QTest::newRow("normal half opacity on transparent") << 0u << s << clear << 0.5 << Px(60, 180, 240, 128) << 1;
+        QTest::newRow("normal opacity above 1") << 0u << s << d << 7.0 << s << 0;
+        QTest::newRow("normal opacity 0") << 0u << s << d << 0.0 << d << 0;
+        QTest::newRow("normal negative opacity") << 0u << s << d << -1.0 << d << 0;
+        QTest::newRow("unknown code blends as normal") << 7u << s << d << 1.0 << s << 0;
+        QTest::newRow("code -1 blends as normal") << 0xFFFFFFFFu << Px(60, 180, 240, 128) << d << 1.0
+                                                  << Px(130, 140, 135, 255) << 1;
+
+        QTest::newRow("replace") << 3u << st << d << 1.0 << st << 0;
+        QTest::newRow("replace with transparent") << 3u << clear << d << 1.0 << clear << 0;
+        QTest::newRow("replace half opacity") << 3u << s << d << 0.5 << Px(130, 140, 135, 255) << 1;
+        QTest::newRow("replace half opacity with transparent") << 3u << clear << d << 0.5 << Px(200, 100, 30, 128)
+                                                               << 1;
+
+        // Selection masks: selected 0xFF000000, unselected 0.
+        struct Select
+        {
+            unsigned int mode;
+            const char* name;
+            bool table[2][2]; // [destination][source]
+        };
+        const Select selects[] = {
+            {25, "intersect 25", {{false, false}, {false, true}}},
+            {94, "intersect 94", {{false, false}, {false, true}}},
+            {93, "union 93", {{false, true}, {true, true}}},
+            {95, "subtract 95", {{false, false}, {true, false}}},
+            {3, "replace 3", {{false, true}, {false, true}}},
+        };
+        for (const Select& select : selects)
+            for (int dst = 0; dst < 2; ++dst)
+                for (int src = 0; src < 2; ++src)
+                    QTest::newRow(QByteArray(select.name) + (dst ? " dst on" : " dst off") + (src ? " src on" : " src off"))
+                        << select.mode << (src ? Selected : clear) << (dst ? Selected : clear) << 1.0
+                        << (select.table[dst][src] ? Selected : clear) << 0;
+        QTest::newRow("union makes black") << 93u << Selected << Px(9, 9, 9, 0) << 1.0 << Selected << 0;
+        QTest::newRow("subtract half") << 95u << Px(0, 0, 0, 128) << Selected << 1.0 << Px(0, 0, 0, 127) << 1;
+    }
+    void modeRules()
+    {
+        QFETCH(unsigned int, mode);
+        QFETCH(KXRGBA32i, source);
+        QFETCH(KXRGBA32i, destination);
+        QFETCH(double, opacity);
+        QFETCH(KXRGBA32i, expected);
+        QFETCH(int, tolerance);
+        const KXImage32 from = Filled(3, 2, source);
+        KXImage32 to = Filled(5, 4, destination);
+        const QRect target(1, 1, 3, 2);
+        QVERIFY(BlendOn(from, from.GetRect(), mode, to, target, opacity, false));
+        const QString differences = Differences(
+            to, [&](int x, int y) { return target.contains(x, y) ? expected : destination; }, tolerance);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    // The intersection modes clear what the source rectangle does not reach.
+    void intersectClearsUnreached()
+    {
+        const KXImage32 mask = Filled(4, 4, Selected);
+        KXImage32 target = Filled(10, 10, Selected);
+        QVERIFY(BlendOn(mask, QRect(2, 2, 6, 6), 25, target, QRect(1, 1, 6, 6), 1.0, false));
+        // Source pixels (2..3, 2..3) land on (1..2, 1..2); the rest of the
+        // destination rectangle is cleared, outside it nothing changes.
+        const QString differences = Differences(target, [](int x, int y) {
+            if (QRect(1, 1, 6, 6).contains(x, y))
+                return QRect(1, 1, 2, 2).contains(x, y) ? Selected : KXRGBA32i();
+            return Selected;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    // --- BlendOn: rectangles.
+
+    void rectangles_data()
+    {
+        QTest::addColumn<QSize>("sourceSize");
+        QTest::addColumn<QRect>("sourceRect");
+        QTest::addColumn<QSize>("destinationSize");
+        QTest::addColumn<QRect>("destinationRect");
+        QTest::addColumn<bool>("result");
+        const QSize source(300, 200);
+        const QSize destination(260, 270);
+        QTest::newRow("inside") << source << QRect(10, 20, 150, 130) << destination << QRect(100, 120, 150, 130)
+                                << true;
+        QTest::newRow("source rect over the top left")
+            << source << QRect(-30, -40, 100, 100) << destination << QRect(0, 0, 100, 100) << true;
+        QTest::newRow("source rect over the bottom right")
+            << source << QRect(250, 150, 100, 100) << destination << QRect(3, 7, 100, 100) << true;
+        QTest::newRow("destination rect over the edges")
+            << source << QRect(0, 0, 100, 100) << destination << QRect(200, -50, 100, 100) << true;
+        QTest::newRow("both over the edges")
+            << source << QRect(-10, 150, 90, 90) << destination << QRect(-20, 200, 90, 90) << true;
+        QTest::newRow("larger than both")
+            << source << QRect(-1000, -1000, 3000, 3000) << destination << QRect(-1000, -1000, 3000, 3000) << true;
+        QTest::newRow("sizes differ, source clipped first")
+            << source << QRect(-5, -5, 40, 40) << destination << QRect(0, 0, 35, 35) << true;
+        QTest::newRow("sizes differ, source larger")
+            << source << QRect(0, 0, 300, 200) << destination << QRect(10, 10, 50, 50) << true;
+        QTest::newRow("sizes differ, destination larger")
+            << source << QRect(290, 190, 10, 10) << destination << QRect(100, 100, 50, 50) << true;
+        QTest::newRow("odd sizes") << QSize(1, 129) << QRect(0, 0, 1, 129) << QSize(129, 1) << QRect(128, -64, 1, 129)
+                                   << true;
+        QTest::newRow("source rect misses the source")
+            << source << QRect(400, 0, 10, 10) << destination << QRect(0, 0, 10, 10) << false;
+        QTest::newRow("destination rect misses the destination")
+            << source << QRect(0, 0, 10, 10) << destination << QRect(-20, 0, 10, 10) << false;
+        QTest::newRow("lands outside the destination")
+            << source << QRect(-100, 0, 50, 10) << destination << QRect(0, 0, 50, 10) << false;
+        QTest::newRow("null rects") << source << QRect() << destination << QRect() << false;
+        QTest::newRow("empty source") << QSize(0, 0) << QRect(0, 0, 10, 10) << destination << QRect(0, 0, 10, 10)
+                                      << false;
+        QTest::newRow("empty destination") << source << QRect(0, 0, 10, 10) << QSize(0, 5) << QRect(0, 0, 10, 10)
+                                           << false;
+        QTest::newRow("far away") << source << QRect(-2000000000, 0, 10, 10) << destination
+                                  << QRect(2000000000, 0, 10, 10) << false;
+    }
+    void rectangles()
+    {
+        QFETCH(QSize, sourceSize);
+        QFETCH(QRect, sourceRect);
+        QFETCH(QSize, destinationSize);
+        QFETCH(QRect, destinationRect);
+        QFETCH(bool, result);
+        const KXImage32 source = Painted(sourceSize.width(), sourceSize.height(), Pattern);
+        // Replace and normal take the same pixels; normal blends them over grey.
+        for (const unsigned int mode : {3u, 0u}) {
+            KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), Grey);
+            const KXImage32 before = destination;
+            QCOMPARE(BlendOn(source, sourceRect, mode, destination, destinationRect, 1.0, false), result);
+            const QString differences = Differences(destination, [&](int x, int y) {
+                QPoint from;
+                if (!SourceOf(source.GetRect(), sourceRect, destinationRect, x, y, from))
+                    return Grey;
+                const KXRGBA32i pixel = At(source, from.x(), from.y());
+                if (mode == 3)
+                    return pixel;
+                const int a = pixel.a;
+                const auto mix = [a](int s, int d) { return (s * a + d * (255 - a) + 127) / 255; };
+                return Px(mix(pixel.r, Grey.r), mix(pixel.g, Grey.g), mix(pixel.b, Grey.b), 255);
+            }, mode == 3 ? 0 : 1);
+            QVERIFY2(differences.isEmpty(), qPrintable(QStringLiteral("mode %1: ").arg(mode) + differences));
+            if (!result)
+                QVERIFY(TilesSharedOutside(destination, before, QRect()));
+        }
+    }
+
+    void blendOntoItself()
+    {
+        KXImage32 image = Painted(300, 260, Pattern);
+        const KXImage32 original = image.Copy();
+        QVERIFY(BlendOn(image, QRect(0, 0, 200, 200), 3, image, QRect(50, 30, 200, 200), 1.0, false));
+        const QString differences = Differences(image, [&](int x, int y) {
+            return QRect(50, 30, 200, 200).contains(x, y) ? At(original, x - 50, y - 30) : At(original, x, y);
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    // --- BlendOn: tiles.
+
+    void replaceSharesAlignedTiles()
+    {
+        const KXImage32 source = Painted(384, 384, Pattern);
+        KXImage32 destination = Filled(512, 512, Grey);
+        const KXImage32 before = destination;
+        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
+        QVERIFY(BlendOn(source, QRect(128, 0, 256, 256), 3, destination, QRect(256, 128, 256, 256), 1.0, false));
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 2; ++column)
+                QCOMPARE(destination.GetTile(unsigned(2 + column), unsigned(1 + row)),
+                         source.GetTile(unsigned(1 + column), unsigned(row)));
+        QVERIFY(TilesSharedOutside(destination, before, QRect(2, 1, 2, 2)));
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+        QVERIFY(before.IsPixelEqual(Filled(512, 512, Grey)));
+    }
+
+    void replaceSharesWholeTilesOfAPartialRect()
+    {
+        const KXImage32 source = Painted(400, 400, Pattern);
+        KXImage32 destination = Filled(400, 400, Grey);
+        const KXImage32 before = destination;
+        // Shift by one tile; the rectangle covers tile (2, 2) whole and parts of its neighbours.
+        const QRect target(200, 200, 200, 200);
+        QVERIFY(BlendOn(source, target.translated(-128, -128), 3, destination, target, 1.0, false));
+        QCOMPARE(destination.GetTile(2, 2), source.GetTile(1, 1));
+        QVERIFY(destination.GetTile(1, 1) != source.GetTile(0, 0));
+        QVERIFY(TilesSharedOutside(destination, before, QRect(1, 1, 3, 3)));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return target.contains(x, y) ? Pattern(x - 128, y - 128) : Grey;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void unalignedReplaceCopiesPixels()
+    {
+        const KXImage32 source = Painted(256, 256, Pattern);
+        KXImage32 destination = Filled(300, 300, Grey);
+        QVERIFY(BlendOn(source, source.GetRect(), 3, destination, QRect(1, 0, 256, 256), 1.0, false));
+        for (unsigned int row = 0; row < 2; ++row)
+            for (unsigned int column = 0; column < 2; ++column)
+                QVERIFY(destination.GetTile(column, row) != source.GetTile(column, row));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return QRect(1, 0, 256, 256).contains(x, y) ? Pattern(x - 1, y) : Grey;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void transparentSourceLeavesTilesShared()
+    {
+        const KXImage32 source(300, 300);
+        KXImage32 destination = Filled(300, 300, Grey);
+        const KXImage32 before = destination;
+        for (const unsigned int mode : {0u, 13u, 93u, 95u})
+            QVERIFY(BlendOn(source, source.GetRect(), mode, destination, destination.GetRect(), 1.0, false));
+        QVERIFY(TilesSharedOutside(destination, before, QRect()));
+    }
+
+    // --- BlendMaskOn.
+
+    void maskCoverage_data()
+    {
+        QTest::addColumn<KXRGBA32i>("maskPixel");
+        QTest::addColumn<bool>("layerMask");
+        QTest::addColumn<KXRGBA32i>("expected");
+        const KXRGBA32i source = Px(250, 10, 10, 255);
+        QTest::newRow("white reveals") << White << true << source;
+        QTest::newRow("black hides") << Selected << true << Grey;
+        QTest::newRow("grey half") << Px(128, 128, 128, 255) << true << Px(170, 50, 50, 255);
+        QTest::newRow("transparent hides") << Px(255, 255, 255, 0) << true << Grey;
+        QTest::newRow("selection opaque reveals") << Selected << false << source;
+        QTest::newRow("selection transparent hides") << Px(255, 255, 255, 0) << false << Grey;
+        QTest::newRow("selection half") << Px(0, 0, 0, 128) << false << Px(170, 50, 50, 255);
+    }
+    void maskCoverage()
+    {
+        QFETCH(KXRGBA32i, maskPixel);
+        QFETCH(bool, layerMask);
+        QFETCH(KXRGBA32i, expected);
+        const KXImage32 source = Filled(20, 20, Px(250, 10, 10, 255));
+        const KXImage32 mask = Filled(6, 6, maskPixel);
+        KXImage32 destination = Filled(20, 20, Grey);
+        // The mask lies on destination (2..7, 3..8); elsewhere it hides.
+        QVERIFY(BlendMaskOn(source, source.GetRect(), 0, destination, destination.GetRect(), 1.0, mask,
+                            QRect(2, 3, 6, 6), layerMask, false));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return QRect(2, 3, 6, 6).contains(x, y) ? expected : Grey;
+        }, 1);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void maskPlacement_data()
+    {
+        QTest::addColumn<QRect>("maskRect");
+        QTest::addColumn<QRect>("revealed"); // destination pixels the mask reveals
+        QTest::addColumn<QPoint>("maskOrigin"); // where mask pixel (0, 0) lies
+        // A 6 x 5 mask revealing where its pixel's x + y is even, over a 20 x 16 destination.
+        QTest::newRow("exact") << QRect(2, 3, 6, 5) << QRect(2, 3, 6, 5) << QPoint(2, 3);
+        QTest::newRow("rect larger than the mask") << QRect(2, 3, 30, 30) << QRect(2, 3, 6, 5) << QPoint(2, 3);
+        QTest::newRow("rect smaller than the mask") << QRect(2, 3, 3, 2) << QRect(2, 3, 3, 2) << QPoint(2, 3);
+        QTest::newRow("cut at the left edge") << QRect(0, 3, 4, 5) << QRect(0, 3, 4, 5) << QPoint(-2, 3);
+        QTest::newRow("cut at the top edge") << QRect(4, 0, 6, 2) << QRect(4, 0, 6, 2) << QPoint(4, -3);
+        QTest::newRow("cut at the right edge") << QRect(16, 3, 4, 5) << QRect(16, 3, 4, 5) << QPoint(16, 3);
+        QTest::newRow("cut at the bottom edge") << QRect(4, 14, 6, 2) << QRect(4, 14, 6, 2) << QPoint(4, 14);
+        QTest::newRow("outside the destination") << QRect(-10, 3, 6, 5) << QRect() << QPoint(-10, 3);
+    }
+    void maskPlacement()
+    {
+        QFETCH(QRect, maskRect);
+        QFETCH(QRect, revealed);
+        QFETCH(QPoint, maskOrigin);
+        const KXImage32 source = Filled(20, 16, White);
+        const KXImage32 mask = Painted(6, 5, [](int x, int y) { return (x + y) % 2 ? Selected : White; });
+        KXImage32 destination = Filled(20, 16, Grey);
+        BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask, maskRect, true,
+                    false);
+        const QString differences = Differences(destination, [&](int x, int y) {
+            if (!revealed.contains(x, y))
+                return Grey;
+            const QPoint inMask = QPoint(x, y) - maskOrigin;
+            return (inMask.x() + inMask.y()) % 2 ? Grey : White;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void maskWithReplaceAndOpacity()
+    {
+        const KXImage32 source = Painted(140, 140, Pattern);
+        const KXImage32 mask = Painted(140, 140, [](int x, int) { return x < 70 ? White : Selected; });
+        KXImage32 destination = Filled(140, 140, Grey);
+        QVERIFY(BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask,
+                            mask.GetRect(), true, false));
+        QString differences = Differences(destination, [](int x, int y) { return x < 70 ? Pattern(x, y) : Grey; });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QVERIFY(!BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, KXImage32(),
+                             QRect(0, 0, 10, 10), true, false));
+    }
+
+    // --- DrawImage.
+
+    void drawImage_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("inside") << QPoint(7, 9);
+        QTest::newRow("over the top left") << QPoint(-10, -3);
+        QTest::newRow("over the bottom right") << QPoint(120, 125);
+        QTest::newRow("tile aligned") << QPoint(128, 0);
+    }
+    void drawImage()
+    {
+        QFETCH(QPoint, at);
+        const KXImage32 source = Painted(50, 40, Pattern);
+        KXImage32 destination = Filled(200, 150, Grey);
+        QVERIFY(DrawImage(destination, 3, at, source, 1.0, false));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return QRect(at, source.GetSize()).contains(x, y) ? Pattern(x - at.x(), y - at.y()) : Grey;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QVERIFY(!DrawImage(destination, 3, QPoint(500, 0), source, 1.0, false));
+        QVERIFY(!DrawImage(destination, 3, QPoint(), KXImage32(), 1.0, false));
+    }
+
+    // --- FillPath.
+
+    void fillPathPixelCentres_data()
+    {
+        QTest::addColumn<QRectF>("shape");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("whole pixels") << QRectF(2, 3, 5, 4) << QRect(2, 3, 5, 4);
+        QTest::newRow("covers centres") << QRectF(1.4, 2.4, 3.2, 1.2) << QRect(1, 2, 4, 2);
+        QTest::newRow("misses centres") << QRectF(1.6, 2.6, 0.8, 0.8) << QRect();
+        QTest::newRow("across a tile edge") << QRectF(120, 125, 20, 10) << QRect(120, 125, 20, 10);
+        QTest::newRow("over the image edge") << QRectF(-5, 190, 20, 50) << QRect(0, 190, 15, 10);
+    }
+    void fillPathPixelCentres()
+    {
+        QFETCH(QRectF, shape);
+        QFETCH(QRect, pixels);
+        KXImage32 mask(150, 200);
+        mask.FastFill(KXRGBA32i());
+        QPainterPath path;
+        path.addRect(shape);
+        QVERIFY(FillPath(mask, 3, path, QBrush(QColor(0, 0, 0, 255), Qt::SolidPattern), false));
+        const QString differences =
+            Differences(mask, [&](int x, int y) { return pixels.contains(x, y) ? Selected : KXRGBA32i(); });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void fillPathMatchesQPainter_data()
+    {
+        QTest::addColumn<QPainterPath>("path");
+        QPainterPath ellipse;
+        ellipse.addEllipse(QPointF(170.3, 140.7), 150.2, 100.9);
+        QTest::newRow("ellipse over tiles") << ellipse;
+        QPainterPath star;
+        star.moveTo(150, 5);
+        star.lineTo(240, 290);
+        star.lineTo(8, 110);
+        star.lineTo(292, 110);
+        star.lineTo(60, 290);
+        star.closeSubpath();
+        QTest::newRow("self-crossing, odd-even") << star;
+        QPainterPath winding = star;
+        winding.setFillRule(Qt::WindingFill);
+        QTest::newRow("self-crossing, winding") << winding;
+        QPainterPath ring;
+        ring.addRect(10, 10, 280, 280);
+        ring.addEllipse(QPointF(150, 150), 90, 60);
+        QTest::newRow("ring") << ring;
+        QPainterPath far;
+        far.moveTo(-5000, 100);
+        far.lineTo(5000, 130);
+        far.lineTo(150, -9000);
+        far.closeSubpath();
+        QTest::newRow("reaching far outside") << far;
+    }
+    void fillPathMatchesQPainter()
+    {
+        QFETCH(QPainterPath, path);
+        KXImage32 mask(300, 300);
+        mask.FastFill(KXRGBA32i());
+        QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
+
+        // The same path through QPainter without anti-aliasing.
+        QImage reference(300, 300, QImage::Format_ARGB32);
+        reference.fill(Qt::transparent);
+        {
+            QPainter painter(&reference);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::black);
+            painter.drawPath(path);
+        }
+        int values = 0;
+        const QString differences = Differences(mask, [&](int x, int y) {
+            return qAlpha(reference.pixel(x, y)) ? Selected : KXRGBA32i();
+        });
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) {
+                const quint32 value = At(mask, x, y).Value();
+                values += value != 0 && value != 0xFF000000u;
+            }
+        QCOMPARE(values, 0);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    // Paths reaching millions of pixels away keep their edges exact inside the image.
+    void fillPathFarReaching_data()
+    {
+        QTest::addColumn<QPolygonF>("polygon");
+        QTest::addColumn<int>("kind"); // 0: rows above y = 150.25, 1: below the line y = x + 0.3
+        const double far = 3e6;
+        QTest::newRow("band") << QPolygonF({QPointF(-far, -far), QPointF(far, -far), QPointF(far, 150.25),
+                                            QPointF(-far, 150.25)})
+                              << 0;
+        QTest::newRow("diagonal") << QPolygonF({QPointF(-far, -far + 0.3), QPointF(far, far + 0.3),
+                                                QPointF(-far, far + 0.3)})
+                                  << 1;
+    }
+    void fillPathFarReaching()
+    {
+        QFETCH(QPolygonF, polygon);
+        QFETCH(int, kind);
+        KXImage32 mask(300, 280);
+        mask.FastFill(KXRGBA32i());
+        QPainterPath path;
+        path.addPolygon(polygon);
+        path.closeSubpath();
+        QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
+        const QString differences = Differences(mask, [&](int x, int y) {
+            const bool inside = kind == 0 ? y < 150 : y > x;
+            return inside ? Selected : KXRGBA32i();
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void fillPathClearBrushUnselects()
+    {
+        KXImage32 mask(200, 200);
+        mask.FastFill(Selected);
+        QPainterPath path;
+        path.addEllipse(QRectF(20, 20, 100, 60));
+        QVERIFY(FillPath(mask, 3, path, QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern), false));
+        QCOMPARE(At(mask, 70, 50), KXRGBA32i());
+        QCOMPARE(At(mask, 5, 5), Selected);
+        QCOMPARE(At(mask, 199, 199), Selected);
+    }
+
+    void fillPathLargeShapeSharesTiles()
+    {
+        KXImage32 mask(1000, 600);
+        mask.FastFill(KXRGBA32i());
+        QPainterPath path;
+        path.addRect(-1e7, -1e7, 2e7, 2e7);
+        QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
+        QVERIFY(mask.DistinctTileCount() <= 4);
+        QCOMPARE(At(mask, 0, 0), Selected);
+        QCOMPARE(At(mask, 999, 599), Selected);
+        QCOMPARE(At(mask, 500, 300), Selected);
+    }
+
+    void fillPathNothingToDo()
+    {
+        KXImage32 mask = Filled(100, 100, Grey);
+        const KXImage32 before = mask;
+        QPainterPath outside;
+        outside.addRect(200, 0, 50, 50);
+        QPainterPath inside;
+        inside.addRect(10, 10, 50, 50);
+        QVERIFY(!FillPath(mask, 3, outside, QBrush(Qt::black), false));
+        QVERIFY(!FillPath(mask, 3, QPainterPath(), QBrush(Qt::black), false));
+        QVERIFY(!FillPath(mask, 3, inside, QBrush(Qt::NoBrush), false));
+        KXImage32 empty;
+        QVERIFY(!FillPath(empty, 3, inside, QBrush(Qt::black), false));
+        QVERIFY(TilesSharedOutside(mask, before, QRect()));
+    }
+
+    void fillPathBlendsAndGradients()
+    {
+        KXImage32 image = Filled(300, 40, Px(0, 0, 255, 255));
+        QPainterPath path;
+        path.addRect(0, 0, 300, 20);
+        QVERIFY(FillPath(image, 0, path, QBrush(QColor(255, 0, 0, 128)), false));
+        QVERIFY(Near(At(image, 150, 10), Px(128, 0, 127, 255), 1));
+        QCOMPARE(At(image, 150, 30), Px(0, 0, 255, 255));
+
+        QLinearGradient gradient(0, 0, 300, 0);
+        gradient.setColorAt(0, Qt::red);
+        gradient.setColorAt(1, Qt::green);
+        QVERIFY(FillPath(image, 3, path, QBrush(gradient), false));
+        QVERIFY(Near(At(image, 0, 5), Px(255, 0, 0, 255), 2));
+        QVERIFY(Near(At(image, 299, 5), Px(0, 255, 0, 255), 2));
+        QVERIFY(Near(At(image, 150, 5), Px(128, 128, 0, 255), 3));
+        QCOMPARE(At(image, 150, 30), Px(0, 0, 255, 255));
+    }
+
+    // --- InvertImage.
+
+    void invert_data()
+    {
+        QTest::addColumn<unsigned int>("what");
+        QTest::addColumn<KXRGBA32i>("pixel");
+        QTest::addColumn<KXRGBA32i>("expected");
+        QTest::newRow("colour") << 0u << Px(10, 20, 30, 40) << Px(245, 235, 225, 40);
+        QTest::newRow("selection selected") << 1u << Selected << KXRGBA32i();
+        QTest::newRow("selection unselected") << 1u << KXRGBA32i() << Selected;
+        QTest::newRow("selection partial") << 1u << Px(5, 5, 5, 100) << Px(0, 0, 0, 155);
+        QTest::newRow("layer mask grey") << 8u << Px(100, 100, 100, 255) << Px(155, 155, 155, 255);
+        QTest::newRow("layer mask white") << 8u << White << Selected;
+        QTest::newRow("layer mask black") << 8u << Selected << White;
+        QTest::newRow("layer mask transparent") << 8u << KXRGBA32i() << White;
+        QTest::newRow("layer mask half transparent white") << 8u << Px(255, 255, 255, 128) << Px(127, 127, 127, 255);
+    }
+    void invert()
+    {
+        QFETCH(unsigned int, what);
+        QFETCH(KXRGBA32i, pixel);
+        QFETCH(KXRGBA32i, expected);
+        KXImage32 image = Painted(300, 140, [&](int x, int) { return x < 200 ? pixel : Grey; });
+        const KXImage32 before = image;
+        QVERIFY(InvertImage(image, what));
+        const KXRGBA32i greyInverted = what == 0 ? Px(165, 165, 165, 255)
+            : what == 1                          ? KXRGBA32i()
+                                                 : Px(165, 165, 165, 255);
+        const QString differences =
+            Differences(image, [&](int x, int) { return x < 200 ? expected : greyInverted; });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QCOMPARE(At(before, 0, 0), pixel);
+    }
+
+    void invertKeepsUniformImagesCheap()
+    {
+        KXImage32 image = Filled(1000, 700, Selected);
+        QVERIFY(InvertImage(image, 1));
+        QVERIFY(image.DistinctTileCount() <= 4);
+        QCOMPARE(At(image, 999, 699), KXRGBA32i());
+        QVERIFY(InvertImage(image, 1));
+        QVERIFY(image.IsPixelEqual(Filled(1000, 700, Selected)));
+    }
+
+    void invertUnknownRule()
+    {
+        KXImage32 image = Painted(130, 5, Pattern);
+        const KXImage32 before = image;
+        QVERIFY(!InvertImage(image, 2));
+        QVERIFY(TilesSharedOutside(image, before, QRect()));
+        KXImage32 empty;
+        QVERIFY(!InvertImage(empty, 0));
+        QVERIFY(empty.IsEmpty());
+    }
+
+    // --- Mask builders.
+
+    void maskBuilders()
+    {
+        const KXImage32 source = Painted(300, 130, [](int x, int y) {
+            if (x < 100)
+                return Px(x, x, x, 255); // opaque grey
+            if (x < 200)
+                return Px(200, 200, 200, y); // grey with alpha
+            return Px(x & 1 ? 255 : 0, x & 1 ? 0 : 255, 0, 255); // red and green
+        });
+        KXImage32 mask = Filled(3, 3, Grey);
+
+        QVERIFY(CreateHideAllMask(mask, source));
+        QCOMPARE(mask.GetSize(), source.GetSize());
+        QCOMPARE(mask.DistinctTileCount(), 1);
+        QVERIFY(Differences(mask, [](int, int) { return Selected; }).isEmpty());
+
+        QVERIFY(CreateRevealAllMask(mask, source));
+        QCOMPARE(mask.GetSize(), source.GetSize());
+        QVERIFY(Differences(mask, [](int, int) { return White; }).isEmpty());
+
+        QVERIFY(CreateFromTransparancyMask(mask, source));
+        QString differences = Differences(mask, [&](int x, int y) {
+            const int alpha = At(source, x, y).a;
+            return Px(alpha, alpha, alpha, 255);
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+
+        QVERIFY(CreateFromSourceMask(mask, source));
+        QCOMPARE(mask.GetSize(), source.GetSize());
+        differences = Differences(mask, [&](int x, int y) {
+            if (x >= 200)
+                return At(mask, x, y); // compared below
+            const KXRGBA32i pixel = At(source, x, y);
+            const int grey = (pixel.r * pixel.a + 127) / 255;
+            return Px(grey, grey, grey, 255);
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        // Green is brighter than red; both are opaque greys.
+        const KXRGBA32i red = At(mask, 201, 0);
+        const KXRGBA32i green = At(mask, 200, 0);
+        QCOMPARE(red.a, quint8(255));
+        QCOMPARE(red.r, red.g);
+        QVERIFY(green.r > red.r + 50);
+    }
+
+    void maskBuildersEmptySource()
+    {
+        using Builder = bool (*)(KXImage32&, const KXImage32&);
+        for (const Builder builder :
+             {&CreateHideAllMask, &CreateRevealAllMask, &CreateFromSourceMask, &CreateFromTransparancyMask}) {
+            KXImage32 mask = Filled(3, 3, Grey);
+            QVERIFY(!builder(mask, KXImage32()));
+            QVERIFY(mask.IsEmpty());
+        }
+    }
+
+    // --- Resamplers.
+
+    void exactTransforms_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QSize>("destinationSize");
+        // Where destination pixel (x, y) comes from; outside the source the fill stays.
+        QTest::addColumn<QTransform>("back");
+        const int w = 150;
+        const int h = 131;
+        struct Case
+        {
+            const char* name;
+            QTransform transform;
+            QSize size;
+        };
+        const Case cases[] = {
+            {"identity", QTransform(), QSize(w, h)},
+            {"translation", QTransform::fromTranslate(5, -3), QSize(w + 10, h)},
+            {"rotation 90", QTransform().translate(h, 0).rotate(90), QSize(h, w)},
+            {"rotation 180", QTransform().translate(w, h).rotate(180), QSize(w, h)},
+            {"rotation 270", QTransform().translate(0, w).rotate(270), QSize(h, w)},
+            {"mirror", QTransform(-1, 0, 0, 1, w, 0), QSize(w, h)},
+        };
+        for (const Case& each : cases)
+            for (const int filter : {Nearest, Bilinear, Bicubic})
+                QTest::newRow(QByteArray(each.name) + (filter == Nearest ? " nearest" : filter == Bilinear ? " bilinear" : " bicubic"))
+                    << filter << each.transform << each.size << each.transform.inverted();
+        QTest::newRow("scale 2 nearest") << int(Nearest) << QTransform::fromScale(2, 2) << QSize(2 * w, 2 * h)
+                                         << QTransform::fromScale(0.5, 0.5);
+        QTest::newRow("scale 3 by 2 nearest") << int(Nearest) << QTransform::fromScale(3, 2) << QSize(3 * w, 2 * h)
+                                              << QTransform::fromScale(1.0 / 3, 0.5);
+    }
+    void exactTransforms()
+    {
+        QFETCH(int, filter);
+        QFETCH(QTransform, transform);
+        QFETCH(QSize, destinationSize);
+        QFETCH(QTransform, back);
+        const KXImage32 source = Painted(150, 131, Pattern);
+        KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), White);
+        QVERIFY(ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            const QPointF from = back.map(QPointF(x + 0.5, y + 0.5));
+            const int sx = int(std::floor(from.x()));
+            const int sy = int(std::floor(from.y()));
+            return source.GetRect().contains(sx, sy) ? At(source, sx, sy) : White;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    void againstReference_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<KXRGBA32i>("fill");
+        QTransform affine;
+        affine.translate(60, -20);
+        affine.rotate(31);
+        affine.scale(1.3, 0.8);
+        affine.shear(0.2, 0);
+        const QTransform perspective(1.1, 0.1, 0.0004, -0.2, 0.9, 0.0002, 30, 10, 1);
+        for (const int filter : {Nearest, Bilinear, Bicubic}) {
+            const QByteArray name = filter == Nearest ? " nearest" : filter == Bilinear ? " bilinear" : " bicubic";
+            QTest::newRow("affine" + name) << filter << affine << KXRGBA32i();
+            QTest::newRow("affine over white" + name) << filter << affine << White;
+            QTest::newRow("enlarge 2" + name) << filter << QTransform::fromScale(2, 2) << KXRGBA32i();
+            QTest::newRow("reduce 3" + name) << filter << QTransform::fromScale(1.0 / 3, 1.0 / 3) << Grey;
+            QTest::newRow("half pixel shift" + name) << filter << QTransform::fromTranslate(0.5, 10.25) << White;
+            QTest::newRow("perspective" + name) << filter << perspective << KXRGBA32i();
+        }
+    }
+    void againstReference()
+    {
+        QFETCH(int, filter);
+        QFETCH(QTransform, transform);
+        QFETCH(KXRGBA32i, fill);
+        const KXImage32 source = Painted(140, 150, [](int x, int y) {
+            return (x / 20 + y / 20) % 3 ? Opaque(x, y) : Pattern(x, y);
+        });
+        KXImage32 destination = Filled(290, 300, fill);
+        QVERIFY(ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
+        const Reference reference(source, transform);
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return reference.Resample(fill, x, y, Filter(filter));
+        }, filter == Nearest ? 0 : filter == Bilinear ? 1 : 2);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+    }
+
+    // An opaque source on an opaque fill leaves no see-through seam at its edges.
+    void filteredEdgesBlendIntoTheFill()
+    {
+        const KXImage32 source = Filled(100, 80, Px(10, 20, 200, 255));
+        QTransform transform;
+        transform.translate(70, 10);
+        transform.rotate(33);
+        for (const Resampler resample : {&BilinearTransformImage, &BicubicTransformImage}) {
+            KXImage32 destination = Filled(200, 200, White);
+            QVERIFY(resample(source, transform, destination, QRect()));
+            int blended = 0;
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 200; ++x) {
+                    const KXRGBA32i pixel = At(destination, x, y);
+                    QCOMPARE(pixel.a, quint8(255));
+                    blended += pixel != White && pixel != Px(10, 20, 200, 255);
+                }
+            QVERIFY(blended > 100);
+        }
+    }
+
+    // Resizing covers whole destination pixels: no faded border.
+    void scaledImagesKeepOpaqueEdges_data()
+    {
+        QTest::addColumn<double>("scaleX");
+        QTest::addColumn<double>("scaleY");
+        QTest::newRow("enlarge 2") << 2.0 << 2.0;
+        QTest::newRow("enlarge 1.5 by 3") << 1.5 << 3.0;
+        QTest::newRow("reduce 2") << 0.5 << 0.5;
+        QTest::newRow("reduce 0.3") << 0.3 << 0.3;
+    }
+    void scaledImagesKeepOpaqueEdges()
+    {
+        QFETCH(double, scaleX);
+        QFETCH(double, scaleY);
+        const KXImage32 source = Painted(100, 80, Opaque);
+        const QSize scaled(int(std::lround(100 * scaleX)), int(std::lround(80 * scaleY)));
+        for (const Resampler resample : {&BilinearTransformImage, &BicubicTransformImage}) {
+            KXImage32 destination{unsigned(scaled.width()), unsigned(scaled.height())};
+            QVERIFY(resample(source, QTransform::fromScale(scaleX, scaleY), destination, QRect()));
+            for (int y = 0; y < scaled.height(); ++y)
+                for (int x = 0; x < scaled.width(); ++x)
+                    QCOMPARE(At(destination, x, y).a, quint8(255));
+        }
+    }
+
+    void resampleRectAndSharing()
+    {
+        const KXImage32 source = Painted(100, 100, Pattern);
+        KXImage32 destination = Filled(512, 512, White);
+        const KXImage32 before = destination;
+        const QRect rect(10, 20, 30, 40);
+        QVERIFY(BilinearTransformImage(source, QTransform(), destination, rect));
+        const QString differences = Differences(destination, [&](int x, int y) {
+            return rect.contains(x, y) ? Pattern(x, y) : White;
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        // Tiles that no source pixel reaches stay shared.
+        QVERIFY(TilesSharedOutside(destination, before, QRect(0, 0, 1, 1)));
+        QVERIFY(NearestNeighbourTransformImage(source, QTransform(), destination, QRect(-50, -50, 600, 600)));
+        QVERIFY(TilesSharedOutside(destination, before, QRect(0, 0, 1, 1)));
+        QVERIFY(!BicubicTransformImage(source, QTransform(), destination, QRect(600, 0, 10, 10)));
+    }
+
+    void resampleOntoItself()
+    {
+        KXImage32 image = Painted(130, 130, Pattern);
+        const KXImage32 original = image.Copy();
+        QVERIFY(NearestNeighbourTransformImage(image, QTransform::fromTranslate(3, 4), image, QRect()));
+        const QString differences = Differences(image, [&](int x, int y) {
+            return x >= 3 && y >= 4 ? Pattern(x - 3, y - 4) : Pattern(x, y);
+        });
+        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QVERIFY(original.IsPixelEqual(Painted(130, 130, Pattern)));
+    }
+
+    void resampleRefuses_data()
+    {
+        QTest::addColumn<QSize>("sourceSize");
+        QTest::addColumn<QSize>("destinationSize");
+        QTest::addColumn<QTransform>("transform");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double infinity = std::numeric_limits<double>::infinity();
+        QTest::newRow("singular") << QSize(10, 10) << QSize(10, 10) << QTransform(0, 0, 0, 0, 0, 0);
+        QTest::newRow("not a number") << QSize(10, 10) << QSize(10, 10) << QTransform(nan, 0, 0, 1, 0, 0);
+        QTest::newRow("infinite") << QSize(10, 10) << QSize(10, 10) << QTransform(1, 0, 0, 1, infinity, 0);
+        QTest::newRow("empty source") << QSize(0, 0) << QSize(10, 10) << QTransform();
+        QTest::newRow("empty destination") << QSize(10, 10) << QSize(10, 0) << QTransform();
+    }
+    void resampleRefuses()
+    {
+        QFETCH(QSize, sourceSize);
+        QFETCH(QSize, destinationSize);
+        QFETCH(QTransform, transform);
+        const KXImage32 source = Painted(sourceSize.width(), sourceSize.height(), Pattern);
+        for (const int filter : {Nearest, Bilinear, Bicubic}) {
+            KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), Grey);
+            const KXImage32 before = destination;
+            QVERIFY(!ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
+            QVERIFY(TilesSharedOutside(destination, before, QRect()));
+        }
+    }
+
+    void resampleFarAway()
+    {
+        // Huge scales and far placements touch nothing and stay cheap.
+        const KXImage32 source = Painted(50, 50, Pattern);
+        KXImage32 destination = Filled(300, 300, Grey);
+        const KXImage32 before = destination;
+        QVERIFY(BicubicTransformImage(source, QTransform::fromTranslate(1e9, -1e9), destination, QRect()));
+        QVERIFY(TilesSharedOutside(destination, before, QRect()));
+        // A source shrunk far below a pixel hardly shows.
+        QVERIFY(BilinearTransformImage(source, QTransform::fromScale(1e-4, 1e-4), destination, QRect()));
+        QVERIFY(Near(At(destination, 0, 0), Grey, 1));
+        // Enlarged far beyond the destination: every pixel shows the first one.
+        QVERIFY(BicubicTransformImage(source, QTransform::fromScale(1e6, 1e6), destination, QRect()));
+        QCOMPARE(At(destination, 0, 0), At(source, 0, 0));
+        QCOMPARE(At(destination, 299, 299), At(source, 0, 0));
+    }
+
+    // --- Text.
+
+    void textLandsInItsRectangle_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<int>("style");
+        QTest::newRow("word") << QStringLiteral("Hello") << false << 0;
+        QTest::newRow("two lines") << QStringLiteral("Hi\nthere") << false << 0;
+        QTest::newRow("underlined") << QStringLiteral("Hello") << false << 1;
+        QTest::newRow("struck out") << QStringLiteral("Hello") << false << 2;
+        QTest::newRow("outline") << QStringLiteral("Hello") << false << 4;
+        QTest::newRow("vertical") << QStringLiteral("ABC") << true << 0;
+        QTest::newRow("vertical columns") << QStringLiteral("AB\nCDE") << true << 1;
+    }
+    void textLandsInItsRectangle()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, vertical);
+        QFETCH(int, style);
+        KXTextHelper helper(2.0);
+        helper.SetText(text);
+        helper.SetFont(TestFont(24));
+        helper.SetColor(QColor(200, 30, 40));
+        helper.SetStyle(style);
+        helper.SetOrientation(vertical);
+        const QRect layout = helper.GetTextRect();
+        QVERIFY(!layout.isEmpty());
+        QPoint offset(99, 99);
+        const KXImage32 image = helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1);
+        QVERIFY(!image.IsEmpty());
+        const QRect placed(offset, image.GetSize());
+        // The visible pixels lie in the layout (allowing a pixel of smoothing).
+        QVERIFY2(layout.adjusted(-2, -2, 2, 2).contains(placed),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 outside %5,%6 %7x%8")
+                                .arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())
+                                .arg(layout.x()).arg(layout.y()).arg(layout.width()).arg(layout.height())));
+        QVERIFY(placed.width() * placed.height() * 2 > layout.width() * layout.height() / 2);
+        // The image is trimmed to its visible pixels, which carry the text colour.
+        int opaque = 0;
+        for (int y = 0; y < int(image.GetHeight()); ++y)
+            for (int x = 0; x < int(image.GetWidth()); ++x) {
+                const KXRGBA32i pixel = At(image, x, y);
+                // Colour is exact up to the rounding of premultiplied bytes.
+                if (pixel.a > 64)
+                    QVERIFY2(Near(pixel, Px(200, 30, 40, pixel.a), 2 + 255 / pixel.a),
+                             qPrintable(QStringLiteral("%1,%2: %3 %4 %5 %6").arg(x).arg(y).arg(pixel.r).arg(pixel.g).arg(pixel.b).arg(pixel.a)));
+                opaque += pixel.a >= 128;
+            }
+        QVERIFY(opaque > 20);
+        const auto rowVisible = [&](int y) {
+            for (int x = 0; x < int(image.GetWidth()); ++x)
+                if (At(image, x, y).a)
+                    return true;
+            return false;
+        };
+        QVERIFY(rowVisible(0));
+        QVERIFY(rowVisible(int(image.GetHeight()) - 1));
+        if (vertical)
+            QVERIFY(layout.height() > layout.width());
+        else
+            QVERIFY(layout.width() > layout.height());
+    }
+
+    void textLayoutGrowsWithLines()
+    {
+        KXTextHelper helper;
+        helper.SetFont(TestFont(20));
+        helper.SetText(QStringLiteral("one"));
+        const QRect one = helper.GetTextRect();
+        helper.SetText(QStringLiteral("one\ntwo\nsix"));
+        const QRect three = helper.GetTextRect();
+        const double spacing = QFontMetricsF(TestFont(20)).lineSpacing();
+        QCOMPARE(three.width(), one.width() == three.width() ? one.width() : three.width());
+        QVERIFY(std::abs(three.height() - one.height() - 2 * spacing) <= 1.0);
+        // The rasterising scale does not change the layout.
+        KXTextHelper fine(4.0);
+        fine.SetFont(TestFont(20));
+        fine.SetText(QStringLiteral("one\ntwo\nsix"));
+        QCOMPARE(fine.GetTextRect(), three);
+    }
+
+    void textEmpty()
+    {
+        KXTextHelper helper;
+        QVERIFY(helper.GetTextRect().isNull());
+        QPoint offset(5, 5);
+        QVERIFY(helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1).IsEmpty());
+        QCOMPARE(offset, QPoint(0, 0));
+        helper.SetText(QStringLiteral("   "));
+        helper.SetFont(TestFont(20));
+        QVERIFY(helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1).IsEmpty());
+    }
+
+    void textDeformations_data()
+    {
+        QTest::addColumn<double>("bend");
+        QTest::addColumn<double>("hDistortion");
+        QTest::addColumn<double>("vDistortion");
+        QTest::newRow("bend up") << 0.5 << 0.0 << 0.0;
+        QTest::newRow("bend down") << -0.7 << 0.0 << 0.0;
+        QTest::newRow("bend beyond the range") << 5.0 << 0.0 << 0.0;
+        QTest::newRow("horizontal distortion") << 0.0 << 0.8 << 0.0;
+        QTest::newRow("vertical distortion") << 0.0 << 0.0 << -0.6;
+        QTest::newRow("all") << 0.3 << -0.4 << 0.4;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0.0 << 0.0;
+    }
+    void textDeformations()
+    {
+        QFETCH(double, bend);
+        QFETCH(double, hDistortion);
+        QFETCH(double, vDistortion);
+        KXTextHelper helper;
+        helper.SetText(QStringLiteral("Deformed text"));
+        helper.SetFont(TestFont(30));
+        helper.SetColor(Qt::black);
+        QPoint straightOffset;
+        const KXImage32 straight = helper.CreateImageByTextWithSelectionAndDeformation(straightOffset, 0, -1);
+        helper.SetBend(bend);
+        helper.SetHDistortion(hDistortion);
+        helper.SetVDistortion(vDistortion);
+        QCOMPARE(helper.GetBend(), bend == bend ? bend : helper.GetBend());
+        QPoint offset;
+        const KXImage32 deformed = helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1);
+        QVERIFY(!deformed.IsEmpty());
+        const int visible = VisiblePixels(deformed);
+        const int straightVisible = VisiblePixels(straight);
+        QVERIFY(visible > straightVisible / 3);
+        QVERIFY(visible < straightVisible * 3);
+        if (bend == bend)
+            QVERIFY(deformed.GetSize() != straight.GetSize() || offset != straightOffset);
+        if (hDistortion > 0)
+            QVERIFY(deformed.GetHeight() > straight.GetHeight());
+    }
+
+    void textSelection()
+    {
+        KXTextHelper helper;
+        helper.SetText(QStringLiteral("ab cd"));
+        helper.SetFont(TestFont(30));
+        helper.SetColor(QColor(0, 0, 255));
+        QPoint offset;
+        const KXImage32 image = helper.CreateImageByTextWithSelectionAndDeformation(offset, 1, 2);
+        int inverted = 0;
+        int boxed = 0;
+        for (int y = 0; y < int(image.GetHeight()); ++y)
+            for (int x = 0; x < int(image.GetWidth()); ++x) {
+                const KXRGBA32i pixel = At(image, x, y);
+                inverted += Near(pixel, Px(255, 255, 0, 255), 8);
+                boxed += pixel == Px(0, 0, 255, 255);
+            }
+        QVERIFY(inverted > 10);
+        QVERIFY(boxed > 100);
+    }
+
+    void textHelperCopies()
+    {
+        KXTextHelper helper(1.0);
+        helper.SetText(QStringLiteral("x"));
+        helper.SetFont(TestFont(17));
+        helper.SetColor(Qt::red);
+        helper.SetStyle(3);
+        helper.SetOrientation(true);
+        helper.SetBend(0.25);
+        helper.SetHDistortion(-0.5);
+        helper.SetVDistortion(0.75);
+        KXTextHelper copy(helper);
+        KXTextHelper assigned;
+        assigned = helper;
+        for (const KXTextHelper* each : {&copy, &assigned}) {
+            QCOMPARE(each->GetText(), QStringLiteral("x"));
+            QCOMPARE(each->GetFont().pixelSize(), 17);
+            QCOMPARE(each->GetColor(), QColor(Qt::red));
+            QCOMPARE(each->GetStyle(), 3);
+            QCOMPARE(each->GetOrientation(), true);
+            QCOMPARE(each->GetBend(), 0.25);
+            QCOMPARE(each->GetHDistortion(), -0.5);
+            QCOMPARE(each->GetVDistortion(), 0.75);
+        }
+        helper.SetText(QStringLiteral("changed"));
+        QCOMPARE(copy.GetText(), QStringLiteral("x"));
+    }
+};
+
+QTEST_MAIN(TestImageOps)
+#include "tst_imageops.moc"

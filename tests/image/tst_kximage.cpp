@@ -1,0 +1,440 @@
+#include <QtTest>
+
+#include <new>
+#include <vector>
+
+#include "KXImage.h"
+#include "ZTTileManager64.h"
+
+namespace {
+
+// A pixel that differs from its neighbours in every direction and across tiles.
+KXRGBA32i Pattern(unsigned int x, unsigned int y)
+{
+    return KXRGBA32i(quint8(x), quint8(y), quint8(x * 7 + y * 3), quint8(128 + (x + y) % 128));
+}
+
+KXImage32 PatternImage(unsigned int width, unsigned int height)
+{
+    KXImage32 image(width, height);
+    std::vector<KXRGBA32i> line(width);
+    for (unsigned int y = 0; y < height; ++y) {
+        for (unsigned int x = 0; x < width; ++x)
+            line[x] = Pattern(x, y);
+        image.WriteLine(y, 0, reinterpret_cast<const unsigned char*>(line.data()), width * 4);
+    }
+    return image;
+}
+
+// The first pixel (x, y) of image whose value is not expected(x, y); (-1, -1) when all match.
+template <class Expected>
+QPoint FirstMismatch(const KXImage32& image, Expected expected)
+{
+    for (unsigned int y = 0; y < image.GetHeight(); ++y)
+        for (unsigned int x = 0; x < image.GetWidth(); ++x)
+            if (image.GetPixel(x, y) != expected(x, y))
+                return QPoint(int(x), int(y));
+    return QPoint(-1, -1);
+}
+
+const QPoint AllMatch(-1, -1);
+const KXRGBA32i Red(255, 0, 0, 255);
+
+} // namespace
+
+class TestKXImage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        // Every tile mapping taken by an operation has been handed back.
+        QCOMPARE(ZTTileManager64::Instance()->OpenMappings(), qint64(0));
+    }
+
+    void construct_data()
+    {
+        QTest::addColumn<unsigned int>("width");
+        QTest::addColumn<unsigned int>("height");
+        QTest::addColumn<unsigned int>("columns");
+        QTest::addColumn<unsigned int>("rows");
+        QTest::addColumn<int>("distinct");
+        QTest::newRow("empty") << 0u << 0u << 0u << 0u << 0;
+        QTest::newRow("no height") << 300u << 0u << 3u << 0u << 0;
+        QTest::newRow("one pixel") << 1u << 1u << 1u << 1u << 1;
+        QTest::newRow("129 x 1") << 129u << 1u << 2u << 1u << 2;
+        QTest::newRow("whole tiles") << 256u << 384u << 2u << 3u << 1;
+        QTest::newRow("border column") << 300u << 256u << 3u << 2u << 2;
+        QTest::newRow("border row") << 256u << 300u << 2u << 3u << 2;
+        QTest::newRow("both borders") << 300u << 300u << 3u << 3u << 4;
+        QTest::newRow("smaller than a tile") << 100u << 50u << 1u << 1u << 1;
+    }
+    void construct()
+    {
+        QFETCH(unsigned int, width);
+        QFETCH(unsigned int, height);
+        QFETCH(unsigned int, columns);
+        QFETCH(unsigned int, rows);
+        QFETCH(int, distinct);
+        const KXImage32 image(width, height);
+        QCOMPARE(image.GetWidth(), width);
+        QCOMPARE(image.GetHeight(), height);
+        QCOMPARE(image.GetColumns(), columns);
+        QCOMPARE(image.GetRows(), rows);
+        QCOMPARE(image.TileCount(), int(columns * rows));
+        QCOMPARE(image.DistinctTileCount(), distinct);
+        QCOMPARE(image.IsEmpty(), width == 0 || height == 0);
+        QCOMPARE(image.GetReserved(0), 0u);
+        QCOMPARE(image.GetReserved(1), 0u);
+        QVERIFY(image.GetEXIF().isEmpty());
+        QCOMPARE(FirstMismatch(image, [](unsigned, unsigned) { return KXRGBA32i(); }), AllMatch);
+    }
+
+    void tileLimit()
+    {
+        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
+        {
+            const KXImage32 largest(1000 * 128, 1000 * 128);
+            QCOMPARE(largest.TileCount(), 1000000);
+            QCOMPARE(largest.DistinctTileCount(), 1);
+        }
+        QVERIFY_EXCEPTION_THROWN(KXImage32(1001 * 128, 1000 * 128), std::bad_alloc);
+        QVERIFY_EXCEPTION_THROWN(KXImage32(0xFFFFFFFFu, 0xFFFFFFFFu), std::bad_alloc);
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+    }
+
+    void fillKeepsBorderTransparent_data()
+    {
+        QTest::addColumn<unsigned int>("width");
+        QTest::addColumn<unsigned int>("height");
+        QTest::newRow("129 x 1") << 129u << 1u;
+        QTest::newRow("300 x 200") << 300u << 200u;
+        QTest::newRow("5 x 130") << 5u << 130u;
+    }
+    void fillKeepsBorderTransparent()
+    {
+        QFETCH(unsigned int, width);
+        QFETCH(unsigned int, height);
+        KXImage32 image(width, height);
+        image.Fill(Red);
+        QCOMPARE(FirstMismatch(image, [](unsigned, unsigned) { return Red; }), AllMatch);
+        QVERIFY(image.DistinctTileCount() <= 4);
+        // Reading past the width returns the border tile's outside pixels.
+        const unsigned int lastColumn = (width - 1) / 128;
+        std::vector<KXRGBA32i> line(128);
+        QVERIFY(image.ReadLine(height - 1, lastColumn * 128, reinterpret_cast<unsigned char*>(line.data()), 512));
+        for (unsigned int x = 0; x < 128; ++x)
+            QCOMPARE(line[x], lastColumn * 128 + x < width ? Red : KXRGBA32i());
+        // Rows below the height inside the last tile are transparent too.
+        const KXImage32::Tile* corner = image.GetTile(lastColumn, image.GetRows() - 1);
+        ZTTileMemory memory(corner->Handle(), false);
+        const KXRGBA32i* pixels = reinterpret_cast<const KXRGBA32i*>(memory.Bytes());
+        const unsigned int validRows = height - (image.GetRows() - 1) * 128;
+        if (validRows < 128)
+            QCOMPARE(pixels[validRows * 128], KXRGBA32i());
+        QCOMPARE(pixels[0], Red);
+    }
+
+    void fillEmptyDoesNothing()
+    {
+        KXImage32 image;
+        image.Fill(Red);
+        image.FastFill(Red);
+        QCOMPARE(image.TileCount(), 0);
+        QVERIFY(!image.ReadLine(0, 0, nullptr, 0));
+        QVERIFY(!image.SetPixel(0, 0, Red));
+        QCOMPARE(image.GetPixel(0, 0), KXRGBA32i());
+    }
+
+    void fastFillColoursBorders()
+    {
+        KXImage32 image(130, 3);
+        image.FastFill(Red);
+        QCOMPARE(image.DistinctTileCount(), 1);
+        std::vector<KXRGBA32i> line(256);
+        QVERIFY(image.ReadLine(2, 0, reinterpret_cast<unsigned char*>(line.data()), 1024));
+        QVERIFY(std::all_of(line.begin(), line.end(), [](const KXRGBA32i& pixel) { return pixel == Red; }));
+        // The border pixels do not take part in comparisons.
+        KXImage32 filled(130, 3);
+        filled.Fill(Red);
+        QVERIFY(image.IsPixelEqual(filled));
+        QVERIFY(!image.IsPixelEqual(KXImage32(130, 4)));
+    }
+
+    void makeBorderTile()
+    {
+        const KXImage32 image(1, 1);
+        const KXImage32::TilePointer tile = image.MakeBorderTile(3, 2, Red, KXRGBA32i(0, 0, 255, 255));
+        ZTTileMemory memory(tile.constData()->Handle(), false);
+        const KXRGBA32i* pixels = reinterpret_cast<const KXRGBA32i*>(memory.Bytes());
+        QCOMPARE(pixels[0], Red);
+        QCOMPARE(pixels[2], Red);
+        QCOMPARE(pixels[3], KXRGBA32i(0, 0, 255, 255));
+        QCOMPARE(pixels[128 + 2], Red);
+        QCOMPARE(pixels[256], KXRGBA32i(0, 0, 255, 255));
+        QCOMPARE(pixels[128 * 128 - 1], KXRGBA32i(0, 0, 255, 255));
+    }
+
+    void copiesShareTilesUntilWritten()
+    {
+        KXImage32 source = PatternImage(300, 200);
+        source.SetReserved(1, 77);
+        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
+        KXImage32 copy(source);
+        KXImage32 assigned;
+        assigned = source;
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+        QCOMPARE(source.GetTile(2, 1)->RefCount(), 3);
+        QCOMPARE(copy.GetReserved(1), 77u);
+        QCOMPARE(assigned.GetReserved(1), 77u);
+        for (unsigned int row = 0; row < source.GetRows(); ++row)
+            for (unsigned int column = 0; column < source.GetColumns(); ++column) {
+                QCOMPARE(copy.GetTile(column, row), source.GetTile(column, row));
+                QVERIFY(source.IsTileShared(column, row));
+            }
+
+        // One pixel written into the copy detaches one tile; the source keeps its pixel.
+        QVERIFY(copy.SetPixel(200, 150, Red));
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 1);
+        QCOMPARE(copy.GetPixel(200, 150), Red);
+        QCOMPARE(source.GetPixel(200, 150), Pattern(200, 150));
+        QVERIFY(copy.GetTile(1, 1) != source.GetTile(1, 1));
+        QCOMPARE(copy.GetTile(0, 0), source.GetTile(0, 0));
+        QCOMPARE(copy.GetTile(2, 1), source.GetTile(2, 1));
+        // A tile held by one image only is written in place.
+        const KXImage32::Tile* own = copy.GetTile(1, 1);
+        QVERIFY(!copy.IsTileShared(1, 1));
+        QVERIFY(copy.SetPixel(201, 150, Red));
+        QCOMPARE(copy.GetTile(1, 1), own);
+    }
+
+    void assignmentAndMove()
+    {
+        KXImage32 image = PatternImage(130, 2);
+        image = image;
+        QCOMPARE(image.GetPixel(129, 1), Pattern(129, 1));
+        KXImage32 moved(std::move(image));
+        QCOMPARE(moved.GetPixel(129, 1), Pattern(129, 1));
+        QVERIFY(image.IsEmpty());
+        QCOMPARE(image.TileCount(), 0);
+        KXImage32 target(5, 5);
+        target = std::move(moved);
+        QCOMPARE(target.GetSize(), QSize(130, 2));
+        QVERIFY(moved.IsEmpty());
+        QCOMPARE(moved.TileCount(), 0);
+    }
+
+    void deepCopy()
+    {
+        KXImage32 source = PatternImage(260, 130);
+        KXImage32 uniform(300, 300);
+        uniform.Fill(Red);
+        QList<ZTEXIFElement> exif;
+        exif.append(ZTEXIFElement(0x0110, QStringLiteral("camera")));
+        source.SetEXIF(exif);
+        source.SetProfile(ZTCMSProfile(QStringLiteral("print"), QByteArray("icc")));
+        source.SetReserved(0, 5);
+
+        const KXImage32 copy = source.Copy();
+        QVERIFY(copy.IsPixelEqual(source));
+        QCOMPARE(copy.GetEXIF(), exif);
+        QCOMPARE(copy.GetProfile(), source.GetProfile());
+        QCOMPARE(copy.GetReserved(0), 5u);
+        for (unsigned int row = 0; row < source.GetRows(); ++row)
+            for (unsigned int column = 0; column < source.GetColumns(); ++column)
+                QVERIFY(copy.GetTile(column, row) != source.GetTile(column, row));
+
+        // Positions sharing a tile share one new tile in the copy.
+        const KXImage32 uniformCopy = uniform.Copy();
+        QCOMPARE(uniformCopy.DistinctTileCount(), 4);
+        QVERIFY(uniformCopy.GetTile(0, 0) != uniform.GetTile(0, 0));
+        QVERIFY(uniformCopy.IsPixelEqual(uniform));
+        QVERIFY(KXImage32().Copy().IsEmpty());
+    }
+
+    void copyRect_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<QRect>("expected"); // the part of the image copied
+        const QRect whole(0, 0, 300, 200);
+        QTest::newRow("inside") << QRect(10, 20, 30, 40) << QRect(10, 20, 30, 40);
+        QTest::newRow("across tiles") << QRect(100, 120, 150, 70) << QRect(100, 120, 150, 70);
+        QTest::newRow("aligned tile") << QRect(128, 0, 128, 128) << QRect(128, 0, 128, 128);
+        QTest::newRow("over the top left") << QRect(-5, -7, 20, 20) << QRect(0, 0, 15, 13);
+        QTest::newRow("over the bottom right") << QRect(290, 190, 50, 50) << QRect(290, 190, 10, 10);
+        QTest::newRow("one pixel") << QRect(299, 199, 1, 1) << QRect(299, 199, 1, 1);
+        QTest::newRow("no overlap") << QRect(-10, -10, 5, 5) << whole;
+        QTest::newRow("whole image") << whole << whole;
+        QTest::newRow("larger than the image") << QRect(-1, -1, 302, 202) << whole;
+        QTest::newRow("empty") << QRect(5, 5, 0, 0) << whole;
+    }
+    void copyRect()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(QRect, expected);
+        const KXImage32 source = PatternImage(300, 200);
+        const KXImage32 part = source.Copy(rect);
+        QCOMPARE(part.GetSize(), expected.size());
+        QCOMPARE(FirstMismatch(part,
+                               [&](unsigned int x, unsigned int y) {
+                                   return Pattern(x + unsigned(expected.left()), y + unsigned(expected.top()));
+                               }),
+                 AllMatch);
+    }
+
+    void readLineAcrossTiles()
+    {
+        const KXImage32 image = PatternImage(256, 3);
+        std::vector<KXRGBA32i> line(260, Red);
+        QVERIFY(image.ReadLine(2, 0, reinterpret_cast<unsigned char*>(line.data()), 1024));
+        for (unsigned int x = 0; x < 256; ++x)
+            QCOMPARE(line[x], Pattern(x, 2));
+        // Stops after the last tile column: the rest of the buffer is untouched.
+        QVERIFY(image.ReadLine(1, 250, reinterpret_cast<unsigned char*>(line.data()), 1000));
+        for (unsigned int x = 0; x < 6; ++x)
+            QCOMPARE(line[x], Pattern(250 + x, 1));
+        QCOMPARE(line[6], Pattern(6, 2));
+        // Byte counts that end inside a pixel copy just those bytes.
+        QVERIFY(image.ReadLine(0, 127, reinterpret_cast<unsigned char*>(line.data()), 6));
+        QCOMPARE(line[0], Pattern(127, 0));
+        const KXRGBA32i next = Pattern(128, 0);
+        QCOMPARE(line[1].r, next.r);
+        QCOMPARE(line[1].g, next.g);
+        QCOMPARE(line[1].b, Pattern(251, 1).b);
+    }
+
+    void lineBounds_data()
+    {
+        QTest::addColumn<unsigned int>("y");
+        QTest::addColumn<unsigned int>("x");
+        QTest::addColumn<unsigned int>("bytes");
+        QTest::addColumn<bool>("result");
+        QTest::newRow("first pixel") << 0u << 0u << 4u << true;
+        QTest::newRow("zero bytes") << 1u << 5u << 0u << true;
+        QTest::newRow("last pixel") << 2u << 129u << 4u << true;
+        QTest::newRow("y at the height") << 3u << 0u << 4u << false;
+        QTest::newRow("x at the width") << 0u << 130u << 4u << false;
+        QTest::newRow("far away") << 0xFFFFFFFFu << 0xFFFFFFFFu << 4u << false;
+    }
+    void lineBounds()
+    {
+        QFETCH(unsigned int, y);
+        QFETCH(unsigned int, x);
+        QFETCH(unsigned int, bytes);
+        QFETCH(bool, result);
+        KXImage32 image = PatternImage(130, 3);
+        const KXImage32 before = image;
+        KXRGBA32i pixel = Red;
+        QCOMPARE(image.ReadLine(y, x, reinterpret_cast<unsigned char*>(&pixel), bytes), result);
+        if (!result || bytes == 0)
+            QCOMPARE(pixel, Red);
+        else
+            QCOMPARE(pixel, Pattern(x, y));
+        QCOMPARE(image.WriteLine(y, x, reinterpret_cast<const unsigned char*>(&Red), bytes), result);
+        QCOMPARE(image.GetPixel(x, y), result && bytes ? Red : (x < 130 && y < 3 ? Pattern(x, y) : KXRGBA32i()));
+        QCOMPARE(image.SetPixel(x, y, Red), result);
+        QCOMPARE(before.GetPixel(0, 0), Pattern(0, 0));
+    }
+
+    void writeLinePastWidth()
+    {
+        KXImage32 image(130, 2);
+        const KXImage32 before = image;
+        std::vector<KXRGBA32i> line(300, Red);
+        QVERIFY(image.WriteLine(1, 120, reinterpret_cast<const unsigned char*>(line.data()), 300 * 4));
+        // Eight pixels in the first tile, then the whole row of the border
+        // tile (beyond the width too); nothing after the last column.
+        std::vector<KXRGBA32i> back(136);
+        QVERIFY(image.ReadLine(1, 120, reinterpret_cast<unsigned char*>(back.data()), 136 * 4));
+        QVERIFY(std::all_of(back.begin(), back.end(), [](const KXRGBA32i& pixel) { return pixel == Red; }));
+        QCOMPARE(image.GetPixel(119, 1), KXRGBA32i());
+        QCOMPARE(image.GetPixel(129, 0), KXRGBA32i());
+        // The image it shared its tiles with is unchanged.
+        QCOMPARE(before.GetPixel(125, 1), KXRGBA32i());
+        QCOMPARE(before.DistinctTileCount(), 2);
+    }
+
+    void tileAccess()
+    {
+        KXImage32 image = PatternImage(200, 100);
+        QVERIFY(!image.GetTile(2, 0));
+        QVERIFY(!image.GetTile(0, 1));
+        QVERIFY(!image.GetSharedTile(5, 5).constData());
+        QVERIFY(!image.SetTile(0, 0, KXImage32::TilePointer()));
+        QVERIFY(!image.DetachTile(2, 0));
+        QVERIFY(!image.IsTileShared(7, 0));
+
+        KXImage32 other(200, 100);
+        QVERIFY(other.SetTile(1, 0, image.GetSharedTile(1, 0)));
+        QVERIFY(image.IsTileShared(1, 0));
+        QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
+        void* handle = other.DetachTile(1, 0);
+        QVERIFY(handle);
+        QVERIFY(!image.IsTileShared(1, 0));
+        QCOMPARE(other.GetTile(1, 0)->Handle(), handle);
+        QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
+    }
+
+    void tilesAreReleased()
+    {
+        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
+        {
+            KXImage32 image = PatternImage(300, 300);
+            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 9);
+            KXImage32 copy = image.Copy();
+            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 18);
+            image.Fill(Red);
+            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 9 + 4);
+        }
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+    }
+
+    void qimageRoundTrip_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1 x 1") << QSize(1, 1);
+        QTest::newRow("129 x 130") << QSize(129, 130);
+        QTest::newRow("300 x 5") << QSize(300, 5);
+    }
+    void qimageRoundTrip()
+    {
+        QFETCH(QSize, size);
+        const KXImage32 image = PatternImage(unsigned(size.width()), unsigned(size.height()));
+        const QImage converted = image.ToQImage();
+        QCOMPARE(converted.format(), QImage::Format_RGBA8888);
+        QCOMPARE(converted.size(), size);
+        // Bytes in memory are the pixel's bytes: red, green, blue, alpha.
+        const uchar* last = converted.constScanLine(size.height() - 1) + (size.width() - 1) * 4;
+        const KXRGBA32i expected = Pattern(unsigned(size.width() - 1), unsigned(size.height() - 1));
+        QCOMPARE(last[0], expected.r);
+        QCOMPARE(last[1], expected.g);
+        QCOMPARE(last[2], expected.b);
+        QCOMPARE(last[3], expected.a);
+        QCOMPARE(converted.pixelColor(0, 0), QColor(0, 0, 0, 128));
+        QVERIFY(KXImage32::FromQImage(converted).IsPixelEqual(image));
+    }
+
+    void fromOtherFormats()
+    {
+        QImage argb(3, 2, QImage::Format_ARGB32);
+        argb.fill(QColor(10, 20, 30, 40));
+        const KXImage32 image = KXImage32::FromQImage(argb);
+        QCOMPARE(image.GetSize(), QSize(3, 2));
+        QCOMPARE(image.GetPixel(2, 1), KXRGBA32i(10, 20, 30, 40));
+        QCOMPARE(image.GetPixel(2, 1).Value(), 0x281E140Au);
+        QVERIFY(KXImage32::FromQImage(QImage()).IsEmpty());
+        QVERIFY(KXImage32().ToQImage().isNull());
+    }
+
+    void pixelValues()
+    {
+        QCOMPARE(KXRGBA32i::OpaqueBlack().Value(), 0xFF000000u);
+        QCOMPARE(KXRGBA32i::OpaqueWhite().Value(), 0xFFFFFFFFu);
+        QCOMPARE(KXRGBA32i::Transparent().Value(), 0u);
+        QCOMPARE(KXRGBA32i::FromValue(0x80402010u), KXRGBA32i(0x10, 0x20, 0x40, 0x80));
+    }
+};
+
+QTEST_MAIN(TestKXImage)
+#include "tst_kximage.moc"
