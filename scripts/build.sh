@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Configures and builds into BUILD_DIR (default build/). SANITIZE=1 builds with
-# AddressSanitizer and UndefinedBehaviorSanitizer, WERROR=1 makes warnings errors.
+# AddressSanitizer and UndefinedBehaviorSanitizer (a Debug build without the
+# benchmarks unless BUILD_TYPE says otherwise), WERROR=1 makes warnings errors.
+# Further arguments go to `cmake --build` (for example --target vorndemo).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
+sanitize=${SANITIZE:-0}
+if [ "$sanitize" = 1 ]; then
+  build_type=${BUILD_TYPE:-Debug}
+  bench=OFF
+else
+  build_type=${BUILD_TYPE:-Release}
+  bench=ON
+fi
 cmake -S "$root" -B "$build_dir" -G Ninja \
-  -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
-  -DVORN_SANITIZE="${SANITIZE:-0}" \
+  -DCMAKE_BUILD_TYPE="$build_type" \
+  -DVORN_SANITIZE="$sanitize" \
+  -DVORN_BUILD_BENCH="$bench" \
   -DVORN_WERROR="${WERROR:-0}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" "$@"
