@@ -501,20 +501,6 @@ private slots:
         QVERIFY(capture.texts().isEmpty());
     }
 
-    // The name command's transaction does nothing.
-    void nameTransactionDoesNothing()
-    {
-        OpenCommand<LayerNameChangeCommand> command(m_document.get());
-        std::unique_ptr<VornCommandData> data(makeData(Name, kLayer, QStringLiteral("Layer 1")));
-        MessageCapture capture;
-        command.BeginTransaction();
-        command.EndTransaction(data.get());
-        command.EndTransaction(nullptr);
-        QVERIFY(m_states.isEmpty());
-        QCOMPARE(serialized(*data), hex("0000000e" "004c006100790065007200200031" "ffffffff" "00000001"));
-        QVERIFY(capture.texts().isEmpty());
-    }
-
     // Record bytes, the read back, a cut record and the type numbers.
     void records_data()
     {
@@ -556,39 +542,6 @@ private slots:
 
         data->ReleaseSerializeData();
         QCOMPARE(serialized(*data), QByteArray());
-    }
-
-    // Getters fail without a record and leave their argument alone; once any
-    // setter made the record, unset fields read as zero.
-    void gettersFollowTheRecord()
-    {
-        ChangeOpacityCommandData opacity;
-        double value = 7;
-        unsigned int layer = 7;
-        QVERIFY(!opacity.GetOldOpacity(value) && !opacity.GetNewOpacity(value) && !opacity.GetLayerNumber(layer));
-        QCOMPARE(value, 7.0);
-        QCOMPARE(layer, 7u);
-        opacity.SetNewOpacity(0.5);
-        QVERIFY(opacity.GetOldOpacity(value) && opacity.GetLayerNumber(layer));
-        QCOMPARE(value, 0.0);
-        QCOMPARE(layer, 0u);
-        opacity.ReleaseSerializeData();
-        QVERIFY(!opacity.GetNewOpacity(value));
-
-        ChangeBlendModeCommandData blend;
-        unsigned int mode = 7;
-        QVERIFY(!blend.GetOldMode(mode) && !blend.GetNewMode(mode) && !blend.GetLayerNumber(layer));
-        blend.SetLayerNuber(3);
-        QVERIFY(blend.GetNewMode(mode));
-        QCOMPARE(mode, 0u);
-
-        LayerNameChangeCommandData name;
-        QString text = QStringLiteral("untouched");
-        QVERIFY(!name.GetOldName(text) && !name.GetNewName(text) && !name.GetLayerID(layer));
-        QCOMPARE(text, QStringLiteral("untouched"));
-        name.SetLayerID(3);
-        QVERIFY(name.GetOldName(text));
-        QVERIFY(text.isEmpty());
     }
 
 private:
