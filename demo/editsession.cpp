@@ -175,7 +175,7 @@ void EditSession::Round(int round)
 {
     const unsigned int sun = FindLayer(QStringLiteral("Sun"));
     DragOpacity(sun, round % 2 ? 0.9 : 0.55);
-    ChangeBlendMode(sun, round % 2 ? 0 : 12);
+    ChangeBlendMode(sun, round % 2 ? 0 : 14); // normal, screen
     Select(round);
     Stroke(FindLayer(QStringLiteral("Paint")), round);
     CreateLayer(round);
@@ -277,23 +277,34 @@ void EditSession::Stroke(unsigned int id, int round)
     const int brush = qMax(16, m_options.size.height() / 20);
     const QRect stroke(round % 2 ? layer.left() - brush : layer.left() + layer.width() / 4,
         layer.top() + layer.height() / 3 + round * brush / 2, layer.width() / 2, brush * 2);
-    const QRect inside = stroke & layer;
-    const KXImage32 oldPixels = m_document->GetLayerImage(id)->Copy(inside.translated(-layer.topLeft()));
-
-    QImage pixels(stroke.size(), QImage::Format_RGBA8888);
-    pixels.fill(Qt::transparent);
-    {
-        const KXImage32 under = m_document->GetLayerImage(id)->Copy(stroke.translated(-layer.topLeft()));
-        QPainter painter(&pixels);
-        painter.drawImage(0, 0, under.ToQImage());
-        painter.setRenderHint(QPainter::Antialiasing);
+    const QColor color = QColor::fromHsv((round * 70) % 360, 200, 230);
+    Paint(id, stroke, QStringLiteral("Brush"), [&](QPainter& painter) {
         QPainterPath path;
         path.moveTo(brush, brush);
         path.cubicTo(stroke.width() / 3.0, 0, stroke.width() * 2 / 3.0, brush * 2.0, stroke.width() - brush, brush);
-        painter.setPen(QPen(QColor::fromHsv((round * 70) % 360, 200, 230), brush, Qt::SolidLine, Qt::RoundCap));
+        painter.setPen(QPen(color, brush, Qt::SolidLine, Qt::RoundCap));
         painter.drawPath(path);
-    }
+    });
+}
 
+void EditSession::Paint(unsigned int id, const QRect& stroke, const QString& text,
+    const std::function<void(QPainter&)>& draw)
+{
+    // What a paint tool records: the layer's pixels under the stroke before and
+    // after it, the layer's rectangle before, and where the stroke went.
+    const QRect layer = m_document->GetLayerGeometry(id);
+    const KXImage32* image = m_document->GetLayerImage(id);
+    const QRect inside = stroke & layer;
+    const KXImage32 oldPixels = image->Copy(inside.translated(-layer.topLeft()));
+    QImage pixels(stroke.size(), QImage::Format_RGBA8888);
+    pixels.fill(Qt::transparent);
+    {
+        QPainter painter(&pixels);
+        if (!inside.isEmpty())
+            painter.drawImage(inside.topLeft() - stroke.topLeft(), oldPixels.ToQImage());
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter);
+    }
     auto* command = new LayerPaintCommand(m_document.get(), true);
     auto* data = new LayerPaintCommandData;
     data->SetUndoImage(oldPixels, QRect());
@@ -302,35 +313,34 @@ void EditSession::Stroke(unsigned int id, int round)
     data->SetRedoGeometry(stroke);
     data->SetLayerID(id);
     command->SetCommandData(data);
-    Push(command, QStringLiteral("Brush"), QStringLiteral("brush"));
+    Push(command, text, QStringLiteral("brush"));
 }
 
 void EditSession::CreateLayer(int round)
 {
+    // A new, empty layer below the title, then a cloud painted on it (the
+    // stroke grows the empty layer to the cloud's rectangle).
+    const unsigned int id = FindLayer(QStringLiteral("Title"));
+    const QString name = QStringLiteral("Cloud %1").arg(round);
+    auto* command = new LayerCreateCommand(m_document.get(), false);
+    auto* data = new LayerCreateCommandData(m_panelSelection.get(), LayerCreateCommandData::RasterLayer, -1);
+    data->SetLayerId(id);
+    data->SetLayerName(name);
+    data->SetBlendMode(0);
+    data->SetOpacity(1.0);
+    command->SetCommandData(data);
+    Push(command, QStringLiteral("New layer"), QStringLiteral("layer-new"));
+
     const QSize size = m_options.size;
-    const QSize cloud(size.width() / 4, size.height() / 8);
-    QImage pixels(cloud, QImage::Format_RGBA8888);
-    pixels.fill(Qt::transparent);
-    {
-        QPainter painter(&pixels);
-        painter.setRenderHint(QPainter::Antialiasing);
+    const QRect cloud(size.width() / 10 + round * size.width() / 8, size.height() / 4, size.width() / 4,
+        size.height() / 8);
+    Paint(id, cloud, QStringLiteral("Cloud brush"), [&](QPainter& painter) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255, 220));
         for (int puff = 0; puff < 5; ++puff)
             painter.drawEllipse(QRectF(cloud.width() * puff / 6.0, cloud.height() * (0.2 + 0.1 * (puff % 2)),
                 cloud.width() / 3.0, cloud.height() * 0.6));
-    }
-    const unsigned int id = FindLayer(QStringLiteral("Title")); // below the title
-    auto* command = new LayerCreateCommand(m_document.get(), false);
-    auto* data = new LayerCreateCommandData(m_panelSelection.get(), LayerCreateCommandData::RasterLayer, -1);
-    data->SetLayerId(id);
-    data->SetLayerName(QStringLiteral("Cloud %1").arg(round));
-    data->SetLayerPos(QPoint(size.width() / 10 + round * size.width() / 8, size.height() / 6));
-    data->SetLayerImage(KXImage32::FromQImage(pixels));
-    data->SetBlendMode(0);
-    data->SetOpacity(1.0);
-    command->SetCommandData(data);
-    Push(command, QStringLiteral("New layer"), QStringLiteral("layer-new"));
+    });
 }
 
 void EditSession::RemoveLayer(unsigned int id)

@@ -9,6 +9,8 @@
 class KXDocumentModel;
 class KXMemoryDocument;
 class QItemSelectionModel;
+class QPainter;
+class QRect;
 class VornCommand;
 class VornUndoStack;
 
@@ -66,6 +68,7 @@ private:
     void Rename(unsigned int id, const QString& name);
     void Select(int round);
     void Stroke(unsigned int id, int round);
+    void Paint(unsigned int id, const QRect& stroke, const QString& text, const std::function<void(QPainter&)>& draw);
     void CreateLayer(int round);
     void RemoveLayer(unsigned int id);
 

@@ -116,7 +116,8 @@ int main(int argc, char** argv)
     if (!session.BuildDocument())
         return 2;
     const DocumentFingerprint start = DocumentFingerprint::Take(session.Document());
-    std::printf("document: %dx%d, %d layers, built in %.0f ms\n", options.size.width(), options.size.height(),
+    const QSize canvas = session.Document().GetCanvasSize();
+    std::printf("document: %dx%d, %d layers, built in %.0f ms\n", canvas.width(), canvas.height(),
         start.layers.size(), wall.nsecsElapsed() / 1e6);
 
     std::printf("\n-- recording %d rounds of edits (history rows as the panel shows them)\n", options.steps);
@@ -137,7 +138,7 @@ int main(int argc, char** argv)
     const EditSession::Timings& timings = session.Times();
     std::printf("\n-- report\n");
     std::printf("edits recorded:            %d (history rows %d)\n", timings.pushes, session.Stack().count());
-    std::printf("temporary files:           %d, %.1f MiB on disk in %s\n", disk.files, disk.bytes / 1048576.0,
+    std::printf("temporary files:           %d, %.1f KiB on disk in %s\n", disk.files, disk.bytes / 1024.0,
         qPrintable(options.temporaryFolder));
     std::printf("peak resident memory:      %.0f MiB\n", PeakResidentBytes() / 1048576.0);
     std::printf("time per push:             %.2f ms (%d pushes and commits)\n",
