@@ -128,18 +128,8 @@ void VornUndoStack::pushDelayed(VornCommand* command)
 {
     if (!command)
         return;
-    if (VornCommand* pending = TakePendingDelayed()) {
-        try {
-            push(pending);
-        } catch (const std::exception& exception) {
-            VORN_REPORT_EXCEPTION(exception);
-            DiscardFailedDelayed(pending);
-        } catch (...) {
-            VORN_REPORT_UNKNOWN_EXCEPTION();
-            delete pending;
-            throw;
-        }
-    }
+    if (VornCommand* pending = TakePendingDelayed())
+        PushTakenDelayed(pending);
     m_delayedCommand = command;
     emit undoTextChanged(command->text());
     command->BeginTransaction();
@@ -165,9 +155,12 @@ void VornUndoStack::commit()
     } scope(m_committing);
 
     emit aboutCommit();
-    VornCommand* pending = TakePendingDelayed();
-    if (!pending)
-        return;
+    if (VornCommand* pending = TakePendingDelayed())
+        PushTakenDelayed(pending);
+}
+
+void VornUndoStack::PushTakenDelayed(VornCommand* pending)
+{
     try {
         push(pending);
     } catch (const std::exception& exception) {

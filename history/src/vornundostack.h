@@ -102,6 +102,9 @@ private:
     VornCommand* TakePendingDelayed();
     // Pushes the pending delayed command, if any (exceptions reach the caller).
     void PushPendingDelayed();
+    // Pushes a taken delayed command for pushDelayed and commit: a standard
+    // exception is reported and the command discarded, others reach the caller.
+    void PushTakenDelayed(VornCommand* pending);
     // After a delayed command failed to execute: undoes what it did and deletes it.
     void DiscardFailedDelayed(VornCommand* command);
 
