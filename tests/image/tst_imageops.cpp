@@ -1214,7 +1214,6 @@ private slots:
         helper.SetText(QStringLiteral("one\ntwo\nsix"));
         const QRect three = helper.GetTextRect();
         const double spacing = QFontMetricsF(TestFont(20)).lineSpacing();
-        QCOMPARE(three.width(), one.width() == three.width() ? one.width() : three.width());
         QVERIFY(std::abs(three.height() - one.height() - 2 * spacing) <= 1.0);
         // The rasterising scale does not change the layout.
         KXTextHelper fine(4.0);
@@ -1262,7 +1261,8 @@ private slots:
         helper.SetBend(bend);
         helper.SetHDistortion(hDistortion);
         helper.SetVDistortion(vDistortion);
-        QCOMPARE(helper.GetBend(), bend == bend ? bend : helper.GetBend());
+        if (std::isfinite(bend))
+            QCOMPARE(helper.GetBend(), bend); // kept as given; the rendering limits it
         QPoint offset;
         const KXImage32 deformed = helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1);
         QVERIFY(!deformed.IsEmpty());
@@ -1270,7 +1270,7 @@ private slots:
         const int straightVisible = VisiblePixels(straight);
         QVERIFY(visible > straightVisible / 3);
         QVERIFY(visible < straightVisible * 3);
-        if (bend == bend)
+        if (std::isfinite(bend))
             QVERIFY(deformed.GetSize() != straight.GetSize() || offset != straightOffset);
         if (hDistortion > 0)
             QVERIFY(deformed.GetHeight() > straight.GetHeight());
