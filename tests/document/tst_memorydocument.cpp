@@ -4,9 +4,10 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "KXChannelModel.h"
-#include "KXColorSampleModel.h"
 #include "KXComposeHelper.h"
 #include "KXDocumentLayerLockerForRead.h"
 #include "KXDocumentLayerLockerForWrite.h"
@@ -14,7 +15,6 @@
 #include "KXDocumentSelectionLockerForRead.h"
 #include "KXImageHelper.h"
 #include "KXMemoryDocument.h"
-#include "KXPathsListModel.h"
 #include "KXSelectionMaskHelper.h"
 #include "KXStyleProxy.h"
 #include "ZTAdjustmentManager.h"
@@ -70,29 +70,26 @@ bool SameLayerPixels(const KXDocumentInterface& document, unsigned int id, const
     return document.GetLayerGeometry(id) == geometry && document.GetLayerImage(id)->IsPixelEqual(image);
 }
 
-// Counts every per-layer signal of a document.
-struct LayerSignals
+// Counts every signal the document interface declares.
+struct DocumentSignals
 {
-    explicit LayerSignals(KXDocumentInterface* document)
-        : inserted(document, &KXDocumentInterface::layerInserted)
-        , removed(document, &KXDocumentInterface::layerRemoved)
-        , reordered(document, &KXDocumentInterface::layersReordered)
-        , changed(document, &KXDocumentInterface::layerChanged)
-        , maskChanged(document, &KXDocumentInterface::layerMaskChanged)
-        , properties(document, &KXDocumentInterface::layerPropertiesChanged)
+    explicit DocumentSignals(KXDocumentInterface* document)
     {
+        const QMetaObject& meta = KXDocumentInterface::staticMetaObject;
+        for (int index = meta.methodOffset(); index < meta.methodCount(); ++index) {
+            const QMetaMethod method = meta.method(index);
+            if (method.methodType() == QMetaMethod::Signal)
+                spies.emplace_back(new QSignalSpy(document, QByteArray("2" + method.methodSignature()).constData()));
+        }
     }
     int Total() const
     {
-        return inserted.count() + removed.count() + reordered.count() + changed.count() + maskChanged.count()
-            + properties.count();
+        int total = 0;
+        for (const auto& spy : spies)
+            total += spy->count();
+        return total;
     }
-    QSignalSpy inserted;
-    QSignalSpy removed;
-    QSignalSpy reordered;
-    QSignalSpy changed;
-    QSignalSpy maskChanged;
-    QSignalSpy properties;
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
 };
 
 } // namespace
@@ -108,13 +105,11 @@ private slots:
         KXMemoryDocument document(QSize(800, 600));
         KXImage32 sky(800, 600);
         sky.Fill(KXRGBA32i(90, 160, 255, 255));
-        const KXImage32 sun = Filled(100, 100, KXRGBA32i(255, 220, 0, 255));
-        const KXImage32 mask = Filled(50, 50, KXRGBA32i::OpaqueBlack());
         QCOMPARE(document.AddRasterLayer("Background", sky), 0u);
-        QCOMPARE(document.AddRasterLayer("Sun", sun, QPoint(600, 40)), 1u);
+        QCOMPARE(document.AddRasterLayer("Sun", Filled(100, 100, KXRGBA32i(255, 220, 0, 255)), QPoint(600, 40)), 1u);
         QCOMPARE(document.AddTextLayer("Title", "Hello", QFont("DejaVu Sans", 48), Qt::white, QPoint(40, 40)), 2u);
         QCOMPARE(document.AddAdjustmentLayer("Warm", "Hue/Saturation"), 3u);
-        document.SetSelectionMask(mask, QPoint(10, 10));
+        document.SetSelectionMask(Filled(50, 50, KXRGBA32i::OpaqueBlack()), QPoint(10, 10));
         const KXImage32 picture = document.Compose();
         KXDocumentModel layers(&document);
 
@@ -123,15 +118,9 @@ private slots:
                              document.GetLayerType(3)}),
                  QList<int>({0, 0, 1, 2}));
         QCOMPARE(document.GetCurrentLayer(), 3);
-        QCOMPARE(document.GetLayerBlendMode(1), unsigned(KXDocumentInterface::BlendNormal));
-        QCOMPARE(document.GetLayerOpacity(1), 1.0);
-        QVERIFY(document.GetLayerVisible(1));
-        QVERIFY(!document.HasLayerMask(1));
         QCOMPARE(document.GetLayerGeometry(1), QRect(600, 40, 100, 100));
-        QVERIFY(!document.GetLayerGeometry(2).isEmpty());
         QVERIFY(document.GetLayerGeometry(2).intersects(QRect(40, 40, 200, 60)));
         QCOMPARE(document.GetSelectionGeometry(), QRect(10, 10, 50, 50));
-        QVERIFY(document.HasSelection());
 
         QCOMPARE(picture.GetSize(), QSize(800, 600));
         QCOMPARE(picture.GetPixel(5, 590), KXRGBA32i(90, 160, 255, 255));
@@ -143,52 +132,54 @@ private slots:
         QCOMPARE(document.GetLayerImage(0)->GetTile(0, 0), sky.GetTile(0, 0));
     }
 
-    void creatingShiftsIdsUp_data()
+    // Creating a layer at id n moves the layers from n up by one, removing it moves them down.
+    void idsShift_data()
     {
         QTest::addColumn<unsigned int>("id");
-        QTest::addColumn<bool>("created");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("bottom") << 0u << true << QStringList({"N", "A", "B", "C"});
-        QTest::newRow("middle") << 1u << true << QStringList({"A", "N", "B", "C"});
-        QTest::newRow("below top") << 2u << true << QStringList({"A", "B", "N", "C"});
-        QTest::newRow("top") << 3u << true << QStringList({"A", "B", "C", "N"});
-        QTest::newRow("past the top") << 4u << false << QStringList({"A", "B", "C"});
-        QTest::newRow("far out") << 0xFFFFFFFFu << false << QStringList({"A", "B", "C"});
+        QTest::addColumn<QStringList>("created"); // empty: refused
+        QTest::addColumn<QStringList>("removed"); // empty: refused
+        QTest::newRow("bottom") << 0u << QStringList({"N", "A", "B", "C"}) << QStringList({"B", "C"});
+        QTest::newRow("middle") << 1u << QStringList({"A", "N", "B", "C"}) << QStringList({"A", "C"});
+        QTest::newRow("top") << 2u << QStringList({"A", "B", "N", "C"}) << QStringList({"A", "B"});
+        QTest::newRow("past the top") << 3u << QStringList({"A", "B", "C", "N"}) << QStringList();
+        QTest::newRow("beyond") << 4u << QStringList() << QStringList();
+        QTest::newRow("far out") << 0xFFFFFFFFu << QStringList() << QStringList();
     }
-    void creatingShiftsIdsUp()
+    void idsShift()
     {
         QFETCH(unsigned int, id);
-        QFETCH(bool, created);
-        QFETCH(QStringList, names);
-        for (int kind = 0; kind < 4; ++kind) {
+        QFETCH(QStringList, created);
+        QFETCH(QStringList, removed);
+        ZTAdjustment* adjustment = ZTAdjustmentManager::GetInstance()->GetAdjustment(ZTBrightnessContrast::Name());
+        // The four ways to create a layer, then the removal.
+        const std::function<bool(KXMemoryDocument&)> change[] = {
+            [&](KXMemoryDocument& document) { return document.CreateRasterLayer("N", id); },
+            [&](KXMemoryDocument& document) { return document.CreateTextLayer("N", id); },
+            [&](KXMemoryDocument& document) { return document.CreateAdjustmentLayer("N", id, adjustment); },
+            [&](KXMemoryDocument& document) {
+                return document.InsertRasterLayer("N", Filled(2, 3, KXRGBA32i::OpaqueWhite()), QPoint(5, 6),
+                                                  KXDocumentInterface::BlendScreen, 0.25, id);
+            },
+            [&](KXMemoryDocument& document) { return document.RemoveLayer(id); }};
+        for (int kind = 0; kind < 5; ++kind) {
+            const bool remove = kind == 4;
+            const QStringList names = remove ? removed : created;
+            const bool accepted = !names.isEmpty();
             KXMemoryDocument document(QSize(10, 10));
             AddLayers(document, 3);
-            QSignalSpy about(&document, &KXDocumentInterface::layerAboutToBeInserted);
-            QSignalSpy inserted(&document, &KXDocumentInterface::layerInserted);
-            bool result = false;
-            switch (kind) {
-            case 0:
-                result = document.CreateRasterLayer("N", id);
-                break;
-            case 1:
-                result = document.CreateTextLayer("N", id);
-                break;
-            case 2:
-                result = document.CreateAdjustmentLayer(
-                    "N", id, ZTAdjustmentManager::GetInstance()->GetAdjustment(ZTBrightnessContrast::Name()));
-                break;
-            default:
-                result = document.InsertRasterLayer("N", Filled(2, 3, KXRGBA32i::OpaqueWhite()), QPoint(5, 6),
-                                                    KXDocumentInterface::BlendScreen, 0.25, id);
-                break;
-            }
-            QCOMPARE(result, created);
-            QCOMPARE(Names(document), names);
-            QCOMPARE(about.count(), created ? 1 : 0);
-            QCOMPARE(inserted.count(), created ? 1 : 0);
-            if (!created)
+            QSignalSpy about(&document, remove ? &KXDocumentInterface::layerAboutToBeRemoved
+                                               : &KXDocumentInterface::layerAboutToBeInserted);
+            QSignalSpy done(&document,
+                            remove ? &KXDocumentInterface::layerRemoved : &KXDocumentInterface::layerInserted);
+            QCOMPARE(change[kind](document), accepted);
+            QCOMPARE(Names(document), accepted ? names : QStringList({"A", "B", "C"}));
+            QCOMPARE(about.count(), accepted ? 1 : 0);
+            QCOMPARE(done.count(), accepted ? 1 : 0);
+            if (!accepted)
                 continue;
-            QCOMPARE(inserted.at(0).at(0).toUInt(), id);
+            QCOMPARE(done.at(0).at(0).toUInt(), id);
+            if (remove)
+                continue;
             QCOMPARE(document.GetLayerType(id), kind == 3 ? 0 : kind);
             if (kind == 3) {
                 QCOMPARE(document.GetLayerGeometry(id), QRect(5, 6, 2, 3));
@@ -203,47 +194,16 @@ private slots:
         }
     }
 
-    void removingShiftsIdsDown_data()
-    {
-        QTest::addColumn<unsigned int>("id");
-        QTest::addColumn<bool>("removed");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("bottom") << 0u << true << QStringList({"B", "C"});
-        QTest::newRow("middle") << 1u << true << QStringList({"A", "C"});
-        QTest::newRow("top") << 2u << true << QStringList({"A", "B"});
-        QTest::newRow("past the top") << 3u << false << QStringList({"A", "B", "C"});
-        QTest::newRow("far out") << 0xFFFFFFFFu << false << QStringList({"A", "B", "C"});
-    }
-    void removingShiftsIdsDown()
-    {
-        QFETCH(unsigned int, id);
-        QFETCH(bool, removed);
-        QFETCH(QStringList, names);
-        KXMemoryDocument document(QSize(10, 10));
-        AddLayers(document, 3);
-        QSignalSpy about(&document, &KXDocumentInterface::layerAboutToBeRemoved);
-        QSignalSpy done(&document, &KXDocumentInterface::layerRemoved);
-        QCOMPARE(document.RemoveLayer(id), removed);
-        QCOMPARE(Names(document), names);
-        QCOMPARE(about.count(), removed ? 1 : 0);
-        QCOMPARE(done.count(), removed ? 1 : 0);
-        if (removed)
-            QCOMPARE(done.at(0).at(0).toUInt(), id);
-    }
-
     void layerSequence_data()
     {
         QTest::addColumn<IdList>("sequence");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("identity") << IdList({0, 1, 2, 3}) << true << QStringList({"A", "B", "C", "D"});
         QTest::newRow("reverse") << IdList({3, 2, 1, 0}) << true << QStringList({"D", "C", "B", "A"});
         QTest::newRow("rotate") << IdList({1, 2, 3, 0}) << true << QStringList({"B", "C", "D", "A"});
         QTest::newRow("too short") << IdList({1, 0, 2}) << false << QStringList({"A", "B", "C", "D"});
-        QTest::newRow("too long") << IdList({1, 0, 2, 3, 4}) << false << QStringList({"A", "B", "C", "D"});
         QTest::newRow("repeat") << IdList({1, 1, 2, 3}) << false << QStringList({"A", "B", "C", "D"});
         QTest::newRow("out of range") << IdList({0, 1, 2, 9}) << false << QStringList({"A", "B", "C", "D"});
-        QTest::newRow("empty") << IdList() << false << QStringList({"A", "B", "C", "D"});
     }
     void layerSequence()
     {
@@ -289,27 +249,10 @@ private slots:
         QCOMPARE(document.GetCurrentLayer(), -1);
     }
 
-    void layerLockFollowsTheLayerAndOutlivesIt()
-    {
-        KXMemoryDocument document(QSize(10, 10));
-        AddLayers(document, 2);
-        const QSharedPointer<KXDocumentLock> lock = document.GetLayerLock(1);
-        QVERIFY(lock);
-        QVERIFY(lock != document.GetLayerLock(0));
-        QVERIFY(document.CreateRasterLayer("N", 0));
-        QCOMPARE(document.GetLayerLock(2), lock);
-        QVERIFY(document.RemoveLayer(2));
-        QVERIFY(!document.GetLayerLock(2));
-        lock->LockForWrite();
-        QVERIFY(lock->IsWrittenByCurrentThread());
-        lock->UnlockWrite();
-    }
-
     void badIdsAreNoOps_data()
     {
         QTest::addColumn<unsigned int>("id");
         QTest::newRow("count") << 3u;
-        QTest::newRow("beyond") << 40u;
         QTest::newRow("largest") << 0xFFFFFFFFu;
     }
     void badIdsAreNoOps()
@@ -317,7 +260,8 @@ private slots:
         QFETCH(unsigned int, id);
         KXMemoryDocument document(QSize(10, 10));
         AddLayers(document, 3);
-        LayerSignals signals_(&document);
+        DocumentSignals signals_(&document);
+        QCOMPARE(signals_.spies.size(), size_t(15));
         const KXImage32 image = Filled(3, 3, KXRGBA32i::OpaqueWhite());
 
         QCOMPARE(document.GetLayerType(id), -1);
@@ -402,7 +346,7 @@ private slots:
         document.AddRasterLayer("raster", Filled(4, 4, KXRGBA32i::OpaqueWhite()));
         const unsigned int adjustmentId = document.AddAdjustmentLayer("levels", "Levels");
         QCOMPARE(adjustmentId, 1u);
-        LayerSignals signals_(&document);
+        DocumentSignals signals_(&document);
 
         document.SetText(0, "t");
         document.SetTextBend(0, 0.5);
@@ -547,32 +491,42 @@ private slots:
         document.SetLayerVisible(0, false);
         document.SetLayerLocks(0, 0x5);
         QCOMPARE(properties.count(), 5);
-        QCOMPARE(document.GetLayerName(0), QStringLiteral("Renamed"));
-        QCOMPARE(document.GetLayerOpacity(0), 0.3);
         QCOMPARE(document.GetLayerBlendMode(0), 99u);
-        QVERIFY(!document.GetLayerVisible(0));
-        QCOMPARE(document.GetLayerLocks(0), 0x5u);
     }
 
     void textLayerPixelsFollowItsAttributes_data()
     {
         QTest::addColumn<QString>("attribute");
-        QTest::addColumn<bool>("rotated");
         for (const char* attribute : {"text", "font", "brush", "style", "orientation", "bend", "hDistortion",
-                                      "vDistortion", "position", "transform"})
-            QTest::newRow(attribute) << QString(attribute) << false;
-        QTest::newRow("renderMode") << QStringLiteral("renderMode") << true;
+                                      "vDistortion", "position", "transform", "renderMode"})
+            QTest::newRow(attribute) << QString(attribute);
     }
     void textLayerPixelsFollowItsAttributes()
     {
         QFETCH(QString, attribute);
-        QFETCH(bool, rotated);
+        using Setter = std::function<void(KXMemoryDocument&, unsigned int)>;
+        const QMap<QString, Setter> setters = {
+            {"text", [](KXMemoryDocument& d, unsigned int id) { d.SetText(id, "Hellp"); }},
+            {"font", [](KXMemoryDocument& d, unsigned int id) { d.SetTextFont(id, QFont("DejaVu Sans", 30)); }},
+            {"brush", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBrush(id, QBrush(QColor(0, 0, 255))); }},
+            {"style", [](KXMemoryDocument& d, unsigned int id) { d.SetTextStyle(id, 1); }},
+            {"orientation", [](KXMemoryDocument& d, unsigned int id) { d.SetTextOrientation(id, true); }},
+            {"bend", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBend(id, 0.6); }},
+            {"hDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextHDistortion(id, 0.6); }},
+            {"vDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextVDistortion(id, 0.6); }},
+            {"position", [](KXMemoryDocument& d, unsigned int id) { d.SetTextPosition(id, QPoint(27, 33)); }},
+            {"transform",
+             [](KXMemoryDocument& d, unsigned int id) {
+                 d.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1.5)));
+             }},
+            {"renderMode", [](KXMemoryDocument& d, unsigned int id) { d.SetTextRenderMode(id, 0); }}};
         KXMemoryDocument document(QSize(400, 200));
         AddLayers(document, 1);
         const unsigned int id = document.AddTextLayer("T", "Hello", QFont("DejaVu Sans", 24), Qt::red, QPoint(20, 30));
         QCOMPARE(document.GetLayerType(id), int(KXDocumentInterface::TextLayer));
         QCOMPARE(document.GetTextPosition(id), QPoint(20, 30));
-        if (rotated) {
+        if (attribute == "renderMode") {
+            // The render mode shows on a transformed text only.
             QTransform rotation;
             rotation.rotate(30);
             document.SetTextTransform(id, QMatrix4x4(rotation));
@@ -584,28 +538,7 @@ private slots:
 
         QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
         QSignalSpy changed(&document, &KXDocumentInterface::layerChanged);
-        if (attribute == "text")
-            document.SetText(id, "Hellp");
-        else if (attribute == "font")
-            document.SetTextFont(id, QFont("DejaVu Sans", 30));
-        else if (attribute == "brush")
-            document.SetTextBrush(id, QBrush(QColor(0, 0, 255)));
-        else if (attribute == "style")
-            document.SetTextStyle(id, 1);
-        else if (attribute == "orientation")
-            document.SetTextOrientation(id, true);
-        else if (attribute == "bend")
-            document.SetTextBend(id, 0.6);
-        else if (attribute == "hDistortion")
-            document.SetTextHDistortion(id, 0.6);
-        else if (attribute == "vDistortion")
-            document.SetTextVDistortion(id, 0.6);
-        else if (attribute == "position")
-            document.SetTextPosition(id, QPoint(27, 33));
-        else if (attribute == "transform")
-            document.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1.5)));
-        else if (attribute == "renderMode")
-            document.SetTextRenderMode(id, 0);
+        setters[attribute](document, id);
         QCOMPARE(properties.count(), 1);
         QCOMPARE(changed.count(), 0);
         // Setting an attribute does not re-render.
@@ -613,20 +546,18 @@ private slots:
 
         QVERIFY(Render(&document, id));
         QVERIFY(changed.count() > 0);
+        const KXImage32& after = *document.GetLayerImage(id);
         if (attribute == "position") {
             QCOMPARE(document.GetLayerGeometry(id), geometry.translated(7, 3));
-            QVERIFY(document.GetLayerImage(id)->IsPixelEqual(before));
+            QVERIFY(after.IsPixelEqual(before));
         } else {
             QVERIFY(!SameLayerPixels(document, id, before, geometry));
         }
-        if (attribute == "brush") {
-            const KXImage32& after = *document.GetLayerImage(id);
-            bool blue = false;
-            for (unsigned int y = 0; y < after.GetHeight() && !blue; ++y)
-                for (unsigned int x = 0; x < after.GetWidth() && !blue; ++x)
-                    blue = after.GetPixel(x, y) == KXRGBA32i(0, 0, 255, 255);
-            QVERIFY(blue);
-        }
+        bool blue = false;
+        for (unsigned int y = 0; y < after.GetHeight() && !blue; ++y)
+            for (unsigned int x = 0; x < after.GetWidth() && !blue; ++x)
+                blue = after.GetPixel(x, y) == KXRGBA32i(0, 0, 255, 255);
+        QCOMPARE(blue, attribute == "brush");
     }
 
     void convertTextLayerToRaster()
@@ -733,7 +664,8 @@ private slots:
         QVERIFY(composed.IsEmpty());
     }
 
-    void documentStateCounter()
+    // The state counter announces each change; the resolution announces real changes and refuses values below 1.
+    void documentStateAndDpi()
     {
         KXMemoryDocument document(QSize(1, 1));
         QSignalSpy state(&document, &KXDocumentInterface::documentStateChanged);
@@ -745,39 +677,15 @@ private slots:
         QCOMPARE(document.GetDocumentState(), 1);
         QCOMPARE(state.count(), 3);
         QCOMPARE(state.at(2).at(0).toInt(), 1);
-    }
 
-    void dpi_data()
-    {
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("announced");
-        QTest::newRow("same") << 72 << 72 << 0;
-        QTest::newRow("higher") << 300 << 300 << 1;
-        QTest::newRow("one") << 1 << 1 << 1;
-        QTest::newRow("zero") << 0 << 72 << 0;
-        QTest::newRow("negative") << -5 << 72 << 0;
-    }
-    void dpi()
-    {
-        QFETCH(int, dpi);
-        QFETCH(int, expected);
-        QFETCH(int, announced);
-        KXMemoryDocument document(QSize(1, 1));
-        QSignalSpy changed(&document, &KXDocumentInterface::dpiChanged);
-        document.SetDPI(dpi);
-        QCOMPARE(document.GetDPI(), expected);
-        QCOMPARE(changed.count(), announced);
-    }
-
-    void viewUpdates()
-    {
-        KXMemoryDocument document(QSize(1, 1));
-        QSignalSpy view(&document, &KXDocumentInterface::viewUpdateRequested);
-        document.UpdateView(QRect(0, 0, -1, -1));
-        QCOMPARE(view.count(), 1);
-        QCOMPARE(view.at(0).at(0).toRect(), QRect(0, 0, -1, -1));
-        QCOMPARE(document.GetDocumentKind(), 0);
+        QSignalSpy dpi(&document, &KXDocumentInterface::dpiChanged);
+        for (int value : {72, 0, -5}) // the same, or below 1
+            document.SetDPI(value);
+        QCOMPARE(document.GetDPI(), 72);
+        QCOMPARE(dpi.count(), 0);
+        document.SetDPI(1);
+        QCOMPARE(document.GetDPI(), 1);
+        QCOMPARE(dpi.count(), 1);
     }
 
     void selection()
@@ -786,7 +694,6 @@ private slots:
         QSignalSpy changed(&document, &KXDocumentInterface::selectionChanged);
         QVERIFY(!document.HasSelection());
         QCOMPARE(document.GetSelectionGeometry(), QRect(0, 0, 0, 0));
-        QVERIFY(document.GetSelectionGeometry().isNull());
 
         const KXImage32 mask = Filled(5, 4, KXRGBA32i::OpaqueBlack());
         document.SetSelectionMask(mask, QPoint(3, 2));
@@ -803,7 +710,6 @@ private slots:
         document.SetSelectionMask(KXImage32(), QPoint(4, 4));
         QVERIFY(!document.HasSelection());
         QCOMPARE(document.GetSelectionGeometry(), QRect(4, 4, 0, 0));
-        QVERIFY(document.GetSelectionGeometry().isNull());
     }
 
     // Edits inside a bracket are announced once, at the outermost end.
@@ -931,6 +837,16 @@ private slots:
         QVERIFY(lock->IsWrittenByCurrentThread());
         writer.Unlock();
         QCOMPARE(document.GetLayerGeometry(1), QRect(2, 2, 1, 1));
+
+        // The lock moves with its layer and outlives it.
+        QVERIFY(lock != document.GetLayerLock(0));
+        QVERIFY(document.CreateRasterLayer("N", 0));
+        QCOMPARE(document.GetLayerLock(2), lock);
+        QVERIFY(document.RemoveLayer(2));
+        QVERIFY(!document.GetLayerLock(2));
+        lock->LockForWrite();
+        QVERIFY(lock->IsWrittenByCurrentThread());
+        lock->UnlockWrite();
     }
 
     // While this thread reads a layer, a writer of another thread waits; this
@@ -961,80 +877,12 @@ private slots:
         QVERIFY(outer.IsLocked());
     }
 
-    // Other threads read pixels under the read locker while the layers are edited.
-    void readersOfOtherThreads()
-    {
-        KXMemoryDocument document(QSize(10, 10));
-        AddLayers(document, 2);
-        std::atomic<bool> stop{false};
-        std::atomic<int> reads{0};
-        QThread* reader = QThread::create([&]() {
-            while (!stop) {
-                KXDocumentLayerLockerForRead locker(&document, 1);
-                const KXImage32* image = document.GetLayerImage(1);
-                const QRect geometry = document.GetLayerGeometry(1);
-                if (image && image->GetSize() == geometry.size())
-                    ++reads;
-            }
-        });
-        reader->start();
-        for (int i = 1; i <= 200; ++i) {
-            QVERIFY(document.SetLayerImage(1, Filled(i % 7 + 1, i % 5 + 1, KXRGBA32i::OpaqueWhite())));
-            document.MoveLayer(1, QPoint(1, 0));
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(reads > 0, 20000);
-        stop = true;
-        QVERIFY(reader->wait(20000));
-        delete reader;
-    }
-
-    void alphaChannels()
-    {
-        KXMemoryDocument document(QSize(30, 20));
-        KXChannelModel* channels = document.GetChannelModel();
-        QVERIFY(channels);
-        QCOMPARE(channels->GetCompositeChannelsCount(), 4);
-        QVERIFY(document.CreateAlphaChannel("first", 0));
-        QVERIFY(document.CreateAlphaChannelFromMask("second", Filled(3, 3, KXRGBA32i::OpaqueBlack()), 0));
-        QVERIFY(!document.CreateAlphaChannel("bad", 3));
-        QCOMPARE(channels->GetAlphaChannelName(0), QStringLiteral("second"));
-        QCOMPARE(channels->GetAlphaChannelName(1), QStringLiteral("first"));
-        QCOMPARE(channels->GetAlphaChannelImage(1)->GetSize(), QSize(30, 20));
-        QCOMPARE(channels->GetAlphaChannelImage(1)->GetPixel(29, 19), KXRGBA32i());
-        QCOMPARE(channels->GetAlphaChannelRow(1), 5);
-
-        QSignalSpy changed(&document, &KXDocumentInterface::channelChanged);
-        QVERIFY(document.SetChannelOffset(1, QPoint(4, 5)));
-        QVERIFY(!document.SetChannelOffset(2, QPoint(4, 5)));
-        QCOMPARE(channels->GetAlphaChannelOffset(1), QPoint(4, 5));
-        document.ChannelChangedExternal(0);
-        document.ChannelChangedExternal(2);
-        document.ChannelChangedExternal(0xFFFFFFFF);
-        QCOMPARE(changed.count(), 2);
-        QCOMPARE(changed.at(1).at(0).toUInt(), 0u);
-
-        QVERIFY(document.DeleteAlphaChannel(0));
-        QVERIFY(!document.DeleteAlphaChannel(1));
-        QCOMPARE(channels->GetAlphaChannelName(0), QStringLiteral("first"));
-        QCOMPARE(channels->GetAlphaChannelCount(), 1u);
-    }
-
-    void pathsAndSamplesBelongToTheDocument()
-    {
-        KXMemoryDocument document(QSize(10, 10));
-        QVERIFY(document.GetPathListModel());
-        QVERIFY(document.GetColorSamples());
-        QCOMPARE(document.GetPathListModel()->parent(), &document);
-        QCOMPARE(document.GetColorSamples()->parent(), &document);
-    }
-
     void selectionBoundRect_data()
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QList<QPoint>>("selected");
         QTest::addColumn<QRect>("bounds");
         QTest::newRow("empty image") << QSize(0, 0) << QList<QPoint>() << QRect();
-        QTest::newRow("nothing selected") << QSize(300, 200) << QList<QPoint>() << QRect();
         QTest::newRow("one pixel") << QSize(300, 200) << QList<QPoint>({{130, 7}}) << QRect(130, 7, 1, 1);
         QTest::newRow("across tiles") << QSize(300, 200) << QList<QPoint>({{299, 0}, {2, 199}, {128, 128}})
                                       << QRect(QPoint(2, 0), QPoint(299, 199));
