@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 #include <new>
 
@@ -31,13 +30,17 @@ Q_DECLARE_METATYPE(QPainterPath)
 namespace {
 
 const quint32 kSelected = 0xFF000000;
+const LogicalOp Union = SelectionCommandData::Union;
+const LogicalOp Intersect = SelectionCommandData::Intersect;
+const LogicalOp Subtract = SelectionCommandData::Subtract;
+const LogicalOp Replace = SelectionCommandData::Replace;
 
 // A mask drawn as text: '#' selected, '.' unselected.
 KXImage32 MaskFromRows(const Rows& rows)
 {
     const int height = rows.size();
     const int width = height ? rows.first().size() : 0;
-    KXImage32 mask{unsigned(width), unsigned(height)};
+    KXImage32 mask { unsigned(width), unsigned(height) };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (rows[y][x] == QLatin1Char('#'))
@@ -104,20 +107,15 @@ QByteArray OneSelectedPixelRecord()
 }
 
 // What Serialize writes through a VornReaderWriter, read from its file.
-QByteArray RecordBytes(VornCommandData& data, bool* serialized)
+QByteArray RecordBytes(VornCommandData& data)
 {
     QTemporaryDir folder;
     VornReaderWriter file;
-    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record")))) {
-        *serialized = false;
-        return QByteArray();
-    }
-    *serialized = data.Serialize(&file);
+    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record"))) || !data.Serialize(&file))
+        return "<not serialized>";
     file.Close();
-    QFile written(folder.filePath(QStringLiteral("record")));
-    if (!written.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return written.readAll();
+    QFile written(file.GetFileName());
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("<unreadable>");
 }
 
 // Reads bytes into data through a VornReaderWriter.
@@ -125,21 +123,18 @@ bool ReadRecord(const QByteArray& bytes, VornCommandData& data)
 {
     QTemporaryDir folder;
     VornReaderWriter file;
-    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record"))))
-        return false;
-    if (file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
+    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record")))
+        || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
         return false;
     file.Close();
-    if (!file.Open(QString()))
-        return false;
-    return data.Deserialize(&file);
+    return file.Open(QString()) && data.Deserialize(&file);
 }
 
 QString ReportPattern(const QString& file, const QString& text)
 {
     return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
         .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
-             QRegularExpression::escape(text));
+            QRegularExpression::escape(text));
 }
 
 // SelectionData is abstract; the layer commands' data add a record of their own.
@@ -149,7 +144,7 @@ public:
     using SelectionData::SelectionData;
     bool Serialize(IWriter*) override { return true; }
     bool Deserialize(IReader*) override { return true; }
-    void ReleaseSerializeData() override {}
+    void ReleaseSerializeData() override { }
     unsigned int GetDataType() const override { return 19; }
 };
 
@@ -185,32 +180,515 @@ private slots:
         m_document.reset();
     }
 
-    void shapeOperations_data();
-    void shapeOperations();
-    void shapeRecordsTheSelectionItWasBuiltWith();
-    void shapeDataWithoutRecord();
-    void undoSelectionNeedsRecord();
-    void shapeExecutionsShareTiles();
-    void hugeShapeThrowsAndClosesTheEdit();
+    void shapeOperations_data()
+    {
+        QTest::addColumn<Rows>("start");
+        QTest::addColumn<QPoint>("startOffset");
+        QTest::addColumn<QPainterPath>("shape");
+        QTest::addColumn<LogicalOp>("op");
+        QTest::addColumn<Rows>("result");
+        QTest::addColumn<QPoint>("resultOffset");
 
-    void maskOperations_data();
-    void maskOperations();
-    void maskFirstRedoFlag();
-    void maskUndoWithoutSelection();
-    void maskReplaceSharesTiles();
+        const Rows square = Full(4, 4);
+        const QPoint at(10, 10);
+        const Rows triangle { "####", "###.", "##..", "#..." };
 
-    void reports_data();
-    void reports();
+        QTest::newRow("union grows to both rectangles")
+            << square << at << RectPath(QRectF(12, 12, 4, 4)) << Union
+            << Rows { "####..", "####..", "######", "######", "..####", "..####" } << at;
+        QTest::newRow("union without selection")
+            << Rows() << QPoint() << RectPath(QRectF(5, 6, 3, 2)) << Union << Full(3, 2) << QPoint(5, 6);
+        QTest::newRow("intersect with a triangle")
+            << square << at << Triangle(QPointF(10, 10)) << Intersect << triangle << at;
+        QTest::newRow("intersect fractional") << Full(20, 10) << QPoint(0, 15) << RectPath(QRectF(10.6, 20, 5.7, 2))
+                                              << Intersect << Full(4, 2) << QPoint(11, 20);
+        QTest::newRow("intersect disjoint")
+            << square << at << RectPath(QRectF(50, 50, 3, 3)) << Intersect << Rows() << QPoint();
+        QTest::newRow("subtract trims") << square << at << RectPath(QRectF(10, 10, 4, 2)) << Subtract << Full(4, 2)
+                                        << QPoint(10, 12);
+        QTest::newRow("subtract a triangle")
+            << square << at << Triangle(QPointF(10, 10)) << Subtract << Rows { "..#", ".##", "###" } << QPoint(11, 11);
+        QTest::newRow("subtract everything")
+            << square << at << RectPath(QRectF(0, 0, 50, 50)) << Subtract << Rows() << at;
+        QTest::newRow("subtract from nothing")
+            << Rows() << QPoint(3, 4) << RectPath(QRectF(0, 0, 50, 50)) << Subtract << Rows() << QPoint(3, 4);
+        QTest::newRow("replace fractional: size truncated, offset rounded")
+            << square << at << RectPath(QRectF(10.6, 20, 5.7, 2)) << Replace << Full(5, 2) << QPoint(11, 20);
+        QTest::newRow("replace negative halves round up")
+            << square << at << RectPath(QRectF(-2.5, 3.5, 2, 1)) << Replace << Full(2, 1) << QPoint(-2, 4);
+        QTest::newRow("replace with an empty path clears")
+            << square << at << QPainterPath() << Replace << Rows() << QPoint();
+        QTest::newRow("operation 4") << square << at << RectPath(QRectF(0, 0, 3, 3)) << LogicalOp(4) << square << at;
+    }
 
-    void dataRecordsAndCasts();
-    void shapeRecordBytes();
-    void maskRecordBytes_data();
-    void maskRecordBytes();
-    void corruptRecords_data();
-    void corruptRecords();
+    // Push, undo and redo on a real stack: undo and the second redo run on data
+    // read back from the temporary file.
+    void shapeOperations()
+    {
+        QFETCH(Rows, start);
+        QFETCH(QPoint, startOffset);
+        QFETCH(QPainterPath, shape);
+        QFETCH(LogicalOp, op);
+        QFETCH(Rows, result);
+        QFETCH(QPoint, resultOffset);
 
-    void panelRows();
-    void panelRowsWithoutModel();
+        SetSelection(start, startOffset);
+        m_document->SetDocumentState(7);
+        SelectionCommandData* data = ShapeData(op, shape);
+        data->SetUndoSel(m_document->GetSelectionMaskOffset(), m_document->GetSelectionMask());
+        QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
+        MessageCapture capture;
+
+        const auto check = [&](const Rows& rows, const QPoint& offset, int state, int emitted) {
+            CompareSelection(rows, offset);
+            QCOMPARE(m_document->GetDocumentState(), state);
+            QCOMPARE(changed.count(), emitted);
+            m_stack->GetSerializer()->WaitForIdle();
+            QCOMPARE(FileCount(), 1);
+        };
+        m_stack->push(Attach(new SelectionCommand(m_document.get()), data));
+        check(result, resultOffset, 8, 1);
+        m_stack->undo();
+        check(start, startOffset, 7, 2);
+        m_stack->redo();
+        check(result, resultOffset, 8, 3);
+        QCOMPARE(capture.texts(), QStringList());
+    }
+
+    // Undo restores what the caller recorded, not what was there at redo.
+    void shapeRecordsTheSelectionItWasBuiltWith()
+    {
+        SetSelection(Full(2, 2), QPoint(1, 1));
+        SelectionCommandData* data = ShapeData(Union, RectPath(QRectF(0, 0, 1, 1)));
+        data->SetUndoSel(QPoint(1, 1), MaskFromRows(Rows { "#.", ".#" }));
+        m_stack->push(Attach(new SelectionCommand(m_document.get()), data));
+        CompareSelection(Rows { "#..", ".##", ".##" }, QPoint(0, 0));
+        m_stack->undo();
+        CompareSelection(Rows { "#.", ".#" }, QPoint(1, 1));
+        m_stack->redo();
+        CompareSelection(Rows { "#..", ".#.", "..#" }, QPoint(0, 0));
+    }
+
+    // Data without a record: redo edits nothing and keeps the counter; undo
+    // restores an empty selection at (0, 0). SetUndoSel on such data stores nothing.
+    void shapeDataWithoutRecord()
+    {
+        SetSelection(Full(2, 2), QPoint(5, 5));
+        m_document->SetDocumentState(3);
+        SelectionCommand command(m_document.get());
+        SelectionCommandData data;
+        data.SetUndoSel(QPoint(5, 5), m_document->GetSelectionMask());
+        QPoint offset(9, 9);
+        KXImage32 mask(1, 1);
+        QVERIFY(!data.GetUndoSel(offset, mask));
+        QCOMPARE(offset, QPoint(9, 9));
+        QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
+        MessageCapture capture;
+
+        command.redoExec(&data);
+        CompareSelection(Full(2, 2), QPoint(5, 5));
+        QCOMPARE(m_document->GetDocumentState(), 3);
+        QCOMPARE(changed.count(), 0);
+
+        command.undoExec(&data);
+        CompareSelection(Rows(), QPoint());
+        QCOMPARE(m_document->GetDocumentState(), 2);
+        QCOMPARE(capture.texts(), QStringList());
+    }
+
+    // Assigned masks share the tiles of the images they come from.
+    void executionsShareTiles()
+    {
+        const KXImage32 before = MaskFromRows(Rows { "#.", ".#" });
+        SelectionCommandData data;
+        data.SetSelectionOp(Replace);
+        data.SetSelectionGeometry(RectPath(QRectF(0, 0, 3, 3)));
+        data.SetUndoSel(QPoint(4, 4), before);
+        SelectionCommand command(m_document.get());
+        command.redoExec(&data);
+        command.undoExec(&data);
+        QCOMPARE(m_document->GetSelectionMask().GetTile(0, 0), before.GetTile(0, 0));
+
+        const KXImage32 redo = MaskFromRows(Rows { "#.", "##" });
+        MWSelectionCommandData maskData;
+        maskData.SetRedoSel(QPoint(1, 1), redo, Replace);
+        MWSelectionCommand(m_document.get(), true).redoExec(&maskData);
+        QCOMPARE(m_document->GetSelectionMask().GetTile(0, 0), redo.GetTile(0, 0));
+    }
+
+    // A mask too large for the image library throws out of the push; the
+    // selection edit is closed and nothing changed.
+    void hugeShapeThrowsAndClosesTheEdit()
+    {
+        SetSelection(Full(2, 2), QPoint(1, 1));
+        m_document->SetDocumentState(3);
+        std::unique_ptr<VornCommand> command(
+            Attach(new SelectionCommand(m_document.get()), ShapeData(Replace, RectPath(QRectF(0, 0, 200000, 200000)))));
+        {
+            MessageCapture capture;
+            QVERIFY_EXCEPTION_THROWN(m_stack->push(command.get()), std::bad_alloc);
+        }
+        command.reset();
+        CompareSelection(Full(2, 2), QPoint(1, 1));
+        QCOMPARE(m_document->GetDocumentState(), 3);
+        // Outside an open edit a new mask announces itself at once.
+        QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
+        SetSelection(Full(1, 1), QPoint());
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void maskOperations_data()
+    {
+        QTest::addColumn<Rows>("start");
+        QTest::addColumn<Rows>("redo");
+        QTest::addColumn<QPoint>("redoOffset");
+        QTest::addColumn<LogicalOp>("op");
+        QTest::addColumn<Rows>("result");
+        QTest::addColumn<QPoint>("resultOffset");
+
+        // The selection starts at (10, 10).
+        const Rows square = Full(4, 4);
+        const QPoint at(10, 10);
+        QTest::newRow("union grows") << square << Rows { "##", "#." } << QPoint(13, 13) << Union
+                                     << Rows { "####.", "####.", "####.", "#####", "...#." } << at;
+        QTest::newRow("union without selection")
+            << Rows() << Rows { ".#", "#." } << QPoint(30, 40) << Union << Rows { ".#", "#." } << QPoint(30, 40);
+        QTest::newRow("intersect trims") << square << Rows { ".#.", "...", "..." } << QPoint(12, 12) << Intersect
+                                         << Rows { "#" } << QPoint(13, 12);
+        QTest::newRow("intersect disjoint")
+            << square << Full(2, 2) << QPoint(60, 60) << Intersect << Rows() << QPoint();
+        QTest::newRow("subtract trims") << square << Full(4, 2) << at << Subtract << Full(4, 2) << QPoint(10, 12);
+        QTest::newRow("subtract a hole") << square << Rows { "#" } << QPoint(11, 12) << Subtract
+                                         << Rows { "####", "####", "#.##", "####" } << at;
+        QTest::newRow("replace") << square << Rows { "#.", "##" } << QPoint(-3, 7) << Replace << Rows { "#.", "##" }
+                                 << QPoint(-3, 7);
+        QTest::newRow("replace with nothing") << square << Rows() << QPoint(0, 0) << Replace << Rows() << QPoint();
+        QTest::newRow("operation 0x7FFFFFFF")
+            << square << Full(2, 2) << QPoint() << LogicalOp(0x7FFFFFFF) << square << at;
+    }
+
+    // Push (first redo applies), undo and redo through the temporary file; the
+    // state counter never moves.
+    void maskOperations()
+    {
+        QFETCH(Rows, start);
+        QFETCH(Rows, redo);
+        QFETCH(QPoint, redoOffset);
+        QFETCH(LogicalOp, op);
+        QFETCH(Rows, result);
+        QFETCH(QPoint, resultOffset);
+        const QPoint startOffset = start.isEmpty() ? QPoint() : QPoint(10, 10);
+
+        SetSelection(start, startOffset);
+        m_document->SetDocumentState(4);
+        auto* data = new MWSelectionCommandData;
+        data->SetRedoSel(redoOffset, MaskFromRows(redo), op);
+        // Without a selection the flag says so, and the undo mask kept with it is ignored.
+        data->SetUndoSel(
+            start.isEmpty() ? QPoint(8, 9) : startOffset, MaskFromRows(start.isEmpty() ? Rows { "#" } : start));
+        data->SetNoUndoSelection(start.isEmpty());
+        MessageCapture capture;
+
+        m_stack->push(Attach(new MWSelectionCommand(m_document.get(), true), data));
+        CompareSelection(result, resultOffset);
+        m_stack->GetSerializer()->WaitForIdle();
+        QCOMPARE(FileCount(), 1);
+        m_stack->undo();
+        CompareSelection(start, startOffset);
+        QCOMPARE(m_document->HasSelection(), !start.isEmpty());
+        m_stack->GetSerializer()->WaitForIdle();
+        m_stack->redo();
+        CompareSelection(result, resultOffset);
+        QCOMPARE(m_document->GetDocumentState(), 4);
+        QCOMPARE(capture.texts(), QStringList());
+    }
+
+    // Built with false, the push's redo leaves the interactive result alone;
+    // undo restores the undo mask and every later redo applies the change.
+    void maskFirstRedoFlag()
+    {
+        SetSelection(Full(5, 1), QPoint(1, 2)); // what the application already shows
+        auto* data = new MWSelectionCommandData;
+        data->SetRedoSel(QPoint(3, 3), MaskFromRows(Full(2, 2)), Replace);
+        data->SetUndoSel(QPoint(8, 9), MaskFromRows(Rows { "#" }));
+        data->SetNoUndoSelection(false);
+        QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
+
+        m_stack->push(Attach(new MWSelectionCommand(m_document.get(), false), data));
+        CompareSelection(Full(5, 1), QPoint(1, 2));
+        QCOMPARE(changed.count(), 0);
+        m_stack->undo();
+        CompareSelection(Rows { "#" }, QPoint(8, 9));
+        // The edit bracket announces the mask, the offset set after it announces itself.
+        QCOMPARE(changed.count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            m_stack->redo();
+            CompareSelection(Full(2, 2), QPoint(3, 3));
+            m_stack->undo();
+        }
+    }
+
+    void reports_data()
+    {
+        QTest::addColumn<bool>("maskCommand");
+        QTest::addColumn<bool>("redo");
+        QTest::addColumn<bool>("withDocument");
+        QTest::addColumn<int>("dataKind"); // 0 none, 1 the other command's data, 2 empty data, 3 the right data
+        QTest::addColumn<QString>("report"); // empty: none
+
+        const QString bad = QStringLiteral("Bad command data.");
+        const QString incorrect = QStringLiteral("Incorrect commnad.");
+        QTest::newRow("shape redo, no data") << false << true << true << 0 << bad;
+        QTest::newRow("shape redo, mask data") << false << true << true << 1 << bad;
+        QTest::newRow("shape redo, empty data") << false << true << true << 2 << bad;
+        QTest::newRow("shape redo, no document") << false << true << false << 3 << bad;
+        QTest::newRow("shape undo, mask data") << false << false << true << 1 << QString();
+        QTest::newRow("shape undo, no document") << false << false << false << 3 << QString();
+        QTest::newRow("mask redo, shape data") << true << true << true << 1 << incorrect;
+        QTest::newRow("mask redo, empty data") << true << true << true << 2 << incorrect;
+        QTest::newRow("mask undo, no data") << true << false << true << 0 << incorrect;
+        QTest::newRow("mask undo, no document") << true << false << false << 3 << incorrect;
+    }
+
+    void reports()
+    {
+        QFETCH(bool, maskCommand);
+        QFETCH(bool, redo);
+        QFETCH(bool, withDocument);
+        QFETCH(int, dataKind);
+        QFETCH(QString, report);
+
+        SetSelection(Full(2, 2), QPoint(3, 3));
+        m_document->SetDocumentState(11);
+        KXDocumentInterface* document = withDocument ? m_document.get() : nullptr;
+
+        SelectionCommandData shapeData;
+        shapeData.SetSelectionOp(Replace);
+        shapeData.SetSelectionGeometry(RectPath(QRectF(0, 0, 5, 5)));
+        MWSelectionCommandData maskData;
+        maskData.SetRedoSel(QPoint(), MaskFromRows(Full(5, 5)), Replace);
+        maskData.SetNoUndoSelection(true);
+        EmptyCommandData empty;
+        VornCommandData* own = maskCommand ? static_cast<VornCommandData*>(&maskData) : &shapeData;
+        VornCommandData* other = maskCommand ? static_cast<VornCommandData*>(&shapeData) : &maskData;
+        VornCommandData* const data[] = { nullptr, other, &empty, own };
+
+        std::unique_ptr<VornCommand> command;
+        if (maskCommand)
+            command.reset(new MWSelectionCommand(document, true));
+        else
+            command.reset(new SelectionCommand(document));
+        MessageCapture capture;
+        if (redo)
+            command->redoExec(data[dataKind]);
+        else
+            command->undoExec(data[dataKind]);
+
+        const QList<MessageCapture::Message> messages = capture.messages();
+        if (report.isEmpty()) {
+            QCOMPARE(messages.size(), 0);
+        } else {
+            QCOMPARE(messages.size(), 1);
+            const QString file = maskCommand ? QStringLiteral("src/selectioncommands/mwselectioncommand.cpp")
+                                             : QStringLiteral("src/selectioncommands/selectioncommand.cpp");
+            QVERIFY2(QRegularExpression(ReportPattern(file, report)).match(messages.first().text).hasMatch(),
+                qPrintable(messages.first().text));
+            QCOMPARE(messages.first().type, QtDebugMsg);
+            QCOMPARE(messages.first().category, QStringLiteral("default"));
+        }
+        CompareSelection(Full(2, 2), QPoint(3, 3));
+        QCOMPARE(m_document->GetDocumentState(), 11);
+    }
+
+    void dataTypesAndCasts()
+    {
+        SelectionCommandData shape;
+        MWSelectionCommandData mask;
+        EmptyCommandData empty;
+        QCOMPARE(shape.GetDataType(), 0u);
+        QCOMPARE(mask.GetDataType(), 1u);
+        QCOMPARE(selectiondata_cast(&shape), &shape);
+        QCOMPARE(mwselectiondata_cast(&mask), &mask);
+        for (VornCommandData* other :
+            { static_cast<VornCommandData*>(&empty), static_cast<VornCommandData*>(nullptr) }) {
+            QVERIFY(!selectiondata_cast(other));
+            QVERIFY(!mwselectiondata_cast(other));
+        }
+        QVERIFY(!selectiondata_cast(&mask));
+        QVERIFY(!mwselectiondata_cast(&shape));
+
+        // Without a record, or without a file, nothing is written or read.
+        VornReaderWriter closed;
+        QPoint offset(1, 2);
+        KXImage32 image(3, 3);
+        LogicalOp op = Subtract;
+        QVERIFY(!mask.GetRedoSel(offset, image, op));
+        QCOMPARE(offset, QPoint(1, 2));
+        QCOMPARE(image.GetSize(), QSize(3, 3));
+        QCOMPARE(op, Subtract);
+        for (VornCommandData* data : { static_cast<VornCommandData*>(&shape), static_cast<VornCommandData*>(&mask) }) {
+            QVERIFY(!data->Serialize(nullptr));
+            QVERIFY(!data->Deserialize(nullptr));
+            QCOMPARE(RecordBytes(*data), QByteArray("<not serialized>"));
+        }
+        shape.SetSelectionGeometry(Triangle(QPointF(1, 1)));
+        shape.SetSelectionOp(LogicalOp(9));
+        QVERIFY(!shape.Serialize(&closed));
+        shape.ReleaseSerializeData();
+        QVERIFY(!shape.GetGeometry() && !shape.GetSelectionOp());
+        mask.SetNoUndoSelection(false);
+        QVERIFY(!mask.Serialize(&closed));
+        mask.ReleaseSerializeData();
+        QVERIFY(!mask.GetHasUndoSelection());
+    }
+
+    void shapeRecordBytes()
+    {
+        QPainterPath path;
+        path.moveTo(1, 2);
+        path.lineTo(3, 4);
+        std::unique_ptr<SelectionCommandData> data(ShapeData(Subtract, path));
+        data->SetUndoSel(QPoint(3, -1), MaskFromRows(Rows { "#" }));
+
+        const QByteArray bytes = RecordBytes(*data);
+        // operation, undo mask, undo offset, then the path: elements (type, x, y), subpath starts, fill rule
+        const QByteArray expected = Hex("00000002") + OneSelectedPixelRecord() + Hex("00000003ffffffff")
+            + Hex("00000002"
+                  "00000000 3ff0000000000000 4000000000000000"
+                  "00000001 4008000000000000 4010000000000000"
+                  "00000000 00000000");
+        QCOMPARE(bytes.toHex(), expected.toHex());
+
+        SelectionCommandData read;
+        QVERIFY(ReadRecord(bytes, read));
+        QCOMPARE(*read.GetSelectionOp(), Subtract);
+        QCOMPARE(*read.GetGeometry(), path);
+        QPoint offset;
+        KXImage32 mask;
+        QVERIFY(read.GetUndoSel(offset, mask));
+        QCOMPARE(offset, QPoint(3, -1));
+        QCOMPARE(RowsOf(mask), Rows { "#" });
+
+        // A record cut short fails to read and leaves the command safe to run.
+        MessageCapture capture;
+        QVERIFY(!ReadRecord(bytes.left(bytes.size() - 1), read));
+        SelectionCommand(m_document.get()).redoExec(&read);
+        QCOMPARE(capture.texts(), QStringList());
+    }
+
+    void maskRecordBytes_data()
+    {
+        QTest::addColumn<bool>("noUndoSelection");
+        QTest::addColumn<LogicalOp>("op");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<int>("cut"); // bytes cut from the end for the corrupt record
+        // The flag as one byte, then the operation little-endian.
+        QTest::newRow("replace, no undo selection; flag missing") << true << Replace << Hex("0103000000") << 5;
+        QTest::newRow("little-endian operation; operation short")
+            << false << LogicalOp(0x01020304) << Hex("0004030201") << 1;
+    }
+
+    void maskRecordBytes()
+    {
+        QFETCH(bool, noUndoSelection);
+        QFETCH(LogicalOp, op);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, cut);
+
+        MWSelectionCommandData data;
+        data.SetRedoSel(QPoint(5, 6), MaskFromRows(Rows { "#" }), op);
+        data.SetUndoSel(QPoint(-2, 7), KXImage32());
+        data.SetNoUndoSelection(noUndoSelection);
+
+        const QByteArray bytes = RecordBytes(data);
+        const QByteArray expected
+            = OneSelectedPixelRecord() + Hex("00000005 00000006 00000000 00000000") + Hex("fffffffe 00000007") + tail;
+        QCOMPARE(bytes.toHex(), expected.toHex());
+
+        MWSelectionCommandData read;
+        QVERIFY(ReadRecord(bytes, read));
+        QPoint offset;
+        KXImage32 mask;
+        LogicalOp readOp = Union;
+        QVERIFY(read.GetRedoSel(offset, mask, readOp));
+        QCOMPARE(offset, QPoint(5, 6));
+        QCOMPARE(RowsOf(mask), Rows { "#" });
+        QCOMPARE(readOp, op);
+        QVERIFY(read.GetUndoSel(offset, mask));
+        QCOMPARE(offset, QPoint(-2, 7));
+        QVERIFY(mask.IsEmpty());
+        QCOMPARE(read.GetHasUndoSelection(), !noUndoSelection);
+
+        MessageCapture capture;
+        QVERIFY(!ReadRecord(bytes.left(bytes.size() - cut), read));
+        MWSelectionCommand(m_document.get(), true).redoExec(&read);
+        QCOMPARE(capture.texts(), QStringList());
+    }
+
+    // The layer panel's rows through a real selection model over the panel model.
+    void panelRows()
+    {
+        for (int i = 0; i < 5; ++i)
+            m_document->AddRasterLayer(QStringLiteral("Layer %1").arg(i), KXImage32(4, 4));
+        KXDocumentModel panel(m_document.get());
+        QCOMPARE(panel.rowCount(), 4);
+        QItemSelectionModel selection(&panel);
+        PanelRows rows(&selection, -1);
+
+        // Nothing selected: nothing saved.
+        rows.copyCurrentSelection();
+        QVERIFY(rows.GetSavedRows().isEmpty());
+
+        selection.select(panel.index(3), QItemSelectionModel::Select);
+        selection.select(panel.index(1), QItemSelectionModel::Select);
+        rows.copyCurrentSelection();
+        QVector<unsigned int> listed;
+        for (const QModelIndex& index : selection.selectedIndexes())
+            listed << unsigned(index.row());
+        QCOMPARE(rows.GetSavedRows(), listed);
+
+        // An empty selection keeps the rows saved before.
+        selection.clearSelection();
+        rows.copyCurrentSelection();
+        QCOMPARE(rows.GetSavedRows(), listed);
+
+        // selectNew clears, then selects each valid row and makes it current.
+        selection.select(panel.index(2), QItemSelectionModel::Select);
+        rows.SetRowsToSelect({ 0, 9, 2 });
+        rows.selectNew();
+        QCOMPARE(SelectedRows(selection), (QVector<unsigned int> { 0, 2 }));
+        QCOMPARE(selection.currentIndex(), panel.index(2));
+
+        // The execute pattern of the layer commands: save, select, swap.
+        for (const QVector<unsigned int>& target : { QVector<unsigned int> { 3 }, QVector<unsigned int> { 0, 2 } }) {
+            rows.copyCurrentSelection();
+            const QVector<unsigned int> saved = rows.GetSavedRows();
+            if (target.size() == 1)
+                rows.SetRowsToSelect(target);
+            rows.selectNew();
+            rows.swapSelection();
+            QCOMPARE(SelectedRows(selection), target);
+            QCOMPARE(rows.GetRowsToSelect(), saved);
+            QCOMPARE(rows.GetSavedRows(), target);
+        }
+
+        // Nothing to select clears the panel selection.
+        rows.SetRowsToSelect({});
+        rows.selectNew();
+        QVERIFY(!selection.hasSelection());
+    }
+
+    void panelRowsWithoutModel()
+    {
+        PanelRows rows(nullptr, 4);
+        QCOMPARE(rows.GetValue(), 4);
+        rows.SetRowsToSelect({ 1, 2 });
+        rows.copyCurrentSelection();
+        rows.selectNew();
+        rows.swapSelection();
+        QVERIFY(rows.GetSavedRows().isEmpty());
+        QCOMPARE(rows.GetRowsToSelect(), (QVector<unsigned int> { 1, 2 }));
+    }
 
 private:
     void SetSelection(const Rows& rows, const QPoint& offset)
@@ -223,671 +701,23 @@ private:
         QCOMPARE(m_document->GetSelectionMaskOffset(), offset);
     }
     int FileCount() const { return QDir(m_folder->path()).entryList(QDir::Files).size(); }
+    static SelectionCommandData* ShapeData(LogicalOp op, const QPainterPath& shape)
+    {
+        auto* data = new SelectionCommandData;
+        data->SetSelectionOp(op);
+        data->SetSelectionGeometry(shape);
+        return data;
+    }
+    static VornCommand* Attach(VornCommand* command, VornCommandData* data)
+    {
+        command->SetCommandData(data);
+        return command;
+    }
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<KXMemoryDocument> m_document;
     std::unique_ptr<VornUndoStack> m_stack;
 };
-
-void TestSelectionCommands::shapeOperations_data()
-{
-    QTest::addColumn<Rows>("start");
-    QTest::addColumn<QPoint>("startOffset");
-    QTest::addColumn<QPainterPath>("shape");
-    QTest::addColumn<LogicalOp>("op");
-    QTest::addColumn<Rows>("result");
-    QTest::addColumn<QPoint>("resultOffset");
-
-    const Rows square = Full(4, 4);
-    const Rows ring{"....", ".##.", ".##.", "...."};
-    const QPoint at(10, 10);
-
-    QTest::newRow("union grows to both rectangles")
-        << square << at << RectPath(QRectF(12, 12, 4, 4)) << SelectionCommandData::Union
-        << Rows{"####..", "####..", "######", "######", "..####", "..####"} << at;
-    QTest::newRow("union without selection") << Rows() << QPoint() << RectPath(QRectF(5, 6, 3, 2))
-                                             << SelectionCommandData::Union << Full(3, 2) << QPoint(5, 6);
-    QTest::newRow("union of a triangle") << Rows{"#"} << QPoint(23, 23) << Triangle(QPointF(20, 20))
-                                         << SelectionCommandData::Union
-                                         << Rows{"####", "###.", "##..", "#..#"} << QPoint(20, 20);
-    QTest::newRow("union fractional") << Rows() << QPoint() << RectPath(QRectF(10.6, 20, 5.7, 2))
-                                      << SelectionCommandData::Union << Rows{".####", ".####"} << QPoint(10, 20);
-    QTest::newRow("intersect fills its rectangle") << square << at << RectPath(QRectF(12, 12, 4, 4))
-                                                   << SelectionCommandData::Intersect << Full(2, 2)
-                                                   << QPoint(12, 12);
-    QTest::newRow("intersect trims") << ring << at << RectPath(QRectF(9, 9, 5, 5))
-                                     << SelectionCommandData::Intersect << Full(2, 2) << QPoint(11, 11);
-    QTest::newRow("intersect with a triangle") << square << at << Triangle(QPointF(10, 10))
-                                               << SelectionCommandData::Intersect
-                                               << Rows{"####", "###.", "##..", "#..."} << at;
-    QTest::newRow("intersect fractional") << Full(20, 10) << QPoint(0, 15) << RectPath(QRectF(10.6, 20, 5.7, 2))
-                                          << SelectionCommandData::Intersect << Full(4, 2) << QPoint(11, 20);
-    QTest::newRow("intersect disjoint") << square << at << RectPath(QRectF(50, 50, 3, 3))
-                                        << SelectionCommandData::Intersect << Rows() << QPoint();
-    QTest::newRow("subtract trims") << square << at << RectPath(QRectF(10, 10, 4, 2))
-                                    << SelectionCommandData::Subtract << Full(4, 2) << QPoint(10, 12);
-    QTest::newRow("subtract a hole") << square << at << RectPath(QRectF(11, 11, 2, 2))
-                                     << SelectionCommandData::Subtract << Rows{"####", "#..#", "#..#", "####"} << at;
-    QTest::newRow("subtract a triangle") << square << at << Triangle(QPointF(10, 10))
-                                         << SelectionCommandData::Subtract
-                                         << Rows{"..#", ".##", "###"} << QPoint(11, 11);
-    QTest::newRow("subtract everything") << square << at << RectPath(QRectF(0, 0, 50, 50))
-                                         << SelectionCommandData::Subtract << Rows() << at;
-    QTest::newRow("subtract from nothing") << Rows() << QPoint(3, 4) << RectPath(QRectF(0, 0, 50, 50))
-                                           << SelectionCommandData::Subtract << Rows() << QPoint(3, 4);
-    QTest::newRow("replace") << square << at << RectPath(QRectF(20, 30, 3, 2)) << SelectionCommandData::Replace
-                             << Full(3, 2) << QPoint(20, 30);
-    QTest::newRow("replace with a fractional triangle") << square << at << Triangle(QPointF(20.4, 19.6))
-                                                        << SelectionCommandData::Replace
-                                                        << Rows{"####", "###.", "##..", "#..."} << QPoint(20, 20);
-    QTest::newRow("replace fractional: size truncated, offset rounded")
-        << square << at << RectPath(QRectF(10.6, 20, 5.7, 2)) << SelectionCommandData::Replace << Full(5, 2)
-        << QPoint(11, 20);
-    QTest::newRow("replace negative halves round up") << square << at << RectPath(QRectF(-2.5, 3.5, 2, 1))
-                                                      << SelectionCommandData::Replace << Full(2, 1)
-                                                      << QPoint(-2, 4);
-    QTest::newRow("replace with an empty path clears") << square << at << QPainterPath()
-                                                       << SelectionCommandData::Replace << Rows() << QPoint();
-    QTest::newRow("operation 4") << square << at << RectPath(QRectF(0, 0, 3, 3)) << LogicalOp(4) << square << at;
-    QTest::newRow("operation 1000") << square << at << RectPath(QRectF(0, 0, 3, 3)) << LogicalOp(1000) << square
-                                    << at;
-    QTest::newRow("operation -1") << square << at << RectPath(QRectF(0, 0, 3, 3)) << LogicalOp(-1) << square << at;
-}
-
-// Push, undo and redo on a real stack: undo and the second redo run on data
-// read back from the temporary file.
-void TestSelectionCommands::shapeOperations()
-{
-    QFETCH(Rows, start);
-    QFETCH(QPoint, startOffset);
-    QFETCH(QPainterPath, shape);
-    QFETCH(LogicalOp, op);
-    QFETCH(Rows, result);
-    QFETCH(QPoint, resultOffset);
-
-    SetSelection(start, startOffset);
-    m_document->SetDocumentState(7);
-    auto* data = new SelectionCommandData;
-    data->SetSelectionOp(op);
-    data->SetSelectionGeometry(shape);
-    data->SetUndoSel(m_document->GetSelectionMaskOffset(), m_document->GetSelectionMask());
-    auto* command = new SelectionCommand(m_document.get());
-    command->SetCommandData(data);
-    command->setText(QStringLiteral("Select"));
-    QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
-    MessageCapture capture;
-
-    m_stack->push(command);
-    CompareSelection(result, resultOffset);
-    QCOMPARE(m_document->GetDocumentState(), 8);
-    QCOMPARE(changed.count(), 1);
-
-    m_stack->GetSerializer()->WaitForIdle();
-    QCOMPARE(FileCount(), 1);
-    m_stack->undo();
-    CompareSelection(start, startOffset);
-    QCOMPARE(m_document->GetDocumentState(), 7);
-    QCOMPARE(changed.count(), 2);
-
-    m_stack->GetSerializer()->WaitForIdle();
-    m_stack->redo();
-    CompareSelection(result, resultOffset);
-    QCOMPARE(m_document->GetDocumentState(), 8);
-    QCOMPARE(changed.count(), 3);
-    QCOMPARE(capture.texts(), QStringList());
-}
-
-// Undo restores what the caller recorded, not what was there at redo.
-void TestSelectionCommands::shapeRecordsTheSelectionItWasBuiltWith()
-{
-    SetSelection(Full(2, 2), QPoint(1, 1));
-    auto* data = new SelectionCommandData;
-    data->SetSelectionOp(SelectionCommandData::Union);
-    data->SetSelectionGeometry(RectPath(QRectF(0, 0, 1, 1)));
-    data->SetUndoSel(QPoint(1, 1), MaskFromRows(Rows{"#.", ".#"}));
-    auto* command = new SelectionCommand(m_document.get());
-    command->SetCommandData(data);
-    m_stack->push(command);
-    CompareSelection(Rows{"#..", ".##", ".##"}, QPoint(0, 0));
-    m_stack->undo();
-    CompareSelection(Rows{"#.", ".#"}, QPoint(1, 1));
-    m_stack->redo();
-    CompareSelection(Rows{"#..", ".#.", "..#"}, QPoint(0, 0));
-}
-
-// Data without a record: redo edits nothing and keeps the counter; undo
-// restores an empty selection at (0, 0).
-void TestSelectionCommands::shapeDataWithoutRecord()
-{
-    SetSelection(Full(2, 2), QPoint(5, 5));
-    m_document->SetDocumentState(3);
-    SelectionCommand command(m_document.get());
-    SelectionCommandData data;
-    QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
-    MessageCapture capture;
-
-    command.redoExec(&data);
-    CompareSelection(Full(2, 2), QPoint(5, 5));
-    QCOMPARE(m_document->GetDocumentState(), 3);
-    QCOMPARE(changed.count(), 0);
-
-    command.undoExec(&data);
-    CompareSelection(Rows(), QPoint());
-    QCOMPARE(m_document->GetDocumentState(), 2);
-    QCOMPARE(capture.texts(), QStringList());
-}
-
-// SetUndoSel on fresh data stores nothing, so the undo empties the selection.
-void TestSelectionCommands::undoSelectionNeedsRecord()
-{
-    SetSelection(Full(3, 3), QPoint(2, 2));
-    auto* data = new SelectionCommandData;
-    data->SetUndoSel(m_document->GetSelectionMaskOffset(), m_document->GetSelectionMask());
-    QPoint offset(9, 9);
-    KXImage32 mask(1, 1);
-    QVERIFY(!data->GetUndoSel(offset, mask));
-    QCOMPARE(offset, QPoint(9, 9));
-    QCOMPARE(mask.GetSize(), QSize(1, 1));
-    data->SetSelectionOp(SelectionCommandData::Intersect);
-    data->SetSelectionGeometry(RectPath(QRectF(2, 2, 2, 2)));
-    QVERIFY(data->GetUndoSel(offset, mask));
-    QCOMPARE(offset, QPoint());
-    QVERIFY(mask.IsEmpty());
-
-    auto* command = new SelectionCommand(m_document.get());
-    command->SetCommandData(data);
-    m_stack->push(command);
-    CompareSelection(Full(2, 2), QPoint(2, 2));
-    m_stack->undo();
-    CompareSelection(Rows(), QPoint());
-}
-
-// Assigned masks share the tiles of the images they come from.
-void TestSelectionCommands::shapeExecutionsShareTiles()
-{
-    const KXImage32 before = MaskFromRows(Rows{"#.", ".#"});
-    SetSelection(Full(2, 2), QPoint());
-    SelectionCommand command(m_document.get());
-    SelectionCommandData data;
-    data.SetSelectionOp(SelectionCommandData::Replace);
-    data.SetSelectionGeometry(RectPath(QRectF(0, 0, 3, 3)));
-    data.SetUndoSel(QPoint(4, 4), before);
-    command.redoExec(&data);
-    command.undoExec(&data);
-    QCOMPARE(m_document->GetSelectionMask().GetTile(0, 0), before.GetTile(0, 0));
-}
-
-// A mask too large for the image library throws out of the push; the
-// selection edit is closed and nothing changed.
-void TestSelectionCommands::hugeShapeThrowsAndClosesTheEdit()
-{
-    SetSelection(Full(2, 2), QPoint(1, 1));
-    m_document->SetDocumentState(3);
-    auto* data = new SelectionCommandData;
-    data->SetSelectionOp(SelectionCommandData::Replace);
-    data->SetSelectionGeometry(RectPath(QRectF(0, 0, 200000, 200000)));
-    std::unique_ptr<SelectionCommand> command(new SelectionCommand(m_document.get()));
-    command->SetCommandData(data);
-    {
-        MessageCapture capture;
-        QVERIFY_EXCEPTION_THROWN(m_stack->push(command.get()), std::bad_alloc);
-    }
-    command.reset();
-    CompareSelection(Full(2, 2), QPoint(1, 1));
-    QCOMPARE(m_document->GetDocumentState(), 3);
-    // Outside an open edit a new mask announces itself at once.
-    QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
-    SetSelection(Full(1, 1), QPoint());
-    QCOMPARE(changed.count(), 1);
-}
-
-void TestSelectionCommands::maskOperations_data()
-{
-    QTest::addColumn<Rows>("start");
-    QTest::addColumn<QPoint>("startOffset");
-    QTest::addColumn<Rows>("redo");
-    QTest::addColumn<QPoint>("redoOffset");
-    QTest::addColumn<LogicalOp>("op");
-    QTest::addColumn<Rows>("result");
-    QTest::addColumn<QPoint>("resultOffset");
-
-    const Rows square = Full(4, 4);
-    const QPoint at(10, 10);
-
-    QTest::newRow("union grows") << square << at << Rows{"##", "#."} << QPoint(13, 13) << SelectionCommandData::Union
-                                 << Rows{"####.", "####.", "####.", "#####", "...#."} << at;
-    QTest::newRow("union inside") << Rows{"####", "#..#", "#..#", "####"} << at << Rows{"#.", ".#"}
-                                  << QPoint(11, 11) << SelectionCommandData::Union
-                                  << Rows{"####", "##.#", "#.##", "####"} << at;
-    QTest::newRow("union without selection") << Rows() << QPoint() << Rows{".#", "#."} << QPoint(30, 40)
-                                             << SelectionCommandData::Union << Rows{".#", "#."} << QPoint(30, 40);
-    QTest::newRow("intersect fills its rectangle") << square << at << Full(3, 3) << QPoint(12, 12)
-                                                   << SelectionCommandData::Intersect << Full(2, 2) << QPoint(12, 12);
-    QTest::newRow("intersect keeps a pattern") << square << at << Rows{"#..", ".#.", "..."} << QPoint(12, 12)
-                                               << SelectionCommandData::Intersect << Rows{"#.", ".#"}
-                                               << QPoint(12, 12);
-    QTest::newRow("intersect trims") << square << at << Rows{".#.", "...", "..."} << QPoint(12, 12)
-                                     << SelectionCommandData::Intersect << Rows{"#"} << QPoint(13, 12);
-    QTest::newRow("intersect disjoint") << square << at << Full(2, 2) << QPoint(60, 60)
-                                        << SelectionCommandData::Intersect << Rows() << QPoint();
-    QTest::newRow("subtract trims") << square << at << Full(4, 2) << at << SelectionCommandData::Subtract
-                                    << Full(4, 2) << QPoint(10, 12);
-    QTest::newRow("subtract a hole") << square << at << Rows{"#"} << QPoint(11, 12)
-                                     << SelectionCommandData::Subtract << Rows{"####", "####", "#.##", "####"} << at;
-    QTest::newRow("subtract outside") << square << at << Full(3, 3) << QPoint(50, 50)
-                                      << SelectionCommandData::Subtract << square << at;
-    QTest::newRow("replace") << square << at << Rows{"#.", "##"} << QPoint(-3, 7) << SelectionCommandData::Replace
-                             << Rows{"#.", "##"} << QPoint(-3, 7);
-    QTest::newRow("replace with nothing") << square << at << Rows() << QPoint(0, 0)
-                                          << SelectionCommandData::Replace << Rows() << QPoint();
-    QTest::newRow("operation 4") << square << at << Full(2, 2) << QPoint() << LogicalOp(4) << square << at;
-    QTest::newRow("operation 0x7FFFFFFF") << square << at << Full(2, 2) << QPoint() << LogicalOp(0x7FFFFFFF)
-                                          << square << at;
-}
-
-// Push (first redo applies), undo and redo through the temporary file; the
-// state counter never moves.
-void TestSelectionCommands::maskOperations()
-{
-    QFETCH(Rows, start);
-    QFETCH(QPoint, startOffset);
-    QFETCH(Rows, redo);
-    QFETCH(QPoint, redoOffset);
-    QFETCH(LogicalOp, op);
-    QFETCH(Rows, result);
-    QFETCH(QPoint, resultOffset);
-
-    SetSelection(start, startOffset);
-    m_document->SetDocumentState(4);
-    auto* data = new MWSelectionCommandData;
-    data->SetRedoSel(redoOffset, MaskFromRows(redo), op);
-    data->SetUndoSel(startOffset, MaskFromRows(start));
-    data->SetNoUndoSelection(false);
-    auto* command = new MWSelectionCommand(m_document.get(), true);
-    command->SetCommandData(data);
-    MessageCapture capture;
-
-    m_stack->push(command);
-    CompareSelection(result, resultOffset);
-    m_stack->GetSerializer()->WaitForIdle();
-    QCOMPARE(FileCount(), 1);
-    m_stack->undo();
-    CompareSelection(start, startOffset);
-    m_stack->GetSerializer()->WaitForIdle();
-    m_stack->redo();
-    CompareSelection(result, resultOffset);
-    QCOMPARE(m_document->GetDocumentState(), 4);
-    QCOMPARE(capture.texts(), QStringList());
-}
-
-// Built with false, the push's redo leaves the interactive result alone;
-// undo restores the undo mask and every later redo applies the change.
-void TestSelectionCommands::maskFirstRedoFlag()
-{
-    SetSelection(Full(5, 1), QPoint(1, 2)); // what the application already shows
-    auto* data = new MWSelectionCommandData;
-    data->SetRedoSel(QPoint(3, 3), MaskFromRows(Full(2, 2)), SelectionCommandData::Replace);
-    data->SetUndoSel(QPoint(8, 9), MaskFromRows(Rows{"#"}));
-    data->SetNoUndoSelection(false);
-    auto* command = new MWSelectionCommand(m_document.get(), false);
-    command->SetCommandData(data);
-    QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
-
-    m_stack->push(command);
-    CompareSelection(Full(5, 1), QPoint(1, 2));
-    QCOMPARE(changed.count(), 0);
-    m_stack->undo();
-    CompareSelection(Rows{"#"}, QPoint(8, 9));
-    // The edit bracket announces the mask, the offset set after it announces itself.
-    QCOMPARE(changed.count(), 2);
-    m_stack->redo();
-    CompareSelection(Full(2, 2), QPoint(3, 3));
-    m_stack->undo();
-    m_stack->redo();
-    CompareSelection(Full(2, 2), QPoint(3, 3));
-}
-
-void TestSelectionCommands::maskUndoWithoutSelection()
-{
-    auto* data = new MWSelectionCommandData;
-    data->SetRedoSel(QPoint(3, 3), MaskFromRows(Full(2, 2)), SelectionCommandData::Union);
-    data->SetUndoSel(QPoint(8, 9), MaskFromRows(Rows{"#"}));
-    data->SetNoUndoSelection(true);
-    QVERIFY(!data->GetHasUndoSelection());
-    SetSelection(Rows(), QPoint(6, 6));
-    auto* command = new MWSelectionCommand(m_document.get(), true);
-    command->SetCommandData(data);
-    m_stack->push(command);
-    CompareSelection(Full(2, 2), QPoint(3, 3));
-    m_stack->undo();
-    CompareSelection(Rows(), QPoint(0, 0));
-    QVERIFY(!m_document->HasSelection());
-}
-
-void TestSelectionCommands::maskReplaceSharesTiles()
-{
-    const KXImage32 redo = MaskFromRows(Rows{"#.", "##"});
-    MWSelectionCommandData data;
-    data.SetRedoSel(QPoint(1, 1), redo, SelectionCommandData::Replace);
-    MWSelectionCommand command(m_document.get(), true);
-    command.redoExec(&data);
-    QCOMPARE(m_document->GetSelectionMask().GetTile(0, 0), redo.GetTile(0, 0));
-}
-
-void TestSelectionCommands::reports_data()
-{
-    QTest::addColumn<bool>("maskCommand");
-    QTest::addColumn<bool>("redo");
-    QTest::addColumn<bool>("withDocument");
-    QTest::addColumn<int>("dataKind"); // 0 none, 1 the other command's data, 2 empty data, 3 the right data
-    QTest::addColumn<QString>("report"); // empty: none
-
-    const QString bad = QStringLiteral("Bad command data.");
-    const QString incorrect = QStringLiteral("Incorrect commnad.");
-    QTest::newRow("shape redo, no data") << false << true << true << 0 << bad;
-    QTest::newRow("shape redo, mask data") << false << true << true << 1 << bad;
-    QTest::newRow("shape redo, empty data") << false << true << true << 2 << bad;
-    QTest::newRow("shape redo, no document") << false << true << false << 3 << bad;
-    QTest::newRow("shape undo, no data") << false << false << true << 0 << QString();
-    QTest::newRow("shape undo, mask data") << false << false << true << 1 << QString();
-    QTest::newRow("shape undo, no document") << false << false << false << 3 << QString();
-    QTest::newRow("mask redo, no data") << true << true << true << 0 << incorrect;
-    QTest::newRow("mask redo, shape data") << true << true << true << 1 << incorrect;
-    QTest::newRow("mask redo, empty data") << true << true << true << 2 << incorrect;
-    QTest::newRow("mask redo, no document") << true << true << false << 3 << incorrect;
-    QTest::newRow("mask undo, no data") << true << false << true << 0 << incorrect;
-    QTest::newRow("mask undo, shape data") << true << false << true << 1 << incorrect;
-    QTest::newRow("mask undo, no document") << true << false << false << 3 << incorrect;
-}
-
-void TestSelectionCommands::reports()
-{
-    QFETCH(bool, maskCommand);
-    QFETCH(bool, redo);
-    QFETCH(bool, withDocument);
-    QFETCH(int, dataKind);
-    QFETCH(QString, report);
-
-    SetSelection(Full(2, 2), QPoint(3, 3));
-    m_document->SetDocumentState(11);
-    KXDocumentInterface* document = withDocument ? m_document.get() : nullptr;
-
-    SelectionCommandData shapeData;
-    shapeData.SetSelectionOp(SelectionCommandData::Replace);
-    shapeData.SetSelectionGeometry(RectPath(QRectF(0, 0, 5, 5)));
-    MWSelectionCommandData maskData;
-    maskData.SetRedoSel(QPoint(), MaskFromRows(Full(5, 5)), SelectionCommandData::Replace);
-    maskData.SetNoUndoSelection(true);
-    EmptyCommandData empty;
-    VornCommandData* own = maskCommand ? static_cast<VornCommandData*>(&maskData) : &shapeData;
-    VornCommandData* other = maskCommand ? static_cast<VornCommandData*>(&shapeData) : &maskData;
-    VornCommandData* const data[] = {nullptr, other, &empty, own};
-
-    std::unique_ptr<VornCommand> command;
-    if (maskCommand)
-        command.reset(new MWSelectionCommand(document, true));
-    else
-        command.reset(new SelectionCommand(document));
-    MessageCapture capture;
-    if (redo)
-        command->redoExec(data[dataKind]);
-    else
-        command->undoExec(data[dataKind]);
-
-    const QStringList texts = capture.texts();
-    if (report.isEmpty()) {
-        QCOMPARE(texts, QStringList());
-    } else {
-        QCOMPARE(texts.size(), 1);
-        const QString file = maskCommand ? QStringLiteral("src/selectioncommands/mwselectioncommand.cpp")
-                                         : QStringLiteral("src/selectioncommands/selectioncommand.cpp");
-        QVERIFY2(QRegularExpression(ReportPattern(file, report)).match(texts.first()).hasMatch(),
-                 qPrintable(texts.first()));
-        const QList<MessageCapture::Message> messages = capture.messages();
-        QCOMPARE(messages.first().category, QStringLiteral("default"));
-    }
-    CompareSelection(Full(2, 2), QPoint(3, 3));
-    QCOMPARE(m_document->GetDocumentState(), 11);
-}
-
-void TestSelectionCommands::dataRecordsAndCasts()
-{
-    SelectionCommandData shape;
-    MWSelectionCommandData mask;
-    EmptyCommandData empty;
-    QCOMPARE(shape.GetDataType(), 0u);
-    QCOMPARE(mask.GetDataType(), 1u);
-    QCOMPARE(selectiondata_cast(&shape), &shape);
-    QVERIFY(!selectiondata_cast(&mask));
-    QVERIFY(!selectiondata_cast(&empty));
-    QVERIFY(!selectiondata_cast(nullptr));
-    QCOMPARE(mwselectiondata_cast(&mask), &mask);
-    QVERIFY(!mwselectiondata_cast(&shape));
-    QVERIFY(!mwselectiondata_cast(&empty));
-    QVERIFY(!mwselectiondata_cast(nullptr));
-
-    QVERIFY(!shape.GetGeometry());
-    QVERIFY(!shape.GetSelectionOp());
-    QVERIFY(!shape.Serialize(nullptr));
-    VornReaderWriter closed;
-    QVERIFY(!shape.Serialize(&closed));
-    shape.SetSelectionGeometry(Triangle(QPointF(1, 1)));
-    QVERIFY(shape.GetGeometry());
-    QCOMPARE(*shape.GetGeometry(), Triangle(QPointF(1, 1)));
-    shape.SetSelectionOp(LogicalOp(9));
-    QCOMPARE(int(*shape.GetSelectionOp()), 9);
-    shape.ReleaseSerializeData();
-    QVERIFY(!shape.GetGeometry());
-    QVERIFY(!shape.GetSelectionOp());
-    QVERIFY(!shape.Deserialize(nullptr));
-
-    QPoint offset(1, 2);
-    KXImage32 image(3, 3);
-    LogicalOp op = SelectionCommandData::Subtract;
-    QVERIFY(!mask.GetUndoSel(offset, image));
-    QVERIFY(!mask.GetRedoSel(offset, image, op));
-    QCOMPARE(offset, QPoint(1, 2));
-    QCOMPARE(image.GetSize(), QSize(3, 3));
-    QCOMPARE(op, SelectionCommandData::Subtract);
-    QVERIFY(!mask.GetHasUndoSelection());
-    QVERIFY(!mask.Serialize(nullptr));
-    mask.SetNoUndoSelection(false);
-    QVERIFY(mask.GetHasUndoSelection());
-    mask.ReleaseSerializeData();
-    QVERIFY(!mask.GetHasUndoSelection());
-    QVERIFY(!mask.Serialize(&closed));
-    QVERIFY(!mask.Deserialize(nullptr));
-}
-
-void TestSelectionCommands::shapeRecordBytes()
-{
-    SelectionCommandData data;
-    QPainterPath path;
-    path.moveTo(1, 2);
-    path.lineTo(3, 4);
-    data.SetSelectionGeometry(path);
-    data.SetSelectionOp(SelectionCommandData::Subtract);
-    data.SetUndoSel(QPoint(3, -1), MaskFromRows(Rows{"#"}));
-
-    bool serialized = false;
-    const QByteArray bytes = RecordBytes(data, &serialized);
-    QVERIFY(serialized);
-    const QByteArray expected = Hex("00000002") + OneSelectedPixelRecord() + Hex("00000003ffffffff")
-        + Hex("00000002"
-              "00000000"
-              "3ff0000000000000"
-              "4000000000000000"
-              "00000001"
-              "4008000000000000"
-              "4010000000000000"
-              "00000000"
-              "00000000");
-    QCOMPARE(bytes.toHex(), expected.toHex());
-
-    SelectionCommandData read;
-    QVERIFY(ReadRecord(bytes, read));
-    QCOMPARE(*read.GetSelectionOp(), SelectionCommandData::Subtract);
-    QCOMPARE(*read.GetGeometry(), path);
-    QPoint offset;
-    KXImage32 mask;
-    QVERIFY(read.GetUndoSel(offset, mask));
-    QCOMPARE(offset, QPoint(3, -1));
-    QCOMPARE(RowsOf(mask), Rows{"#"});
-}
-
-void TestSelectionCommands::maskRecordBytes_data()
-{
-    QTest::addColumn<bool>("noUndoSelection");
-    QTest::addColumn<LogicalOp>("op");
-    QTest::addColumn<QByteArray>("tail");
-
-    QTest::newRow("replace, no undo selection") << true << SelectionCommandData::Replace << Hex("0103000000");
-    QTest::newRow("union, undo selection") << false << SelectionCommandData::Union << Hex("0000000000");
-    QTest::newRow("little-endian operation") << false << LogicalOp(0x01020304) << Hex("0004030201");
-    QTest::newRow("negative operation") << true << LogicalOp(-2) << Hex("01feffffff");
-}
-
-void TestSelectionCommands::maskRecordBytes()
-{
-    QFETCH(bool, noUndoSelection);
-    QFETCH(LogicalOp, op);
-    QFETCH(QByteArray, tail);
-
-    MWSelectionCommandData data;
-    data.SetRedoSel(QPoint(5, 6), MaskFromRows(Rows{"#"}), op);
-    data.SetUndoSel(QPoint(-2, 7), KXImage32());
-    data.SetNoUndoSelection(noUndoSelection);
-
-    bool serialized = false;
-    const QByteArray bytes = RecordBytes(data, &serialized);
-    QVERIFY(serialized);
-    const QByteArray expected = OneSelectedPixelRecord() + Hex("0000000500000006") + Hex("0000000000000000")
-        + Hex("fffffffe00000007") + tail;
-    QCOMPARE(bytes.toHex(), expected.toHex());
-
-    MWSelectionCommandData read;
-    QVERIFY(ReadRecord(bytes, read));
-    QPoint offset;
-    KXImage32 mask;
-    LogicalOp readOp = SelectionCommandData::Union;
-    QVERIFY(read.GetRedoSel(offset, mask, readOp));
-    QCOMPARE(offset, QPoint(5, 6));
-    QCOMPARE(RowsOf(mask), Rows{"#"});
-    QCOMPARE(readOp, op);
-    QVERIFY(read.GetUndoSel(offset, mask));
-    QCOMPARE(offset, QPoint(-2, 7));
-    QVERIFY(mask.IsEmpty());
-    QCOMPARE(read.GetHasUndoSelection(), !noUndoSelection);
-}
-
-void TestSelectionCommands::corruptRecords_data()
-{
-    QTest::addColumn<bool>("maskData");
-    QTest::addColumn<int>("dropped"); // bytes cut from the end of a good record
-
-    QTest::newRow("shape record, last byte missing") << false << 1;
-    QTest::newRow("shape record, path missing") << false << 4;
-    QTest::newRow("mask record, operation short") << true << 1;
-    QTest::newRow("mask record, operation missing") << true << 4;
-    QTest::newRow("mask record, flag missing") << true << 5;
-}
-
-void TestSelectionCommands::corruptRecords()
-{
-    QFETCH(bool, maskData);
-    QFETCH(int, dropped);
-
-    SelectionCommandData shape;
-    shape.SetSelectionOp(SelectionCommandData::Intersect);
-    shape.SetSelectionGeometry(RectPath(QRectF(0, 0, 2, 2)));
-    MWSelectionCommandData mask;
-    mask.SetRedoSel(QPoint(1, 1), MaskFromRows(Rows{"#"}), SelectionCommandData::Intersect);
-    mask.SetNoUndoSelection(true);
-    VornCommandData& data = maskData ? static_cast<VornCommandData&>(mask) : shape;
-
-    bool serialized = false;
-    const QByteArray bytes = RecordBytes(data, &serialized);
-    QVERIFY(serialized);
-    QVERIFY(ReadRecord(bytes, data));
-    QVERIFY(!ReadRecord(bytes.left(bytes.size() - dropped), data));
-    MessageCapture capture;
-    // A record that failed to read still leaves the command safe to run.
-    if (maskData)
-        MWSelectionCommand(m_document.get(), true).redoExec(&data);
-    else
-        SelectionCommand(m_document.get()).redoExec(&data);
-    QCOMPARE(capture.texts(), QStringList());
-}
-
-// The layer panel's rows through a real selection model over the panel model.
-void TestSelectionCommands::panelRows()
-{
-    for (int i = 0; i < 5; ++i)
-        m_document->AddRasterLayer(QStringLiteral("Layer %1").arg(i), KXImage32(4, 4));
-    KXDocumentModel panel(m_document.get());
-    QCOMPARE(panel.rowCount(), 4);
-    QItemSelectionModel selection(&panel);
-    PanelRows rows(&selection, -1);
-    QCOMPARE(rows.GetValue(), -1);
-    QCOMPARE(rows.GetSelectionModel(), &selection);
-
-    // Nothing selected: nothing saved.
-    rows.copyCurrentSelection();
-    QVERIFY(rows.GetSavedRows().isEmpty());
-
-    selection.select(panel.index(3), QItemSelectionModel::Select);
-    selection.select(panel.index(1), QItemSelectionModel::Select);
-    rows.copyCurrentSelection();
-    QVector<unsigned int> listed;
-    for (const QModelIndex& index : selection.selectedIndexes())
-        listed << unsigned(index.row());
-    QCOMPARE(rows.GetSavedRows(), listed);
-    QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{1, 3}));
-
-    // An empty selection keeps the rows saved before.
-    selection.clearSelection();
-    rows.copyCurrentSelection();
-    QCOMPARE(rows.GetSavedRows(), listed);
-
-    // selectNew clears, then selects each valid row and makes it current.
-    selection.select(panel.index(2), QItemSelectionModel::Select);
-    rows.SetRowsToSelect({0, 9, 2});
-    rows.selectNew();
-    QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{0, 2}));
-    QCOMPARE(selection.currentIndex(), panel.index(2));
-
-    // The execute pattern of the layer commands: save, select, swap.
-    rows.copyCurrentSelection();
-    const QVector<unsigned int> saved = rows.GetSavedRows();
-    rows.SetRowsToSelect({3});
-    rows.selectNew();
-    rows.swapSelection();
-    QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{3}));
-    QCOMPARE(rows.GetRowsToSelect(), saved);
-    QCOMPARE(rows.GetSavedRows(), (QVector<unsigned int>{3}));
-    rows.copyCurrentSelection();
-    rows.selectNew();
-    rows.swapSelection();
-    QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{0, 2}));
-    QCOMPARE(rows.GetRowsToSelect(), (QVector<unsigned int>{3}));
-
-    // Nothing to select clears the panel selection.
-    rows.SetRowsToSelect({});
-    rows.selectNew();
-    QVERIFY(!selection.hasSelection());
-}
-
-void TestSelectionCommands::panelRowsWithoutModel()
-{
-    PanelRows rows(nullptr, 4);
-    QCOMPARE(rows.GetValue(), 4);
-    rows.SetRowsToSelect({1, 2});
-    rows.copyCurrentSelection();
-    rows.selectNew();
-    rows.swapSelection();
-    QVERIFY(rows.GetSavedRows().isEmpty());
-    QCOMPARE(rows.GetRowsToSelect(), (QVector<unsigned int>{1, 2}));
-}
 
 QTEST_MAIN(TestSelectionCommands)
 #include "tst_selectioncommands.moc"
