@@ -314,8 +314,9 @@ QJsonObject RunSwap(const QString& name, const KXImage32& start, const Edit& edi
             timer.start();
             const KXImage32 after = edit(layer.image, i);
             editMs += Milliseconds(timer);
+            auto* command = new SnapshotCommand(&layer, layer.image, after, &executeMs); // the host's work
             timer.restart();
-            stack.push(new SnapshotCommand(&layer, layer.image, after, &executeMs));
+            stack.push(command);
             pushMs += Milliseconds(timer);
             QCoreApplication::processEvents(); // the host's event loop between edits
         }
@@ -386,9 +387,10 @@ QJsonObject RunSwap(const QString& name, const KXImage32& start, const Edit& edi
         double pushMs = 0;
         for (int i = 1; i <= options.pushes; ++i) {
             const KXImage32 after = edit(layer.image, i);
+            auto* command = new PlainSnapshotCommand(&layer, layer.image, after);
             QElapsedTimer timer;
             timer.start();
-            plain.push(new PlainSnapshotCommand(&layer, layer.image, after));
+            plain.push(command);
             pushMs += Milliseconds(timer);
         }
         const qint64 residentAfter = ResidentBytes();
