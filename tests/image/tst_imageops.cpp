@@ -1,4 +1,3 @@
-#include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -19,13 +18,20 @@ Q_DECLARE_METATYPE(QPolygonF)
 
 char* toString(const KXRGBA32i& pixel)
 {
-    return qstrdup(QByteArray("(%1, %2, %3, %4)")
-                       .replace("%1", QByteArray::number(pixel.r))
-                       .replace("%2", QByteArray::number(pixel.g))
-                       .replace("%3", QByteArray::number(pixel.b))
-                       .replace("%4", QByteArray::number(pixel.a))
-                       .constData());
+    return qstrdup(QStringLiteral("(%1, %2, %3, %4)")
+                       .arg(int(pixel.r))
+                       .arg(int(pixel.g))
+                       .arg(int(pixel.b))
+                       .arg(int(pixel.a))
+                       .toLatin1());
 }
+
+// Compares every pixel of an image with a function of (x, y), optionally within a tolerance.
+#define VERIFY_PIXELS(image, ...)                                   \
+    do {                                                            \
+        const QString differences_ = Differences(image, __VA_ARGS__); \
+        QVERIFY2(differences_.isEmpty(), qPrintable(differences_)); \
+    } while (false)
 
 namespace {
 
@@ -87,7 +93,7 @@ bool Near(const KXRGBA32i& a, const KXRGBA32i& b, int tolerance)
         && std::abs(a.a - b.a) <= tolerance;
 }
 
-// Compares every pixel of image with expected(x, y); names the first difference.
+// Names how many pixels differ from expected(x, y) and the first of them; empty when none.
 QString Differences(const KXImage32& image, const std::function<KXRGBA32i(int, int)>& expected, int tolerance = 0)
 {
     int count = 0;
@@ -96,14 +102,13 @@ QString Differences(const KXImage32& image, const std::function<KXRGBA32i(int, i
         for (int x = 0; x < int(image.GetWidth()); ++x) {
             const KXRGBA32i got = At(image, x, y);
             const KXRGBA32i want = expected(x, y);
-            if (!Near(got, want, tolerance)) {
-                if (!count++) {
-                    char* gotText = toString(got);
-                    char* wantText = toString(want);
-                    first = QStringLiteral("at (%1, %2) got %3, expected %4").arg(x).arg(y).arg(gotText, wantText);
-                    delete[] gotText;
-                    delete[] wantText;
-                }
+            if (!Near(got, want, tolerance) && !count++) {
+                QScopedArrayPointer<char> gotText(toString(got));
+                QScopedArrayPointer<char> wantText(toString(want));
+                first = QStringLiteral("at (%1, %2) got %3, expected %4")
+                            .arg(x)
+                            .arg(y)
+                            .arg(gotText.data(), wantText.data());
             }
         }
     return count ? QStringLiteral("%1 pixels differ, first %2").arg(count).arg(first) : QString();
@@ -120,8 +125,7 @@ bool TilesSharedOutside(const KXImage32& image, const KXImage32& before, const Q
                 return false;
     return true;
 }
-
-// Where the documented rectangle mapping of BlendOn takes destination pixel
+// Where the rectangle mapping of BlendOn takes destination pixel
 // (x, y) from; false when no source pixel lands there.
 bool SourceOf(const QRect& imageRect, const QRect& sourceRect, const QRect& destinationRect, int x, int y,
               QPoint& from)
@@ -133,57 +137,39 @@ bool SourceOf(const QRect& imageRect, const QRect& sourceRect, const QRect& dest
     return area.contains(from) && imageRect.contains(from);
 }
 
-// A plain per-pixel resampler following the documented rules, in double precision.
+// A plain per-pixel resampler for affine transforms in double precision.
 class Reference
 {
 public:
     Reference(const KXImage32& source, const QTransform& transform)
-        : m_pixels(source.ToQImage())
+        : m_source(source)
         , m_back(transform.inverted())
-        , m_width(int(source.GetWidth()))
-        , m_height(int(source.GetHeight()))
     {
     }
 
     KXRGBA32i Resample(const KXRGBA32i& old, int x, int y, Filter filter) const
     {
-        double sx = 0;
-        double sy = 0;
-        Map(x + 0.5, y + 0.5, sx, sy);
-        if (filter == Nearest) {
-            const int px = int(std::floor(sx));
-            const int py = int(std::floor(sy));
-            return px >= 0 && px < m_width && py >= 0 && py < m_height ? Pixel(px, py) : old;
-        }
-        // Source pixels per destination pixel, by central differences.
-        const double h = 1e-4;
-        double x1, y1, x2, y2, x3, y3, x4, y4;
-        Map(x + 0.5 + h, y + 0.5, x1, y1);
-        Map(x + 0.5 - h, y + 0.5, x2, y2);
-        Map(x + 0.5, y + 0.5 + h, x3, y3);
-        Map(x + 0.5, y + 0.5 - h, x4, y4);
-        const double rateX = std::hypot(x1 - x2, x3 - x4) / (2 * h);
-        const double rateY = std::hypot(y1 - y2, y3 - y4) / (2 * h);
-        const double coverage = Cover(sx, m_width, rateX) * Cover(sy, m_height, rateY);
+        const int width = int(m_source.GetWidth());
+        const int height = int(m_source.GetHeight());
+        const QPointF from = m_back.map(QPointF(x + 0.5, y + 0.5));
+        const double sx = from.x();
+        const double sy = from.y();
+        if (filter == Nearest)
+            return m_source.GetRect().contains(int(std::floor(sx)), int(std::floor(sy)))
+                ? At(m_source, int(std::floor(sx)), int(std::floor(sy)))
+                : old;
+        // Source pixels per destination pixel along each axis.
+        const double coverage = Cover(sx, width, std::hypot(m_back.m11(), m_back.m21()))
+            * Cover(sy, height, std::hypot(m_back.m12(), m_back.m22()));
         if (coverage <= 0)
             return old;
-        const int taps = filter == Bilinear ? 2 : 4;
-        const int first = filter == Bilinear ? 0 : -1;
-        const double u = std::clamp(sx, 0.5, m_width - 0.5) - 0.5;
-        const double v = std::clamp(sy, 0.5, m_height - 0.5) - 0.5;
+        const double u = std::clamp(sx, 0.5, width - 0.5) - 0.5;
+        const double v = std::clamp(sy, 0.5, height - 0.5) - 0.5;
         const int x0 = int(std::floor(u));
         const int y0 = int(std::floor(v));
-        double wx[4];
-        double wy[4];
-        if (filter == Bilinear) {
-            wx[0] = 1 - (u - x0);
-            wx[1] = u - x0;
-            wy[0] = 1 - (v - y0);
-            wy[1] = v - y0;
-        } else {
-            CubicWeights(u - x0, wx);
-            CubicWeights(v - y0, wy);
-        }
+        const std::vector<double> wx = Weights(u - x0, filter);
+        const std::vector<double> wy = Weights(v - y0, filter);
+        const int first = filter == Bilinear ? 0 : -1;
         double sum[4] = {0, 0, 0, 0};
         const auto add = [&sum](const KXRGBA32i& pixel, double weight) {
             sum[0] += weight * pixel.r * pixel.a / 255.0;
@@ -191,26 +177,26 @@ public:
             sum[2] += weight * pixel.b * pixel.a / 255.0;
             sum[3] += weight * pixel.a;
         };
-        for (int j = 0; j < taps; ++j)
-            for (int i = 0; i < taps; ++i)
-                add(Pixel(std::clamp(x0 + first + i, 0, m_width - 1), std::clamp(y0 + first + j, 0, m_height - 1)),
+        for (size_t j = 0; j < wy.size(); ++j)
+            for (size_t i = 0; i < wx.size(); ++i)
+                add(At(m_source, std::clamp(x0 + first + int(i), 0, width - 1),
+                       std::clamp(y0 + first + int(j), 0, height - 1)),
                     coverage * wx[i] * wy[j]);
         add(old, 1 - coverage);
         const auto byte = [](double value) { return quint8(std::clamp(std::floor(value + 0.5), 0.0, 255.0)); };
-        const quint8 alpha = byte(sum[3]);
-        if (!alpha)
+        if (!byte(sum[3]))
             return KXRGBA32i();
         const double scale = 255.0 / sum[3];
-        return KXRGBA32i(byte(sum[0] * scale), byte(sum[1] * scale), byte(sum[2] * scale), alpha);
+        return KXRGBA32i(byte(sum[0] * scale), byte(sum[1] * scale), byte(sum[2] * scale), byte(sum[3]));
     }
 
 private:
-    static void CubicWeights(double t, double w[4])
+    static std::vector<double> Weights(double t, Filter filter)
     {
-        w[0] = -0.5 * t * t * t + t * t - 0.5 * t;
-        w[1] = 1.5 * t * t * t - 2.5 * t * t + 1.0;
-        w[2] = -1.5 * t * t * t + 2.0 * t * t + 0.5 * t;
-        w[3] = 0.5 * t * t * t - 0.5 * t * t;
+        if (filter == Bilinear)
+            return {1 - t, t};
+        return {-0.5 * t * t * t + t * t - 0.5 * t, 1.5 * t * t * t - 2.5 * t * t + 1.0,
+                -1.5 * t * t * t + 2.0 * t * t + 0.5 * t, 0.5 * t * t * t - 0.5 * t * t};
     }
 
     // The share of a destination pixel the source covers along one axis.
@@ -221,23 +207,8 @@ private:
         return std::clamp(before + after - 1.0, 0.0, 1.0);
     }
 
-    void Map(double x, double y, double& sx, double& sy) const
-    {
-        const double w = m_back.m13() * x + m_back.m23() * y + m_back.m33();
-        sx = (m_back.m11() * x + m_back.m21() * y + m_back.m31()) / w;
-        sy = (m_back.m12() * x + m_back.m22() * y + m_back.m32()) / w;
-    }
-
-    KXRGBA32i Pixel(int x, int y) const
-    {
-        const uchar* bytes = m_pixels.constScanLine(y) + x * 4;
-        return KXRGBA32i(bytes[0], bytes[1], bytes[2], bytes[3]);
-    }
-
-    QImage m_pixels;
+    const KXImage32& m_source;
     QTransform m_back;
-    int m_width;
-    int m_height;
 };
 
 Resampler ResamplerOf(Filter filter)
@@ -245,15 +216,6 @@ Resampler ResamplerOf(Filter filter)
     return filter == Nearest ? NearestNeighbourTransformImage
         : filter == Bilinear ? BilinearTransformImage
                              : BicubicTransformImage;
-}
-
-int VisiblePixels(const KXImage32& image)
-{
-    int count = 0;
-    for (int y = 0; y < int(image.GetHeight()); ++y)
-        for (int x = 0; x < int(image.GetWidth()); ++x)
-            count += At(image, x, y).a != 0;
-    return count;
 }
 
 QFont TestFont(int pixelSize)
@@ -324,41 +286,27 @@ private slots:
             QTest::newRow(name + " on transparent") << row.mode << s << clear << 1.0 << s << 0;
             QTest::newRow(name + " transparent source") << row.mode << clear << d << 1.0 << d << 0;
         }
-        QTest::newRow("normal half alpha") << 0u << Px(60, 180, 240, 128) << d << 1.0 << Px(130, 140, 135, 255) << 1;
+        const KXRGBA32i halfOverD = Px(130, 140, 135, 255);
+        QTest::newRow("normal half alpha") << 0u << Px(60, 180, 240, 128) << d << 1.0 << halfOverD << 1;
         QTest::newRow("normal half opacity on transparent") << 0u << s << clear << 0.5 << Px(60, 180, 240, 128) << 1;
         QTest::newRow("normal opacity above 1") << 0u << s << d << 7.0 << s << 0;
         QTest::newRow("normal opacity 0") << 0u << s << d << 0.0 << d << 0;
         QTest::newRow("normal negative opacity") << 0u << s << d << -1.0 << d << 0;
         QTest::newRow("unknown code blends as normal") << 7u << s << d << 1.0 << s << 0;
-        QTest::newRow("code -1 blends as normal") << 0xFFFFFFFFu << Px(60, 180, 240, 128) << d << 1.0
-                                                  << Px(130, 140, 135, 255) << 1;
-
         QTest::newRow("replace") << 3u << st << d << 1.0 << st << 0;
         QTest::newRow("replace with transparent") << 3u << clear << d << 1.0 << clear << 0;
-        QTest::newRow("replace half opacity") << 3u << s << d << 0.5 << Px(130, 140, 135, 255) << 1;
-        QTest::newRow("replace half opacity with transparent") << 3u << clear << d << 0.5 << Px(200, 100, 30, 128)
-                                                               << 1;
+        QTest::newRow("replace half opacity") << 3u << s << d << 0.5 << halfOverD << 1;
+        QTest::newRow("replace half, transparent") << 3u << clear << d << 0.5 << Px(200, 100, 30, 128) << 1;
 
-        // Selection masks: selected 0xFF000000, unselected 0.
-        struct Select
-        {
-            unsigned int mode;
-            const char* name;
-            bool table[2][2]; // [destination][source]
-        };
-        const Select selects[] = {
-            {25, "intersect 25", {{false, false}, {false, true}}},
-            {94, "intersect 94", {{false, false}, {false, true}}},
-            {93, "union 93", {{false, true}, {true, true}}},
-            {95, "subtract 95", {{false, false}, {true, false}}},
-            {3, "replace 3", {{false, true}, {false, true}}},
-        };
-        for (const Select& select : selects)
-            for (int dst = 0; dst < 2; ++dst)
-                for (int src = 0; src < 2; ++src)
-                    QTest::newRow(QByteArray(select.name) + (dst ? " dst on" : " dst off") + (src ? " src on" : " src off"))
-                        << select.mode << (src ? Selected : clear) << (dst ? Selected : clear) << 1.0
-                        << (select.table[dst][src] ? Selected : clear) << 0;
+        // Selection masks (selected 0xFF000000, unselected 0): the result for
+        // (destination, source) off/off, off/on, on/off, on/on as bits 0 to 3.
+        const std::pair<unsigned int, int> selects[] = {
+            {25, 0b1000}, {94, 0b1000}, {93, 0b1110}, {95, 0b0100}, {3, 0b1010}};
+        for (const auto& [mode, table] : selects)
+            for (int bit = 0; bit < 4; ++bit)
+                QTest::newRow(QByteArray("selection ") + QByteArray::number(mode) + " case " + QByteArray::number(bit))
+                    << mode << (bit & 1 ? Selected : clear) << (bit & 2 ? Selected : clear) << 1.0
+                    << (table >> bit & 1 ? Selected : clear) << 0;
         QTest::newRow("union makes black") << 93u << Selected << Px(9, 9, 9, 0) << 1.0 << Selected << 0;
         QTest::newRow("subtract half") << 95u << Px(0, 0, 0, 128) << Selected << 1.0 << Px(0, 0, 0, 127) << 1;
     }
@@ -374,9 +322,7 @@ private slots:
         KXImage32 to = Filled(5, 4, destination);
         const QRect target(1, 1, 3, 2);
         QVERIFY(BlendOn(from, from.GetRect(), mode, to, target, opacity, false));
-        const QString differences = Differences(
-            to, [&](int x, int y) { return target.contains(x, y) ? expected : destination; }, tolerance);
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        VERIFY_PIXELS(to, [&](int x, int y) { return target.contains(x, y) ? expected : destination; }, tolerance);
     }
 
     // The intersection modes clear what the source rectangle does not reach.
@@ -387,12 +333,9 @@ private slots:
         QVERIFY(BlendOn(mask, QRect(2, 2, 6, 6), 25, target, QRect(1, 1, 6, 6), 1.0, false));
         // Source pixels (2..3, 2..3) land on (1..2, 1..2); the rest of the
         // destination rectangle is cleared, outside it nothing changes.
-        const QString differences = Differences(target, [](int x, int y) {
-            if (QRect(1, 1, 6, 6).contains(x, y))
-                return QRect(1, 1, 2, 2).contains(x, y) ? Selected : KXRGBA32i();
-            return Selected;
+        VERIFY_PIXELS(target, [](int x, int y) {
+            return QRect(1, 1, 6, 6).contains(x, y) && !QRect(1, 1, 2, 2).contains(x, y) ? KXRGBA32i() : Selected;
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     // --- BlendOn: rectangles.
@@ -404,41 +347,28 @@ private slots:
         QTest::addColumn<QSize>("destinationSize");
         QTest::addColumn<QRect>("destinationRect");
         QTest::addColumn<bool>("result");
-        const QSize source(300, 200);
-        const QSize destination(260, 270);
-        QTest::newRow("inside") << source << QRect(10, 20, 150, 130) << destination << QRect(100, 120, 150, 130)
-                                << true;
-        QTest::newRow("source rect over the top left")
-            << source << QRect(-30, -40, 100, 100) << destination << QRect(0, 0, 100, 100) << true;
-        QTest::newRow("source rect over the bottom right")
-            << source << QRect(250, 150, 100, 100) << destination << QRect(3, 7, 100, 100) << true;
-        QTest::newRow("destination rect over the edges")
-            << source << QRect(0, 0, 100, 100) << destination << QRect(200, -50, 100, 100) << true;
-        QTest::newRow("both over the edges")
-            << source << QRect(-10, 150, 90, 90) << destination << QRect(-20, 200, 90, 90) << true;
-        QTest::newRow("larger than both")
-            << source << QRect(-1000, -1000, 3000, 3000) << destination << QRect(-1000, -1000, 3000, 3000) << true;
-        QTest::newRow("sizes differ, source clipped first")
-            << source << QRect(-5, -5, 40, 40) << destination << QRect(0, 0, 35, 35) << true;
-        QTest::newRow("sizes differ, source larger")
-            << source << QRect(0, 0, 300, 200) << destination << QRect(10, 10, 50, 50) << true;
-        QTest::newRow("sizes differ, destination larger")
-            << source << QRect(290, 190, 10, 10) << destination << QRect(100, 100, 50, 50) << true;
+        const QSize src(300, 200);
+        const QSize dst(260, 270);
+        const auto row = [&](const char* name, const QRect& from, const QRect& to, bool result) {
+            QTest::newRow(name) << src << from << dst << to << result;
+        };
+        row("inside", QRect(10, 20, 150, 130), QRect(100, 120, 150, 130), true);
+        row("source over the top left", QRect(-30, -40, 100, 100), QRect(0, 0, 100, 100), true);
+        row("destination over the edges", QRect(0, 0, 100, 100), QRect(200, -50, 100, 100), true);
+        row("both over the edges", QRect(-10, 150, 90, 90), QRect(-20, 200, 90, 90), true);
+        row("larger than both", QRect(-1000, -1000, 3000, 3000), QRect(-1000, -1000, 3000, 3000), true);
+        row("sizes differ, source clipped first", QRect(-5, -5, 40, 40), QRect(0, 0, 35, 35), true);
+        row("sizes differ, source larger", QRect(0, 0, 300, 200), QRect(10, 10, 50, 50), true);
+        row("sizes differ, destination larger", QRect(290, 190, 10, 10), QRect(100, 100, 50, 50), true);
+        row("source rect misses", QRect(400, 0, 10, 10), QRect(0, 0, 10, 10), false);
+        row("lands outside", QRect(-100, 0, 50, 10), QRect(0, 0, 50, 10), false);
+        row("null rects", QRect(), QRect(), false);
+        row("far away", QRect(-2000000000, 0, 10, 10), QRect(2000000000, 0, 10, 10), false);
         QTest::newRow("odd sizes") << QSize(1, 129) << QRect(0, 0, 1, 129) << QSize(129, 1) << QRect(128, -64, 1, 129)
                                    << true;
-        QTest::newRow("source rect misses the source")
-            << source << QRect(400, 0, 10, 10) << destination << QRect(0, 0, 10, 10) << false;
-        QTest::newRow("destination rect misses the destination")
-            << source << QRect(0, 0, 10, 10) << destination << QRect(-20, 0, 10, 10) << false;
-        QTest::newRow("lands outside the destination")
-            << source << QRect(-100, 0, 50, 10) << destination << QRect(0, 0, 50, 10) << false;
-        QTest::newRow("null rects") << source << QRect() << destination << QRect() << false;
-        QTest::newRow("empty source") << QSize(0, 0) << QRect(0, 0, 10, 10) << destination << QRect(0, 0, 10, 10)
-                                      << false;
-        QTest::newRow("empty destination") << source << QRect(0, 0, 10, 10) << QSize(0, 5) << QRect(0, 0, 10, 10)
+        QTest::newRow("empty source") << QSize(0, 0) << QRect(0, 0, 10, 10) << dst << QRect(0, 0, 10, 10) << false;
+        QTest::newRow("empty destination") << src << QRect(0, 0, 10, 10) << QSize(0, 5) << QRect(0, 0, 10, 10)
                                            << false;
-        QTest::newRow("far away") << source << QRect(-2000000000, 0, 10, 10) << destination
-                                  << QRect(2000000000, 0, 10, 10) << false;
     }
     void rectangles()
     {
@@ -453,81 +383,77 @@ private slots:
             KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), Grey);
             const KXImage32 before = destination;
             QCOMPARE(BlendOn(source, sourceRect, mode, destination, destinationRect, 1.0, false), result);
-            const QString differences = Differences(destination, [&](int x, int y) {
+            VERIFY_PIXELS(destination, [&](int x, int y) {
                 QPoint from;
                 if (!SourceOf(source.GetRect(), sourceRect, destinationRect, x, y, from))
                     return Grey;
                 const KXRGBA32i pixel = At(source, from.x(), from.y());
-                if (mode == 3)
-                    return pixel;
-                const int a = pixel.a;
-                const auto mix = [a](int s, int d) { return (s * a + d * (255 - a) + 127) / 255; };
-                return Px(mix(pixel.r, Grey.r), mix(pixel.g, Grey.g), mix(pixel.b, Grey.b), 255);
+                const auto mix = [&pixel](int s, int d) { return (s * pixel.a + d * (255 - pixel.a) + 127) / 255; };
+                return mode == 3 ? pixel : Px(mix(pixel.r, Grey.r), mix(pixel.g, Grey.g), mix(pixel.b, Grey.b), 255);
             }, mode == 3 ? 0 : 1);
-            QVERIFY2(differences.isEmpty(), qPrintable(QStringLiteral("mode %1: ").arg(mode) + differences));
             if (!result)
                 QVERIFY(TilesSharedOutside(destination, before, QRect()));
         }
     }
 
-    void blendOntoItself()
+    // Blending and resampling an image onto itself read the old pixels.
+    void ontoItself()
     {
         KXImage32 image = Painted(300, 260, Pattern);
         const KXImage32 original = image.Copy();
         QVERIFY(BlendOn(image, QRect(0, 0, 200, 200), 3, image, QRect(50, 30, 200, 200), 1.0, false));
-        const QString differences = Differences(image, [&](int x, int y) {
-            return QRect(50, 30, 200, 200).contains(x, y) ? At(original, x - 50, y - 30) : At(original, x, y);
+        VERIFY_PIXELS(image, [&](int x, int y) {
+            return QRect(50, 30, 200, 200).contains(x, y) ? Pattern(x - 50, y - 30) : Pattern(x, y);
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
+        image = original;
+        QVERIFY(NearestNeighbourTransformImage(image, QTransform::fromTranslate(3, 4), image, QRect()));
+        VERIFY_PIXELS(image, [&](int x, int y) { return x >= 3 && y >= 4 ? Pattern(x - 3, y - 4) : Pattern(x, y); });
+        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
     }
 
     // --- BlendOn: tiles.
 
-    void replaceSharesAlignedTiles()
+    // Replace takes whole aligned source tiles as they are; other touched
+    // tiles get new pixels, untouched ones stay shared with the old image.
+    void replaceSharesTiles_data()
     {
-        const KXImage32 source = Painted(384, 384, Pattern);
+        QTest::addColumn<QRect>("sourceRect");
+        QTest::addColumn<QRect>("destinationRect");
+        QTest::addColumn<QRect>("shared"); // destination tiles taken from the source
+        QTest::addColumn<QRect>("touched"); // destination tiles that change
+        QTest::newRow("aligned") << QRect(128, 0, 256, 256) << QRect(256, 128, 256, 256) << QRect(2, 1, 2, 2)
+                                 << QRect(2, 1, 2, 2);
+        QTest::newRow("partial") << QRect(72, 72, 200, 200) << QRect(200, 200, 200, 200) << QRect(2, 2, 1, 1)
+                                 << QRect(1, 1, 3, 3);
+        QTest::newRow("unaligned") << QRect(0, 0, 256, 256) << QRect(1, 0, 256, 256) << QRect() << QRect(0, 0, 3, 2);
+    }
+    void replaceSharesTiles()
+    {
+        QFETCH(QRect, sourceRect);
+        QFETCH(QRect, destinationRect);
+        QFETCH(QRect, shared);
+        QFETCH(QRect, touched);
+        const KXImage32 source = Painted(400, 400, Pattern);
         KXImage32 destination = Filled(512, 512, Grey);
         const KXImage32 before = destination;
         const qint64 live = ZTTileManager64::Instance()->LiveTiles();
-        QVERIFY(BlendOn(source, QRect(128, 0, 256, 256), 3, destination, QRect(256, 128, 256, 256), 1.0, false));
-        for (int row = 0; row < 2; ++row)
-            for (int column = 0; column < 2; ++column)
-                QCOMPARE(destination.GetTile(unsigned(2 + column), unsigned(1 + row)),
-                         source.GetTile(unsigned(1 + column), unsigned(row)));
-        QVERIFY(TilesSharedOutside(destination, before, QRect(2, 1, 2, 2)));
-        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+        QVERIFY(BlendOn(source, sourceRect, 3, destination, destinationRect, 1.0, false));
+        const QPoint shift = (destinationRect.topLeft() - sourceRect.topLeft()) / 128;
+        for (int row = touched.top(); row <= touched.bottom(); ++row)
+            for (int column = touched.left(); column <= touched.right(); ++column) {
+                const KXImage32::Tile* tile = destination.GetTile(unsigned(column), unsigned(row));
+                const KXImage32::Tile* from = source.GetTile(unsigned(column - shift.x()), unsigned(row - shift.y()));
+                QCOMPARE(tile == from, shared.contains(column, row));
+            }
+        QVERIFY(TilesSharedOutside(destination, before, touched));
+        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(),
+                 live + touched.width() * touched.height() - shared.width() * shared.height());
+        VERIFY_PIXELS(destination, [&](int x, int y) {
+            const QPoint from = QPoint(x, y) - destinationRect.topLeft() + sourceRect.topLeft();
+            return destinationRect.contains(x, y) ? Pattern(from.x(), from.y()) : Grey;
+        });
         QVERIFY(before.IsPixelEqual(Filled(512, 512, Grey)));
-    }
-
-    void replaceSharesWholeTilesOfAPartialRect()
-    {
-        const KXImage32 source = Painted(400, 400, Pattern);
-        KXImage32 destination = Filled(400, 400, Grey);
-        const KXImage32 before = destination;
-        // Shift by one tile; the rectangle covers tile (2, 2) whole and parts of its neighbours.
-        const QRect target(200, 200, 200, 200);
-        QVERIFY(BlendOn(source, target.translated(-128, -128), 3, destination, target, 1.0, false));
-        QCOMPARE(destination.GetTile(2, 2), source.GetTile(1, 1));
-        QVERIFY(destination.GetTile(1, 1) != source.GetTile(0, 0));
-        QVERIFY(TilesSharedOutside(destination, before, QRect(1, 1, 3, 3)));
-        const QString differences = Differences(destination, [&](int x, int y) {
-            return target.contains(x, y) ? Pattern(x - 128, y - 128) : Grey;
-        });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-    }
-
-    void unalignedReplaceCopiesPixels()
-    {
-        const KXImage32 source = Painted(256, 256, Pattern);
-        KXImage32 destination = Filled(300, 300, Grey);
-        QVERIFY(BlendOn(source, source.GetRect(), 3, destination, QRect(1, 0, 256, 256), 1.0, false));
-        for (unsigned int row = 0; row < 2; ++row)
-            for (unsigned int column = 0; column < 2; ++column)
-                QVERIFY(destination.GetTile(column, row) != source.GetTile(column, row));
-        const QString differences = Differences(destination, [&](int x, int y) {
-            return QRect(1, 0, 256, 256).contains(x, y) ? Pattern(x - 1, y) : Grey;
-        });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     void transparentSourceLeavesTilesShared()
@@ -547,13 +473,10 @@ private slots:
         QTest::addColumn<KXRGBA32i>("maskPixel");
         QTest::addColumn<bool>("layerMask");
         QTest::addColumn<KXRGBA32i>("expected");
-        const KXRGBA32i source = Px(250, 10, 10, 255);
-        QTest::newRow("white reveals") << White << true << source;
-        QTest::newRow("black hides") << Selected << true << Grey;
+        QTest::newRow("white reveals") << White << true << Px(250, 10, 10, 255);
         QTest::newRow("grey half") << Px(128, 128, 128, 255) << true << Px(170, 50, 50, 255);
         QTest::newRow("transparent hides") << Px(255, 255, 255, 0) << true << Grey;
-        QTest::newRow("selection opaque reveals") << Selected << false << source;
-        QTest::newRow("selection transparent hides") << Px(255, 255, 255, 0) << false << Grey;
+        QTest::newRow("selection opaque reveals") << Selected << false << Px(250, 10, 10, 255);
         QTest::newRow("selection half") << Px(0, 0, 0, 128) << false << Px(170, 50, 50, 255);
     }
     void maskCoverage()
@@ -562,15 +485,11 @@ private slots:
         QFETCH(bool, layerMask);
         QFETCH(KXRGBA32i, expected);
         const KXImage32 source = Filled(20, 20, Px(250, 10, 10, 255));
-        const KXImage32 mask = Filled(6, 6, maskPixel);
         KXImage32 destination = Filled(20, 20, Grey);
         // The mask lies on destination (2..7, 3..8); elsewhere it hides.
-        QVERIFY(BlendMaskOn(source, source.GetRect(), 0, destination, destination.GetRect(), 1.0, mask,
-                            QRect(2, 3, 6, 6), layerMask, false));
-        const QString differences = Differences(destination, [&](int x, int y) {
-            return QRect(2, 3, 6, 6).contains(x, y) ? expected : Grey;
-        }, 1);
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QVERIFY(BlendMaskOn(source, source.GetRect(), 0, destination, destination.GetRect(), 1.0,
+                            Filled(6, 6, maskPixel), QRect(2, 3, 6, 6), layerMask, false));
+        VERIFY_PIXELS(destination, [&](int x, int y) { return QRect(2, 3, 6, 6).contains(x, y) ? expected : Grey; }, 1);
     }
 
     void maskPlacement_data()
@@ -583,8 +502,6 @@ private slots:
         QTest::newRow("rect larger than the mask") << QRect(2, 3, 30, 30) << QRect(2, 3, 6, 5) << QPoint(2, 3);
         QTest::newRow("rect smaller than the mask") << QRect(2, 3, 3, 2) << QRect(2, 3, 3, 2) << QPoint(2, 3);
         QTest::newRow("cut at the left edge") << QRect(0, 3, 4, 5) << QRect(0, 3, 4, 5) << QPoint(-2, 3);
-        QTest::newRow("cut at the top edge") << QRect(4, 0, 6, 2) << QRect(4, 0, 6, 2) << QPoint(4, -3);
-        QTest::newRow("cut at the right edge") << QRect(16, 3, 4, 5) << QRect(16, 3, 4, 5) << QPoint(16, 3);
         QTest::newRow("cut at the bottom edge") << QRect(4, 14, 6, 2) << QRect(4, 14, 6, 2) << QPoint(4, 14);
         QTest::newRow("outside the destination") << QRect(-10, 3, 6, 5) << QRect() << QPoint(-10, 3);
     }
@@ -596,28 +513,13 @@ private slots:
         const KXImage32 source = Filled(20, 16, White);
         const KXImage32 mask = Painted(6, 5, [](int x, int y) { return (x + y) % 2 ? Selected : White; });
         KXImage32 destination = Filled(20, 16, Grey);
-        BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask, maskRect, true,
-                    false);
-        const QString differences = Differences(destination, [&](int x, int y) {
-            if (!revealed.contains(x, y))
-                return Grey;
+        BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask, maskRect, true, false);
+        VERIFY_PIXELS(destination, [&](int x, int y) {
             const QPoint inMask = QPoint(x, y) - maskOrigin;
-            return (inMask.x() + inMask.y()) % 2 ? Grey : White;
+            return revealed.contains(x, y) && (inMask.x() + inMask.y()) % 2 == 0 ? White : Grey;
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-    }
-
-    void maskWithReplaceAndOpacity()
-    {
-        const KXImage32 source = Painted(140, 140, Pattern);
-        const KXImage32 mask = Painted(140, 140, [](int x, int) { return x < 70 ? White : Selected; });
-        KXImage32 destination = Filled(140, 140, Grey);
-        QVERIFY(BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask,
-                            mask.GetRect(), true, false));
-        QString differences = Differences(destination, [](int x, int y) { return x < 70 ? Pattern(x, y) : Grey; });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         QVERIFY(!BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, KXImage32(),
-                             QRect(0, 0, 10, 10), true, false));
+                             maskRect, true, false));
     }
 
     // --- DrawImage.
@@ -636,39 +538,14 @@ private slots:
         const KXImage32 source = Painted(50, 40, Pattern);
         KXImage32 destination = Filled(200, 150, Grey);
         QVERIFY(DrawImage(destination, 3, at, source, 1.0, false));
-        const QString differences = Differences(destination, [&](int x, int y) {
+        VERIFY_PIXELS(destination, [&](int x, int y) {
             return QRect(at, source.GetSize()).contains(x, y) ? Pattern(x - at.x(), y - at.y()) : Grey;
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         QVERIFY(!DrawImage(destination, 3, QPoint(500, 0), source, 1.0, false));
         QVERIFY(!DrawImage(destination, 3, QPoint(), KXImage32(), 1.0, false));
     }
 
     // --- FillPath.
-
-    void fillPathPixelCentres_data()
-    {
-        QTest::addColumn<QRectF>("shape");
-        QTest::addColumn<QRect>("pixels");
-        QTest::newRow("whole pixels") << QRectF(2, 3, 5, 4) << QRect(2, 3, 5, 4);
-        QTest::newRow("covers centres") << QRectF(1.4, 2.4, 3.2, 1.2) << QRect(1, 2, 4, 2);
-        QTest::newRow("misses centres") << QRectF(1.6, 2.6, 0.8, 0.8) << QRect();
-        QTest::newRow("across a tile edge") << QRectF(120, 125, 20, 10) << QRect(120, 125, 20, 10);
-        QTest::newRow("over the image edge") << QRectF(-5, 190, 20, 50) << QRect(0, 190, 15, 10);
-    }
-    void fillPathPixelCentres()
-    {
-        QFETCH(QRectF, shape);
-        QFETCH(QRect, pixels);
-        KXImage32 mask(150, 200);
-        mask.FastFill(KXRGBA32i());
-        QPainterPath path;
-        path.addRect(shape);
-        QVERIFY(FillPath(mask, 3, path, QBrush(QColor(0, 0, 0, 255), Qt::SolidPattern), false));
-        const QString differences =
-            Differences(mask, [&](int x, int y) { return pixels.contains(x, y) ? Selected : KXRGBA32i(); });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-    }
 
     void fillPathMatchesQPainter_data()
     {
@@ -677,126 +554,82 @@ private slots:
         ellipse.addEllipse(QPointF(170.3, 140.7), 150.2, 100.9);
         QTest::newRow("ellipse over tiles") << ellipse;
         QPainterPath star;
-        star.moveTo(150, 5);
-        star.lineTo(240, 290);
-        star.lineTo(8, 110);
-        star.lineTo(292, 110);
-        star.lineTo(60, 290);
+        star.addPolygon(QPolygonF({QPointF(150, 5), QPointF(240, 290), QPointF(8, 110), QPointF(292, 110),
+                                   QPointF(60, 290)}));
         star.closeSubpath();
         QTest::newRow("self-crossing, odd-even") << star;
-        QPainterPath winding = star;
-        winding.setFillRule(Qt::WindingFill);
-        QTest::newRow("self-crossing, winding") << winding;
+        star.setFillRule(Qt::WindingFill);
+        QTest::newRow("self-crossing, winding") << star;
         QPainterPath ring;
         ring.addRect(10, 10, 280, 280);
         ring.addEllipse(QPointF(150, 150), 90, 60);
         QTest::newRow("ring") << ring;
-        QPainterPath far;
-        far.moveTo(-5000, 100);
-        far.lineTo(5000, 130);
-        far.lineTo(150, -9000);
-        far.closeSubpath();
-        QTest::newRow("reaching far outside") << far;
     }
     void fillPathMatchesQPainter()
     {
         QFETCH(QPainterPath, path);
         KXImage32 mask(300, 300);
-        mask.FastFill(KXRGBA32i());
         QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
-
         // The same path through QPainter without anti-aliasing.
         QImage reference(300, 300, QImage::Format_ARGB32);
         reference.fill(Qt::transparent);
-        {
-            QPainter painter(&reference);
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(Qt::black);
-            painter.drawPath(path);
-        }
-        int values = 0;
-        const QString differences = Differences(mask, [&](int x, int y) {
-            return qAlpha(reference.pixel(x, y)) ? Selected : KXRGBA32i();
-        });
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const quint32 value = At(mask, x, y).Value();
-                values += value != 0 && value != 0xFF000000u;
-            }
-        QCOMPARE(values, 0);
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        QPainter painter(&reference);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawPath(path);
+        painter.end();
+        VERIFY_PIXELS(mask, [&](int x, int y) { return qAlpha(reference.pixel(x, y)) ? Selected : KXRGBA32i(); });
     }
 
     // Paths reaching millions of pixels away keep their edges exact inside the image.
     void fillPathFarReaching_data()
     {
         QTest::addColumn<QPolygonF>("polygon");
-        QTest::addColumn<int>("kind"); // 0: rows above y = 150.25, 1: below the line y = x + 0.3
+        QTest::addColumn<bool>("band"); // rows above y = 150.25, else below the line y = x + 0.3
         const double far = 3e6;
         QTest::newRow("band") << QPolygonF({QPointF(-far, -far), QPointF(far, -far), QPointF(far, 150.25),
                                             QPointF(-far, 150.25)})
-                              << 0;
-        QTest::newRow("diagonal") << QPolygonF({QPointF(-far, -far + 0.3), QPointF(far, far + 0.3),
-                                                QPointF(-far, far + 0.3)})
-                                  << 1;
+                              << true;
+        QTest::newRow("diagonal")
+            << QPolygonF({QPointF(-far, -far + 0.3), QPointF(far, far + 0.3), QPointF(-far, far + 0.3)}) << false;
     }
     void fillPathFarReaching()
     {
         QFETCH(QPolygonF, polygon);
-        QFETCH(int, kind);
+        QFETCH(bool, band);
         KXImage32 mask(300, 280);
-        mask.FastFill(KXRGBA32i());
         QPainterPath path;
         path.addPolygon(polygon);
         path.closeSubpath();
         QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
-        const QString differences = Differences(mask, [&](int x, int y) {
-            const bool inside = kind == 0 ? y < 150 : y > x;
-            return inside ? Selected : KXRGBA32i();
-        });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        VERIFY_PIXELS(mask, [&](int x, int y) { return (band ? y < 150 : y > x) ? Selected : KXRGBA32i(); });
     }
 
-    void fillPathClearBrushUnselects()
+    void fillPathEdgeCases()
     {
-        KXImage32 mask(200, 200);
-        mask.FastFill(Selected);
-        QPainterPath path;
-        path.addEllipse(QRectF(20, 20, 100, 60));
-        QVERIFY(FillPath(mask, 3, path, QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern), false));
+        // A shape far larger than the image keeps uniform tiles shared.
+        KXImage32 mask(1000, 600);
+        QPainterPath huge;
+        huge.addRect(-1e7, -1e7, 2e7, 2e7);
+        QVERIFY(FillPath(mask, 3, huge, QBrush(Qt::black), false));
+        QVERIFY(mask.DistinctTileCount() <= 4);
+        VERIFY_PIXELS(mask, [](int, int) { return Selected; });
+        // A clear brush unselects.
+        QPainterPath ellipse;
+        ellipse.addEllipse(QRectF(20, 20, 100, 60));
+        QVERIFY(FillPath(mask, 3, ellipse, QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern), false));
         QCOMPARE(At(mask, 70, 50), KXRGBA32i());
         QCOMPARE(At(mask, 5, 5), Selected);
-        QCOMPARE(At(mask, 199, 199), Selected);
-    }
-
-    void fillPathLargeShapeSharesTiles()
-    {
-        KXImage32 mask(1000, 600);
-        mask.FastFill(KXRGBA32i());
-        QPainterPath path;
-        path.addRect(-1e7, -1e7, 2e7, 2e7);
-        QVERIFY(FillPath(mask, 3, path, QBrush(Qt::black), false));
-        QVERIFY(mask.DistinctTileCount() <= 4);
-        QCOMPARE(At(mask, 0, 0), Selected);
-        QCOMPARE(At(mask, 999, 599), Selected);
-        QCOMPARE(At(mask, 500, 300), Selected);
-    }
-
-    void fillPathNothingToDo()
-    {
-        KXImage32 mask = Filled(100, 100, Grey);
+        // Nothing to do leaves every tile alone.
         const KXImage32 before = mask;
         QPainterPath outside;
-        outside.addRect(200, 0, 50, 50);
-        QPainterPath inside;
-        inside.addRect(10, 10, 50, 50);
+        outside.addRect(1200, 0, 50, 50);
         QVERIFY(!FillPath(mask, 3, outside, QBrush(Qt::black), false));
         QVERIFY(!FillPath(mask, 3, QPainterPath(), QBrush(Qt::black), false));
-        QVERIFY(!FillPath(mask, 3, inside, QBrush(Qt::NoBrush), false));
-        KXImage32 empty;
-        QVERIFY(!FillPath(empty, 3, inside, QBrush(Qt::black), false));
+        QVERIFY(!FillPath(mask, 3, ellipse, QBrush(Qt::NoBrush), false));
         QVERIFY(TilesSharedOutside(mask, before, QRect()));
+        KXImage32 empty;
+        QVERIFY(!FillPath(empty, 3, ellipse, QBrush(Qt::black), false));
     }
 
     void fillPathBlendsAndGradients()
@@ -806,8 +639,6 @@ private slots:
         path.addRect(0, 0, 300, 20);
         QVERIFY(FillPath(image, 0, path, QBrush(QColor(255, 0, 0, 128)), false));
         QVERIFY(Near(At(image, 150, 10), Px(128, 0, 127, 255), 1));
-        QCOMPARE(At(image, 150, 30), Px(0, 0, 255, 255));
-
         QLinearGradient gradient(0, 0, 300, 0);
         gradient.setColorAt(0, Qt::red);
         gradient.setColorAt(1, Qt::green);
@@ -827,11 +658,8 @@ private slots:
         QTest::addColumn<KXRGBA32i>("expected");
         QTest::newRow("colour") << 0u << Px(10, 20, 30, 40) << Px(245, 235, 225, 40);
         QTest::newRow("selection selected") << 1u << Selected << KXRGBA32i();
-        QTest::newRow("selection unselected") << 1u << KXRGBA32i() << Selected;
         QTest::newRow("selection partial") << 1u << Px(5, 5, 5, 100) << Px(0, 0, 0, 155);
         QTest::newRow("layer mask grey") << 8u << Px(100, 100, 100, 255) << Px(155, 155, 155, 255);
-        QTest::newRow("layer mask white") << 8u << White << Selected;
-        QTest::newRow("layer mask black") << 8u << Selected << White;
         QTest::newRow("layer mask transparent") << 8u << KXRGBA32i() << White;
         QTest::newRow("layer mask half transparent white") << 8u << Px(255, 255, 255, 128) << Px(127, 127, 127, 255);
     }
@@ -843,28 +671,18 @@ private slots:
         KXImage32 image = Painted(300, 140, [&](int x, int) { return x < 200 ? pixel : Grey; });
         const KXImage32 before = image;
         QVERIFY(InvertImage(image, what));
-        const KXRGBA32i greyInverted = what == 0 ? Px(165, 165, 165, 255)
-            : what == 1                          ? KXRGBA32i()
-                                                 : Px(165, 165, 165, 255);
-        const QString differences =
-            Differences(image, [&](int x, int) { return x < 200 ? expected : greyInverted; });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        const KXRGBA32i greyInverted = what == 1 ? KXRGBA32i() : Px(165, 165, 165, 255);
+        VERIFY_PIXELS(image, [&](int x, int) { return x < 200 ? expected : greyInverted; });
         QCOMPARE(At(before, 0, 0), pixel);
     }
 
-    void invertKeepsUniformImagesCheap()
+    void invertUniformAndRefused()
     {
         KXImage32 image = Filled(1000, 700, Selected);
         QVERIFY(InvertImage(image, 1));
         QVERIFY(image.DistinctTileCount() <= 4);
         QCOMPARE(At(image, 999, 699), KXRGBA32i());
-        QVERIFY(InvertImage(image, 1));
-        QVERIFY(image.IsPixelEqual(Filled(1000, 700, Selected)));
-    }
-
-    void invertUnknownRule()
-    {
-        KXImage32 image = Painted(130, 5, Pattern);
+        // An unknown rule or an empty image changes nothing.
         const KXImage32 before = image;
         QVERIFY(!InvertImage(image, 2));
         QVERIFY(TilesSharedOutside(image, before, QRect()));
@@ -885,70 +703,57 @@ private slots:
             return Px(x & 1 ? 255 : 0, x & 1 ? 0 : 255, 0, 255); // red and green
         });
         KXImage32 mask = Filled(3, 3, Grey);
-
         QVERIFY(CreateHideAllMask(mask, source));
         QCOMPARE(mask.GetSize(), source.GetSize());
         QCOMPARE(mask.DistinctTileCount(), 1);
-        QVERIFY(Differences(mask, [](int, int) { return Selected; }).isEmpty());
-
+        VERIFY_PIXELS(mask, [](int, int) { return Selected; });
         QVERIFY(CreateRevealAllMask(mask, source));
-        QCOMPARE(mask.GetSize(), source.GetSize());
-        QVERIFY(Differences(mask, [](int, int) { return White; }).isEmpty());
-
+        VERIFY_PIXELS(mask, [](int, int) { return White; });
         QVERIFY(CreateFromTransparancyMask(mask, source));
-        QString differences = Differences(mask, [&](int x, int y) {
+        VERIFY_PIXELS(mask, [&](int x, int y) {
             const int alpha = At(source, x, y).a;
             return Px(alpha, alpha, alpha, 255);
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-
         QVERIFY(CreateFromSourceMask(mask, source));
         QCOMPARE(mask.GetSize(), source.GetSize());
-        differences = Differences(mask, [&](int x, int y) {
+        VERIFY_PIXELS(mask, [&](int x, int y) {
             if (x >= 200)
                 return At(mask, x, y); // compared below
             const KXRGBA32i pixel = At(source, x, y);
             const int grey = (pixel.r * pixel.a + 127) / 255;
             return Px(grey, grey, grey, 255);
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
         // Green is brighter than red; both are opaque greys.
         const KXRGBA32i red = At(mask, 201, 0);
-        const KXRGBA32i green = At(mask, 200, 0);
         QCOMPARE(red.a, quint8(255));
         QCOMPARE(red.r, red.g);
-        QVERIFY(green.r > red.r + 50);
-    }
+        QVERIFY(At(mask, 200, 0).r > red.r + 50);
 
-    void maskBuildersEmptySource()
-    {
         using Builder = bool (*)(KXImage32&, const KXImage32&);
         for (const Builder builder :
              {&CreateHideAllMask, &CreateRevealAllMask, &CreateFromSourceMask, &CreateFromTransparancyMask}) {
-            KXImage32 mask = Filled(3, 3, Grey);
-            QVERIFY(!builder(mask, KXImage32()));
-            QVERIFY(mask.IsEmpty());
+            KXImage32 refused = Filled(3, 3, Grey);
+            QVERIFY(!builder(refused, KXImage32()));
+            QVERIFY(refused.IsEmpty());
         }
     }
 
     // --- Resamplers.
 
+    // Identity, translations, mirrors, 90-degree turns and integer scales move whole pixels.
     void exactTransforms_data()
     {
         QTest::addColumn<int>("filter");
         QTest::addColumn<QTransform>("transform");
         QTest::addColumn<QSize>("destinationSize");
-        // Where destination pixel (x, y) comes from; outside the source the fill stays.
-        QTest::addColumn<QTransform>("back");
         const int w = 150;
         const int h = 131;
-        struct Case
+        const struct
         {
             const char* name;
             QTransform transform;
             QSize size;
-        };
-        const Case cases[] = {
+        } cases[] = {
             {"identity", QTransform(), QSize(w, h)},
             {"translation", QTransform::fromTranslate(5, -3), QSize(w + 10, h)},
             {"rotation 90", QTransform().translate(h, 0).rotate(90), QSize(h, w)},
@@ -956,31 +761,28 @@ private slots:
             {"rotation 270", QTransform().translate(0, w).rotate(270), QSize(h, w)},
             {"mirror", QTransform(-1, 0, 0, 1, w, 0), QSize(w, h)},
         };
-        for (const Case& each : cases)
+        for (const auto& each : cases)
             for (const int filter : {Nearest, Bilinear, Bicubic})
-                QTest::newRow(QByteArray(each.name) + (filter == Nearest ? " nearest" : filter == Bilinear ? " bilinear" : " bicubic"))
-                    << filter << each.transform << each.size << each.transform.inverted();
-        QTest::newRow("scale 2 nearest") << int(Nearest) << QTransform::fromScale(2, 2) << QSize(2 * w, 2 * h)
-                                         << QTransform::fromScale(0.5, 0.5);
-        QTest::newRow("scale 3 by 2 nearest") << int(Nearest) << QTransform::fromScale(3, 2) << QSize(3 * w, 2 * h)
-                                              << QTransform::fromScale(1.0 / 3, 0.5);
+                QTest::newRow(QByteArray(each.name) + " filter " + QByteArray::number(filter))
+                    << filter << each.transform << each.size;
+        QTest::newRow("scale 2 nearest") << int(Nearest) << QTransform::fromScale(2, 2) << QSize(2 * w, 2 * h);
+        QTest::newRow("scale 3 by 2 nearest") << int(Nearest) << QTransform::fromScale(3, 2) << QSize(3 * w, 2 * h);
     }
     void exactTransforms()
     {
         QFETCH(int, filter);
         QFETCH(QTransform, transform);
         QFETCH(QSize, destinationSize);
-        QFETCH(QTransform, back);
         const KXImage32 source = Painted(150, 131, Pattern);
         KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), White);
         QVERIFY(ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
-        const QString differences = Differences(destination, [&](int x, int y) {
+        // Each destination pixel centre maps back into one source pixel; outside the source the fill stays.
+        const QTransform back = transform.inverted();
+        VERIFY_PIXELS(destination, [&](int x, int y) {
             const QPointF from = back.map(QPointF(x + 0.5, y + 0.5));
-            const int sx = int(std::floor(from.x()));
-            const int sy = int(std::floor(from.y()));
-            return source.GetRect().contains(sx, sy) ? At(source, sx, sy) : White;
+            const QPoint pixel(int(std::floor(from.x())), int(std::floor(from.y())));
+            return source.GetRect().contains(pixel) ? At(source, pixel.x(), pixel.y()) : White;
         });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
     }
 
     void againstReference_data()
@@ -993,15 +795,13 @@ private slots:
         affine.rotate(31);
         affine.scale(1.3, 0.8);
         affine.shear(0.2, 0);
-        const QTransform perspective(1.1, 0.1, 0.0004, -0.2, 0.9, 0.0002, 30, 10, 1);
         for (const int filter : {Nearest, Bilinear, Bicubic}) {
-            const QByteArray name = filter == Nearest ? " nearest" : filter == Bilinear ? " bilinear" : " bicubic";
+            const QByteArray name = " filter " + QByteArray::number(filter);
             QTest::newRow("affine" + name) << filter << affine << KXRGBA32i();
             QTest::newRow("affine over white" + name) << filter << affine << White;
             QTest::newRow("enlarge 2" + name) << filter << QTransform::fromScale(2, 2) << KXRGBA32i();
             QTest::newRow("reduce 3" + name) << filter << QTransform::fromScale(1.0 / 3, 1.0 / 3) << Grey;
             QTest::newRow("half pixel shift" + name) << filter << QTransform::fromTranslate(0.5, 10.25) << White;
-            QTest::newRow("perspective" + name) << filter << perspective << KXRGBA32i();
         }
     }
     void againstReference()
@@ -1015,58 +815,11 @@ private slots:
         KXImage32 destination = Filled(290, 300, fill);
         QVERIFY(ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
         const Reference reference(source, transform);
-        const QString differences = Differences(destination, [&](int x, int y) {
-            return reference.Resample(fill, x, y, Filter(filter));
-        }, filter == Nearest ? 0 : filter == Bilinear ? 1 : 2);
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        VERIFY_PIXELS(destination, [&](int x, int y) { return reference.Resample(fill, x, y, Filter(filter)); },
+                      filter == Nearest ? 0 : filter == Bilinear ? 1 : 2);
     }
 
-    // An opaque source on an opaque fill leaves no see-through seam at its edges.
-    void filteredEdgesBlendIntoTheFill()
-    {
-        const KXImage32 source = Filled(100, 80, Px(10, 20, 200, 255));
-        QTransform transform;
-        transform.translate(70, 10);
-        transform.rotate(33);
-        for (const Resampler resample : {&BilinearTransformImage, &BicubicTransformImage}) {
-            KXImage32 destination = Filled(200, 200, White);
-            QVERIFY(resample(source, transform, destination, QRect()));
-            int blended = 0;
-            for (int y = 0; y < 200; ++y)
-                for (int x = 0; x < 200; ++x) {
-                    const KXRGBA32i pixel = At(destination, x, y);
-                    QCOMPARE(pixel.a, quint8(255));
-                    blended += pixel != White && pixel != Px(10, 20, 200, 255);
-                }
-            QVERIFY(blended > 100);
-        }
-    }
-
-    // Resizing covers whole destination pixels: no faded border.
-    void scaledImagesKeepOpaqueEdges_data()
-    {
-        QTest::addColumn<double>("scaleX");
-        QTest::addColumn<double>("scaleY");
-        QTest::newRow("enlarge 2") << 2.0 << 2.0;
-        QTest::newRow("enlarge 1.5 by 3") << 1.5 << 3.0;
-        QTest::newRow("reduce 2") << 0.5 << 0.5;
-        QTest::newRow("reduce 0.3") << 0.3 << 0.3;
-    }
-    void scaledImagesKeepOpaqueEdges()
-    {
-        QFETCH(double, scaleX);
-        QFETCH(double, scaleY);
-        const KXImage32 source = Painted(100, 80, Opaque);
-        const QSize scaled(int(std::lround(100 * scaleX)), int(std::lround(80 * scaleY)));
-        for (const Resampler resample : {&BilinearTransformImage, &BicubicTransformImage}) {
-            KXImage32 destination{unsigned(scaled.width()), unsigned(scaled.height())};
-            QVERIFY(resample(source, QTransform::fromScale(scaleX, scaleY), destination, QRect()));
-            for (int y = 0; y < scaled.height(); ++y)
-                for (int x = 0; x < scaled.width(); ++x)
-                    QCOMPARE(At(destination, x, y).a, quint8(255));
-        }
-    }
-
+    // Only the given rectangle changes; tiles no source pixel reaches stay shared.
     void resampleRectAndSharing()
     {
         const KXImage32 source = Painted(100, 100, Pattern);
@@ -1074,27 +827,11 @@ private slots:
         const KXImage32 before = destination;
         const QRect rect(10, 20, 30, 40);
         QVERIFY(BilinearTransformImage(source, QTransform(), destination, rect));
-        const QString differences = Differences(destination, [&](int x, int y) {
-            return rect.contains(x, y) ? Pattern(x, y) : White;
-        });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-        // Tiles that no source pixel reaches stay shared.
+        VERIFY_PIXELS(destination, [&](int x, int y) { return rect.contains(x, y) ? Pattern(x, y) : White; });
         QVERIFY(TilesSharedOutside(destination, before, QRect(0, 0, 1, 1)));
         QVERIFY(NearestNeighbourTransformImage(source, QTransform(), destination, QRect(-50, -50, 600, 600)));
         QVERIFY(TilesSharedOutside(destination, before, QRect(0, 0, 1, 1)));
         QVERIFY(!BicubicTransformImage(source, QTransform(), destination, QRect(600, 0, 10, 10)));
-    }
-
-    void resampleOntoItself()
-    {
-        KXImage32 image = Painted(130, 130, Pattern);
-        const KXImage32 original = image.Copy();
-        QVERIFY(NearestNeighbourTransformImage(image, QTransform::fromTranslate(3, 4), image, QRect()));
-        const QString differences = Differences(image, [&](int x, int y) {
-            return x >= 3 && y >= 4 ? Pattern(x - 3, y - 4) : Pattern(x, y);
-        });
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
-        QVERIFY(original.IsPixelEqual(Painted(130, 130, Pattern)));
     }
 
     void resampleRefuses_data()
@@ -1153,7 +890,6 @@ private slots:
         QTest::newRow("underlined") << QStringLiteral("Hello") << false << 1;
         QTest::newRow("struck out") << QStringLiteral("Hello") << false << 2;
         QTest::newRow("outline") << QStringLiteral("Hello") << false << 4;
-        QTest::newRow("vertical") << QStringLiteral("ABC") << true << 0;
         QTest::newRow("vertical columns") << QStringLiteral("AB\nCDE") << true << 1;
     }
     void textLandsInItsRectangle()
@@ -1168,58 +904,33 @@ private slots:
         helper.SetStyle(style);
         helper.SetOrientation(vertical);
         const QRect layout = helper.GetTextRect();
-        QVERIFY(!layout.isEmpty());
+        QCOMPARE(layout.height() > layout.width(), vertical);
         QPoint offset(99, 99);
         const KXImage32 image = helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1);
         QVERIFY(!image.IsEmpty());
+        // The visible pixels lie in the layout (allowing a pixel of smoothing) and fill a fair part of it.
         const QRect placed(offset, image.GetSize());
-        // The visible pixels lie in the layout (allowing a pixel of smoothing).
         QVERIFY2(layout.adjusted(-2, -2, 2, 2).contains(placed),
-                 qPrintable(QStringLiteral("%1,%2 %3x%4 outside %5,%6 %7x%8")
+                 qPrintable(QStringLiteral("(%1, %2) %3 x %4 outside (%5, %6) %7 x %8")
                                 .arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())
                                 .arg(layout.x()).arg(layout.y()).arg(layout.width()).arg(layout.height())));
-        QVERIFY(placed.width() * placed.height() * 2 > layout.width() * layout.height() / 2);
-        // The image is trimmed to its visible pixels, which carry the text colour.
+        QVERIFY(placed.width() * placed.height() * 4 > layout.width() * layout.height());
+        // The image is trimmed to its visible pixels, which carry the text colour
+        // up to the rounding of premultiplied bytes.
         int opaque = 0;
+        bool firstRow = false;
+        bool lastRow = false;
         for (int y = 0; y < int(image.GetHeight()); ++y)
             for (int x = 0; x < int(image.GetWidth()); ++x) {
                 const KXRGBA32i pixel = At(image, x, y);
-                // Colour is exact up to the rounding of premultiplied bytes.
                 if (pixel.a > 64)
-                    QVERIFY2(Near(pixel, Px(200, 30, 40, pixel.a), 2 + 255 / pixel.a),
-                             qPrintable(QStringLiteral("%1,%2: %3 %4 %5 %6").arg(x).arg(y).arg(pixel.r).arg(pixel.g).arg(pixel.b).arg(pixel.a)));
+                    QVERIFY(Near(pixel, Px(200, 30, 40, pixel.a), 2 + 255 / pixel.a));
                 opaque += pixel.a >= 128;
+                firstRow |= y == 0 && pixel.a;
+                lastRow |= y == int(image.GetHeight()) - 1 && pixel.a;
             }
         QVERIFY(opaque > 20);
-        const auto rowVisible = [&](int y) {
-            for (int x = 0; x < int(image.GetWidth()); ++x)
-                if (At(image, x, y).a)
-                    return true;
-            return false;
-        };
-        QVERIFY(rowVisible(0));
-        QVERIFY(rowVisible(int(image.GetHeight()) - 1));
-        if (vertical)
-            QVERIFY(layout.height() > layout.width());
-        else
-            QVERIFY(layout.width() > layout.height());
-    }
-
-    void textLayoutGrowsWithLines()
-    {
-        KXTextHelper helper;
-        helper.SetFont(TestFont(20));
-        helper.SetText(QStringLiteral("one"));
-        const QRect one = helper.GetTextRect();
-        helper.SetText(QStringLiteral("one\ntwo\nsix"));
-        const QRect three = helper.GetTextRect();
-        const double spacing = QFontMetricsF(TestFont(20)).lineSpacing();
-        QVERIFY(std::abs(three.height() - one.height() - 2 * spacing) <= 1.0);
-        // The rasterising scale does not change the layout.
-        KXTextHelper fine(4.0);
-        fine.SetFont(TestFont(20));
-        fine.SetText(QStringLiteral("one\ntwo\nsix"));
-        QCOMPARE(fine.GetTextRect(), three);
+        QVERIFY(firstRow && lastRow);
     }
 
     void textEmpty()
@@ -1234,95 +945,6 @@ private slots:
         QVERIFY(helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1).IsEmpty());
     }
 
-    void textDeformations_data()
-    {
-        QTest::addColumn<double>("bend");
-        QTest::addColumn<double>("hDistortion");
-        QTest::addColumn<double>("vDistortion");
-        QTest::newRow("bend up") << 0.5 << 0.0 << 0.0;
-        QTest::newRow("bend down") << -0.7 << 0.0 << 0.0;
-        QTest::newRow("bend beyond the range") << 5.0 << 0.0 << 0.0;
-        QTest::newRow("horizontal distortion") << 0.0 << 0.8 << 0.0;
-        QTest::newRow("vertical distortion") << 0.0 << 0.0 << -0.6;
-        QTest::newRow("all") << 0.3 << -0.4 << 0.4;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0.0 << 0.0;
-    }
-    void textDeformations()
-    {
-        QFETCH(double, bend);
-        QFETCH(double, hDistortion);
-        QFETCH(double, vDistortion);
-        KXTextHelper helper;
-        helper.SetText(QStringLiteral("Deformed text"));
-        helper.SetFont(TestFont(30));
-        helper.SetColor(Qt::black);
-        QPoint straightOffset;
-        const KXImage32 straight = helper.CreateImageByTextWithSelectionAndDeformation(straightOffset, 0, -1);
-        helper.SetBend(bend);
-        helper.SetHDistortion(hDistortion);
-        helper.SetVDistortion(vDistortion);
-        if (std::isfinite(bend))
-            QCOMPARE(helper.GetBend(), bend); // kept as given; the rendering limits it
-        QPoint offset;
-        const KXImage32 deformed = helper.CreateImageByTextWithSelectionAndDeformation(offset, 0, -1);
-        QVERIFY(!deformed.IsEmpty());
-        const int visible = VisiblePixels(deformed);
-        const int straightVisible = VisiblePixels(straight);
-        QVERIFY(visible > straightVisible / 3);
-        QVERIFY(visible < straightVisible * 3);
-        if (std::isfinite(bend))
-            QVERIFY(deformed.GetSize() != straight.GetSize() || offset != straightOffset);
-        if (hDistortion > 0)
-            QVERIFY(deformed.GetHeight() > straight.GetHeight());
-    }
-
-    void textSelection()
-    {
-        KXTextHelper helper;
-        helper.SetText(QStringLiteral("ab cd"));
-        helper.SetFont(TestFont(30));
-        helper.SetColor(QColor(0, 0, 255));
-        QPoint offset;
-        const KXImage32 image = helper.CreateImageByTextWithSelectionAndDeformation(offset, 1, 2);
-        int inverted = 0;
-        int boxed = 0;
-        for (int y = 0; y < int(image.GetHeight()); ++y)
-            for (int x = 0; x < int(image.GetWidth()); ++x) {
-                const KXRGBA32i pixel = At(image, x, y);
-                inverted += Near(pixel, Px(255, 255, 0, 255), 8);
-                boxed += pixel == Px(0, 0, 255, 255);
-            }
-        QVERIFY(inverted > 10);
-        QVERIFY(boxed > 100);
-    }
-
-    void textHelperCopies()
-    {
-        KXTextHelper helper(1.0);
-        helper.SetText(QStringLiteral("x"));
-        helper.SetFont(TestFont(17));
-        helper.SetColor(Qt::red);
-        helper.SetStyle(3);
-        helper.SetOrientation(true);
-        helper.SetBend(0.25);
-        helper.SetHDistortion(-0.5);
-        helper.SetVDistortion(0.75);
-        KXTextHelper copy(helper);
-        KXTextHelper assigned;
-        assigned = helper;
-        for (const KXTextHelper* each : {&copy, &assigned}) {
-            QCOMPARE(each->GetText(), QStringLiteral("x"));
-            QCOMPARE(each->GetFont().pixelSize(), 17);
-            QCOMPARE(each->GetColor(), QColor(Qt::red));
-            QCOMPARE(each->GetStyle(), 3);
-            QCOMPARE(each->GetOrientation(), true);
-            QCOMPARE(each->GetBend(), 0.25);
-            QCOMPARE(each->GetHDistortion(), -0.5);
-            QCOMPARE(each->GetVDistortion(), 0.75);
-        }
-        helper.SetText(QStringLiteral("changed"));
-        QCOMPARE(copy.GetText(), QStringLiteral("x"));
-    }
 };
 
 QTEST_MAIN(TestImageOps)
