@@ -72,41 +72,17 @@ void PaintCommand::RedoExecute(VornCommandData* commandData)
     const QRect geometry = TargetGeometry(id);
     if ((geometry & strokeRect) == strokeRect) {
         // The stroke lies inside the image: paint in place.
-        {
-            KXDocumentLayerLockerForWrite locker(m_document, id);
-            KXImage32* target = Target(id);
-            if (!target) {
-                locker.Unlock();
-                VORN_REPORT(QStringLiteral("Error to get data."));
-                return;
-            }
-            Replace(strokePixels, strokePixelsRect, *target, Moved(strokeRect, geometry.topLeft()));
-        }
-        TargetChanged(id);
-        m_document->UpdateView(strokeRect);
+        if (!PaintInPlace(id, strokePixels, strokePixelsRect, strokeRect, geometry.topLeft()))
+            return;
     } else {
         // The image grows to cover the stroke; its pixels keep their document positions.
         const QRect grownRect = geometry | strokeRect;
-        KXImage32 grown = NewTarget(id, SizeOf(grownRect), true);
-        {
-            KXDocumentLayerLockerForRead locker(m_document, id);
-            const KXImage32* target = Target(id);
-            if (!target) {
-                locker.Unlock();
-                VORN_REPORT(QStringLiteral("Error to get data."));
-                return;
-            }
-            DrawImage(grown, int(kReplace), TargetGeometry(id).topLeft() - grownRect.topLeft(), *target, 1.0, false);
-            Replace(strokePixels, strokePixelsRect, grown, Moved(strokeRect, grownRect.topLeft()));
-        }
-        {
-            KXDocumentLayerLockerForWrite locker(m_document, id);
-            if (KXImage32* target = Target(id))
-                *target = std::move(grown);
-        }
-        PlaceTarget(id, grownRect.topLeft());
-        TargetChanged(id);
-        m_document->UpdateView(grownRect);
+        const bool grown = Resize(id, grownRect, true, grownRect, [&](const KXImage32& target, KXImage32& image) {
+            DrawImage(image, int(kReplace), TargetGeometry(id).topLeft() - grownRect.topLeft(), target, 1.0, false);
+            Replace(strokePixels, strokePixelsRect, image, Moved(strokeRect, grownRect.topLeft()));
+        });
+        if (!grown)
+            return;
     }
     m_document->SetDocumentState(m_document->GetDocumentState() + 1);
 }
@@ -136,41 +112,61 @@ void PaintCommand::UndoExecute(VornCommandData* commandData)
     const QRect inside = oldGeometry & strokeRect;
     if (inside == strokeRect) {
         // The redo painted in place: put the old pixels back in place.
-        {
-            KXDocumentLayerLockerForWrite locker(m_document, id);
-            KXImage32* target = Target(id);
-            if (!target) {
-                locker.Unlock();
-                VORN_REPORT(QStringLiteral("Error to get data."));
-                return;
-            }
-            Replace(oldPixels, oldPixelsRect, *target, Moved(inside, oldGeometry.topLeft()));
-        }
-        TargetChanged(id);
-        m_document->UpdateView(strokeRect);
+        if (!PaintInPlace(id, oldPixels, oldPixelsRect, strokeRect, oldGeometry.topLeft()))
+            return;
     } else {
         // The redo grew the image: cut it back to its old rectangle.
-        KXImage32 shrunk = NewTarget(id, SizeOf(oldGeometry), false);
-        {
-            KXDocumentLayerLockerForRead locker(m_document, id);
-            const KXImage32* target = Target(id);
-            if (!target) {
-                locker.Unlock();
-                VORN_REPORT(QStringLiteral("Error to get data."));
-                return;
-            }
-            const QRect geometry = TargetGeometry(id);
-            Replace(*target, Moved(oldGeometry, geometry.topLeft()), shrunk, shrunk.GetRect());
-            Replace(oldPixels, oldPixelsRect, shrunk, Moved(inside, oldGeometry.topLeft()));
-        }
-        {
-            KXDocumentLayerLockerForWrite locker(m_document, id);
-            if (KXImage32* target = Target(id))
-                *target = std::move(shrunk);
-        }
-        PlaceTarget(id, oldGeometry.topLeft());
-        TargetChanged(id);
-        m_document->UpdateView(oldGeometry | strokeRect);
+        const bool shrunk = Resize(id, oldGeometry, false, oldGeometry | strokeRect,
+            [&](const KXImage32& target, KXImage32& image) {
+                Replace(target, Moved(oldGeometry, TargetGeometry(id).topLeft()), image, image.GetRect());
+                Replace(oldPixels, oldPixelsRect, image, Moved(inside, oldGeometry.topLeft()));
+            });
+        if (!shrunk)
+            return;
     }
     m_document->SetDocumentState(m_document->GetDocumentState() - 1);
+}
+
+bool PaintCommand::PaintInPlace(unsigned int id, const KXImage32& pixels, const QRect& pixelsRect,
+                                const QRect& documentRect, const QPoint& origin)
+{
+    {
+        KXDocumentLayerLockerForWrite locker(m_document, id);
+        KXImage32* target = Target(id);
+        if (!target) {
+            locker.Unlock();
+            VORN_REPORT(QStringLiteral("Error to get data."));
+            return false;
+        }
+        Replace(pixels, pixelsRect, *target, Moved(documentRect, origin));
+    }
+    TargetChanged(id);
+    m_document->UpdateView(documentRect);
+    return true;
+}
+
+bool PaintCommand::Resize(unsigned int id, const QRect& newRect, bool growing, const QRect& viewRect,
+                          const std::function<void(const KXImage32&, KXImage32&)>& fill)
+{
+    // The new image is built under the read lock and swapped in under the write lock.
+    KXImage32 resized = NewTarget(id, SizeOf(newRect), growing);
+    {
+        KXDocumentLayerLockerForRead locker(m_document, id);
+        const KXImage32* target = Target(id);
+        if (!target) {
+            locker.Unlock();
+            VORN_REPORT(QStringLiteral("Error to get data."));
+            return false;
+        }
+        fill(*target, resized);
+    }
+    {
+        KXDocumentLayerLockerForWrite locker(m_document, id);
+        if (KXImage32* target = Target(id))
+            *target = std::move(resized);
+    }
+    PlaceTarget(id, newRect.topLeft());
+    TargetChanged(id);
+    m_document->UpdateView(viewRect);
+    return true;
 }

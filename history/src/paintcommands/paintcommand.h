@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 #include "KXImage.h"
 #include "vorncommand.h"
 #include "vornhistory_export.h"
@@ -49,6 +51,15 @@ protected:
     virtual KXImage32 NewTarget(unsigned int id, const QSize& size, bool growing) const = 0;
 
 private:
+    // Writes pixels over documentRect of the image, whose top-left is at origin;
+    // false after reporting when the layer has no such image.
+    bool PaintInPlace(unsigned int id, const KXImage32& pixels, const QRect& pixelsRect, const QRect& documentRect,
+                      const QPoint& origin);
+    // Replaces the image by one covering newRect, filled from the current image
+    // by fill, and places it; false after reporting when there is no image.
+    bool Resize(unsigned int id, const QRect& newRect, bool growing, const QRect& viewRect,
+                const std::function<void(const KXImage32&, KXImage32&)>& fill);
+
     KXDocumentInterface* m_document;
     bool m_firstRedo;
 };
