@@ -167,6 +167,8 @@ private:
     template <class Value, class Field>
     void SetProperty(unsigned int id, Field field, const Value& value);
     template <class Value, class Field>
+    Value TextAttribute(unsigned int id, Field field) const;
+    template <class Value, class Field>
     void SetTextAttribute(unsigned int id, Field field, const Value& value);
     void SetPositions(unsigned int id, const QPoint* layerPosition, const QPoint* maskPosition, bool relative);
 

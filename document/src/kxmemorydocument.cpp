@@ -478,12 +478,19 @@ void KXMemoryDocument::UpdateLayerMask(unsigned int id)
         emit layerMaskChanged(id);
 }
 
+// A text attribute of a text layer; the attribute's default for any other id.
+template <class Value, class Field>
+Value KXMemoryDocument::TextAttribute(unsigned int id, Field field) const
+{
+    const KXMemoryLayer* layer = FindText(id);
+    return layer ? layer->text.*field : KXMemoryLayer::Text().*field;
+}
+
 // --- Text attributes
 
 QString KXMemoryDocument::GetText(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.text : QString();
+    return TextAttribute<QString>(id, &KXMemoryLayer::Text::text);
 }
 
 void KXMemoryDocument::SetText(unsigned int id, const QString& text)
@@ -493,8 +500,7 @@ void KXMemoryDocument::SetText(unsigned int id, const QString& text)
 
 QFont KXMemoryDocument::GetTextFont(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.font : QFont();
+    return TextAttribute<QFont>(id, &KXMemoryLayer::Text::font);
 }
 
 void KXMemoryDocument::SetTextFont(unsigned int id, const QFont& font)
@@ -504,8 +510,7 @@ void KXMemoryDocument::SetTextFont(unsigned int id, const QFont& font)
 
 QBrush KXMemoryDocument::GetTextBrush(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.brush : KXMemoryLayer::Text().brush;
+    return TextAttribute<QBrush>(id, &KXMemoryLayer::Text::brush);
 }
 
 void KXMemoryDocument::SetTextBrush(unsigned int id, const QBrush& brush)
@@ -515,8 +520,7 @@ void KXMemoryDocument::SetTextBrush(unsigned int id, const QBrush& brush)
 
 QPoint KXMemoryDocument::GetTextPosition(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.position : QPoint();
+    return TextAttribute<QPoint>(id, &KXMemoryLayer::Text::position);
 }
 
 void KXMemoryDocument::SetTextPosition(unsigned int id, const QPoint& position)
@@ -526,8 +530,7 @@ void KXMemoryDocument::SetTextPosition(unsigned int id, const QPoint& position)
 
 int KXMemoryDocument::GetTextStyle(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.style : 0;
+    return TextAttribute<int>(id, &KXMemoryLayer::Text::style);
 }
 
 void KXMemoryDocument::SetTextStyle(unsigned int id, int style)
@@ -537,8 +540,7 @@ void KXMemoryDocument::SetTextStyle(unsigned int id, int style)
 
 bool KXMemoryDocument::GetTextOrientation(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer && layer->text.vertical;
+    return TextAttribute<bool>(id, &KXMemoryLayer::Text::vertical);
 }
 
 void KXMemoryDocument::SetTextOrientation(unsigned int id, bool vertical)
@@ -548,8 +550,7 @@ void KXMemoryDocument::SetTextOrientation(unsigned int id, bool vertical)
 
 double KXMemoryDocument::GetTextBend(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.bend : 0.0;
+    return TextAttribute<double>(id, &KXMemoryLayer::Text::bend);
 }
 
 void KXMemoryDocument::SetTextBend(unsigned int id, double bend)
@@ -559,8 +560,7 @@ void KXMemoryDocument::SetTextBend(unsigned int id, double bend)
 
 double KXMemoryDocument::GetTextHDistortion(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.hDistortion : 0.0;
+    return TextAttribute<double>(id, &KXMemoryLayer::Text::hDistortion);
 }
 
 void KXMemoryDocument::SetTextHDistortion(unsigned int id, double distortion)
@@ -570,8 +570,7 @@ void KXMemoryDocument::SetTextHDistortion(unsigned int id, double distortion)
 
 double KXMemoryDocument::GetTextVDistortion(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.vDistortion : 0.0;
+    return TextAttribute<double>(id, &KXMemoryLayer::Text::vDistortion);
 }
 
 void KXMemoryDocument::SetTextVDistortion(unsigned int id, double distortion)
@@ -581,8 +580,7 @@ void KXMemoryDocument::SetTextVDistortion(unsigned int id, double distortion)
 
 QMatrix4x4 KXMemoryDocument::GetTextTransform(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.transform : QMatrix4x4();
+    return TextAttribute<QMatrix4x4>(id, &KXMemoryLayer::Text::transform);
 }
 
 void KXMemoryDocument::SetTextTransform(unsigned int id, const QMatrix4x4& transform)
@@ -592,8 +590,7 @@ void KXMemoryDocument::SetTextTransform(unsigned int id, const QMatrix4x4& trans
 
 int KXMemoryDocument::GetTextRenderMode(unsigned int id) const
 {
-    const KXMemoryLayer* layer = FindText(id);
-    return layer ? layer->text.renderMode : KXMemoryLayer::Text().renderMode;
+    return TextAttribute<int>(id, &KXMemoryLayer::Text::renderMode);
 }
 
 void KXMemoryDocument::SetTextRenderMode(unsigned int id, int mode)
