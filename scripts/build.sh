@@ -14,7 +14,10 @@ else
   build_type=${BUILD_TYPE:-Release}
   bench=ON
 fi
-cmake -S "$root" -B "$build_dir" -G Ninja \
+launcher=()
+# A compiler cache, when the machine has one, makes rebuilds of other trees cheap.
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build_dir" -G Ninja "${launcher[@]}" \
   -DCMAKE_BUILD_TYPE="$build_type" \
   -DVORN_SANITIZE="$sanitize" \
   -DVORN_BUILD_BENCH="$bench" \

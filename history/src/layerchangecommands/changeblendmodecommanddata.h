@@ -1,50 +1,40 @@
 #pragma once
 
-#include <memory>
-
-#include "vorncommanddata.h"
+#include "vornrecord.h"
 #include "vornhistory_export.h"
 
-// Old and new blend mode (the document's own codes, passed through unchanged)
-// of one layer. The three values form the record; they exist from the first
-// setter (or Deserialize) until ReleaseSerializeData.
-class VORNHISTORY_EXPORT ChangeBlendModeCommandData : public VornCommandData
+struct ChangeBlendModeRecord
+{
+    unsigned int oldMode = 0;
+    unsigned int newMode = 0;
+    unsigned int layer = 0;
+
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        return io(oldMode, newMode, layer);
+    }
+};
+
+// Old and new blend mode (the document's own codes, passed through unchanged) of one layer.
+// Record: old mode (uint), new mode (uint), layer number (uint).
+class VORNHISTORY_EXPORT ChangeBlendModeCommandData : public VornRecordData<ChangeBlendModeRecord>
 {
 public:
     static constexpr unsigned int Type = 37;
+    unsigned int GetDataType() const override { return Type; }
 
-    ChangeBlendModeCommandData();
-    ~ChangeBlendModeCommandData() override;
-
-    ChangeBlendModeCommandData(const ChangeBlendModeCommandData&) = delete;
-    ChangeBlendModeCommandData& operator=(const ChangeBlendModeCommandData&) = delete;
-
-    void SetOldMode(unsigned int mode);
-    void SetNewMode(unsigned int mode);
-    void SetLayerNuber(unsigned int layer);
+    void SetOldMode(unsigned int mode) { EditRecord().oldMode = mode; }
+    void SetNewMode(unsigned int mode) { EditRecord().newMode = mode; }
+    void SetLayerNuber(unsigned int layer) { EditRecord().layer = layer; }
 
     // False, argument untouched, while there is no record.
-    bool GetOldMode(unsigned int& mode) const;
-    bool GetNewMode(unsigned int& mode) const;
-    bool GetLayerNumber(unsigned int& layer) const;
-
-    // Record: old mode (uint), new mode (uint), layer number (uint).
-    bool Serialize(IWriter* writer) override;
-    bool Deserialize(IReader* reader) override;
-    void ReleaseSerializeData() override;
-    unsigned int GetDataType() const override;
+    bool GetOldMode(unsigned int& mode) const { return Field(&Record::oldMode, mode); }
+    bool GetNewMode(unsigned int& mode) const { return Field(&Record::newMode, mode); }
+    bool GetLayerNumber(unsigned int& layer) const { return Field(&Record::layer, layer); }
 
 private:
-    struct Record
-    {
-        unsigned int oldMode = 0;
-        unsigned int newMode = 0;
-        unsigned int layer = 0;
-    };
-
-    Record& EnsureRecord();
-
-    std::unique_ptr<Record> m_record;
+    using Record = ChangeBlendModeRecord;
 };
 
 // data typed as ChangeBlendModeCommandData when it is one (type 37), else null.

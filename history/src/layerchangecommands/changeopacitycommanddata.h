@@ -1,49 +1,40 @@
 #pragma once
 
-#include <memory>
-
-#include "vorncommanddata.h"
+#include "vornrecord.h"
 #include "vornhistory_export.h"
 
-// Old and new opacity of one layer. The three values form the record; they
-// exist from the first setter (or Deserialize) until ReleaseSerializeData.
-class VORNHISTORY_EXPORT ChangeOpacityCommandData : public VornCommandData
+struct ChangeOpacityRecord
+{
+    double oldOpacity = 0;
+    double newOpacity = 0;
+    unsigned int layer = 0;
+
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        return io(oldOpacity, newOpacity, layer);
+    }
+};
+
+// Old and new opacity of one layer.
+// Record: old opacity (qreal), new opacity (qreal), layer number (uint).
+class VORNHISTORY_EXPORT ChangeOpacityCommandData : public VornRecordData<ChangeOpacityRecord>
 {
 public:
     static constexpr unsigned int Type = 36;
+    unsigned int GetDataType() const override { return Type; }
 
-    ChangeOpacityCommandData();
-    ~ChangeOpacityCommandData() override;
-
-    ChangeOpacityCommandData(const ChangeOpacityCommandData&) = delete;
-    ChangeOpacityCommandData& operator=(const ChangeOpacityCommandData&) = delete;
-
-    void SetOldOpacity(double opacity);
-    void SetNewOpacity(double opacity);
-    void SetLayerNuber(unsigned int layer);
+    void SetOldOpacity(double opacity) { EditRecord().oldOpacity = opacity; }
+    void SetNewOpacity(double opacity) { EditRecord().newOpacity = opacity; }
+    void SetLayerNuber(unsigned int layer) { EditRecord().layer = layer; }
 
     // False, argument untouched, while there is no record.
-    bool GetOldOpacity(double& opacity) const;
-    bool GetNewOpacity(double& opacity) const;
-    bool GetLayerNumber(unsigned int& layer) const;
-
-    // Record: old opacity (qreal), new opacity (qreal), layer number (uint).
-    bool Serialize(IWriter* writer) override;
-    bool Deserialize(IReader* reader) override;
-    void ReleaseSerializeData() override;
-    unsigned int GetDataType() const override;
+    bool GetOldOpacity(double& opacity) const { return Field(&Record::oldOpacity, opacity); }
+    bool GetNewOpacity(double& opacity) const { return Field(&Record::newOpacity, opacity); }
+    bool GetLayerNumber(unsigned int& layer) const { return Field(&Record::layer, layer); }
 
 private:
-    struct Record
-    {
-        double oldOpacity = 0;
-        double newOpacity = 0;
-        unsigned int layer = 0;
-    };
-
-    Record& EnsureRecord();
-
-    std::unique_ptr<Record> m_record;
+    using Record = ChangeOpacityRecord;
 };
 
 // data typed as ChangeOpacityCommandData when it is one (type 36), else null.

@@ -2,49 +2,40 @@
 
 #include <QString>
 
-#include <memory>
-
-#include "vorncommanddata.h"
+#include "vornrecord.h"
 #include "vornhistory_export.h"
 
-// Old and new name of one layer. The three values form the record; they
-// exist from the first setter (or Deserialize) until ReleaseSerializeData.
-// There is no cast function: the command compares the type number itself.
-class VORNHISTORY_EXPORT LayerNameChangeCommandData : public VornCommandData
+struct LayerNameChangeRecord
+{
+    QString oldName;
+    QString newName;
+    unsigned int id = 0;
+
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        return io(oldName, newName, id);
+    }
+};
+
+// Old and new name of one layer. There is no cast function: the command
+// compares the type number itself.
+// Record: old name (string), new name (string), layer id (uint).
+class VORNHISTORY_EXPORT LayerNameChangeCommandData : public VornRecordData<LayerNameChangeRecord>
 {
 public:
     static constexpr unsigned int Type = 41;
+    unsigned int GetDataType() const override { return Type; }
 
-    LayerNameChangeCommandData();
-    ~LayerNameChangeCommandData() override;
-
-    LayerNameChangeCommandData(const LayerNameChangeCommandData&) = delete;
-    LayerNameChangeCommandData& operator=(const LayerNameChangeCommandData&) = delete;
-
-    void SetOldName(const QString& name);
-    void SetNewName(const QString& name);
-    void SetLayerID(unsigned int id);
+    void SetOldName(const QString& name) { EditRecord().oldName = name; }
+    void SetNewName(const QString& name) { EditRecord().newName = name; }
+    void SetLayerID(unsigned int id) { EditRecord().id = id; }
 
     // False, argument untouched, while there is no record.
-    bool GetOldName(QString& name) const;
-    bool GetNewName(QString& name) const;
-    bool GetLayerID(unsigned int& id) const;
-
-    // Record: old name (string), new name (string), layer id (uint).
-    bool Serialize(IWriter* writer) override;
-    bool Deserialize(IReader* reader) override;
-    void ReleaseSerializeData() override;
-    unsigned int GetDataType() const override;
+    bool GetOldName(QString& name) const { return Field(&Record::oldName, name); }
+    bool GetNewName(QString& name) const { return Field(&Record::newName, name); }
+    bool GetLayerID(unsigned int& id) const { return Field(&Record::id, id); }
 
 private:
-    struct Record
-    {
-        QString oldName;
-        QString newName;
-        unsigned int id = 0;
-    };
-
-    Record& EnsureRecord();
-
-    std::unique_ptr<Record> m_record;
+    using Record = LayerNameChangeRecord;
 };
