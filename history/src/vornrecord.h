@@ -236,21 +236,20 @@ struct VornListField
     bool Fields(Io& io)
     {
         Count count = Count(list.size());
-        if (!io(count))
-            return false;
+        const bool counted = io(count);
         if constexpr (Io::Reading) {
             list.clear();
-            if (qint64(count) < 0)
+            if (!counted || qint64(count) < 0)
                 return false;
             for (qint64 i = 0; i < qint64(count); ++i) {
-                typename List::value_type element {};
+                auto element = typename List::value_type();
                 if (!io(element))
                     return false;
                 list.append(std::move(element));
             }
             return true;
         } else {
-            bool ok = true;
+            bool ok = counted;
             for (auto& element : list)
                 ok = io(element) && ok;
             return ok;

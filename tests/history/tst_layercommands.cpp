@@ -554,9 +554,9 @@ private slots:
         QTest::newRow("no items") << Hex("00000000") << true << 0;
         QTest::newRow("two items") << Hex("00000002") + item + item << true << 2;
         QTest::newRow("count missing") << QByteArray() << false << 0;
-        QTest::newRow("second item cut short") << Hex("00000002") + item + item.left(20) << false << 2;
-        // A corrupt count stops at the first item that fails.
-        QTest::newRow("giant count") << Hex("7fffffff") + item << false << 2;
+        // A record that fails to read keeps nothing; a corrupt count stops at the first item that fails.
+        QTest::newRow("second item cut short") << Hex("00000002") + item + item.left(20) << false << 0;
+        QTest::newRow("giant count") << Hex("7fffffff") + item << false << 0;
     }
 
     void removeDataRecord()

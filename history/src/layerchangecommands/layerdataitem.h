@@ -13,7 +13,11 @@
 class IReader;
 class IWriter;
 class KXDocumentInterface;
+class LayerDataItem;
 class ZTAdjustment;
+
+VORNHISTORY_EXPORT bool LayerDataItemWrite(IWriter* writer, LayerDataItem& item);
+VORNHISTORY_EXPORT bool LayerDataItemRead(IReader* reader, LayerDataItem& item);
 
 // Everything needed to delete one layer from a document and create it again
 // as it was: pixels, mask, position, properties, text attributes and the
@@ -38,6 +42,16 @@ public:
     };
 
     bool operator<(const LayerDataItem& other) const { return layerId < other.layerId; }
+
+    // The item as a nested record of a command's record (see vornrecord.h).
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        if constexpr (Io::Reading)
+            return LayerDataItemRead(io.Stream(), *this);
+        else
+            return LayerDataItemWrite(io.Stream(), *this);
+    }
 
     int kind = 0; // 0 raster, 1 text, 2 adjustment
     unsigned int layerId = 0;
@@ -69,7 +83,6 @@ VORNHISTORY_EXPORT void InitLayerItemFromDocument(unsigned int id, KXDocumentInt
 // or the document could not create the layer (nothing else is touched then).
 VORNHISTORY_EXPORT bool InitLayerItemToDocument(KXDocumentInterface* document, const LayerDataItem& item);
 
-// The item's record. Every field is written (read) even after one failed;
-// the result is true only when all of them succeeded.
-VORNHISTORY_EXPORT bool LayerDataItemWrite(IWriter* writer, LayerDataItem& item);
-VORNHISTORY_EXPORT bool LayerDataItemRead(IReader* reader, LayerDataItem& item);
+// LayerDataItemWrite and LayerDataItemRead (declared above) write and read the
+// item's record. Every field is written (read) even after one failed; the
+// result is true only when all of them succeeded.

@@ -4,13 +4,12 @@
 #include "vornhistory_export.h"
 
 // The data of a stroke on a layer's mask. Its type number, 23, is also the
-// number of the layer move data.
+// number of the layer move data; the cast tells them apart by class.
 class VORNHISTORY_EXPORT LayerMaskPaintCommandData : public PaintCommandData
 {
 public:
     static constexpr unsigned int Type = 23;
-
-    unsigned int GetDataType() const override;
+    unsigned int GetDataType() const override { return Type; }
 };
 
 // The data typed as LayerMaskPaintCommandData when it is of type 23, else null.

@@ -8,8 +8,7 @@ class VORNHISTORY_EXPORT LayerPaintCommandData : public PaintCommandData
 {
 public:
     static constexpr unsigned int Type = 2;
-
-    unsigned int GetDataType() const override;
+    unsigned int GetDataType() const override { return Type; }
 };
 
 // The data typed as LayerPaintCommandData when it is of type 2, else null.
