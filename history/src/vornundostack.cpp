@@ -69,12 +69,10 @@ void VornUndoStack::DropRowsOfDeletedEntries(int expectedCount)
 
 VornCommand* VornUndoStack::TakePendingDelayed()
 {
+    // Only the field is emptied: the row pushDelayed recorded stays, and the
+    // push that follows cuts it away (outside a macro) like any undone row.
     VornCommand* pending = m_delayedCommand;
-    if (pending) {
-        m_delayedCommand = nullptr;
-        if (!m_rows.isEmpty())
-            m_rows.removeLast();
-    }
+    m_delayedCommand = nullptr;
     return pending;
 }
 
@@ -91,7 +89,8 @@ void VornUndoStack::push(VornCommand* command)
     PushPendingDelayed();
     command->SetSerializer(m_serializer);
     emit aboutIndexChanged();
-    const QList<Row> rowsBefore = m_rows;
+    // A failed execution leaves the row appended here in place, above the
+    // inner index; the next push cuts it away.
     try {
         if (!m_inMacro)
             AppendRow(command->text(), command->GetIcon());
@@ -101,11 +100,9 @@ void VornUndoStack::push(VornCommand* command)
             DropRowsOfDeletedEntries(expectedCount);
     } catch (const std::exception& exception) {
         VORN_REPORT_EXCEPTION(exception);
-        m_rows = rowsBefore;
         throw;
     } catch (...) {
         VORN_REPORT_UNKNOWN_EXCEPTION();
-        m_rows = rowsBefore;
         throw;
     }
 }

@@ -33,9 +33,19 @@ class VornCommandDataSerializer;
 // into it (or keep a depth counter of its own and call beginMacro/endMacro at
 // the outermost level only).
 //
-// A command whose execution throws during push is not on the stack: the
-// exception reaches the caller, the caller still owns the command, and the
-// history rows are as before the push.
+// Rows follow the stack's algorithm to the letter, so a panel that mirrors
+// count(), index() and GetItemMeta() sees exactly what the stack records:
+// - Taking a pending delayed command (for a push, an undo, a commit, a macro
+//   boundary) only empties the field; the row pushDelayed recorded stays.
+//   Outside a macro the push that follows cuts it away and appends the
+//   command's own row; inside a macro the row stays (pushDelayed records rows
+//   even in a macro), so push(P); beginMacro(M); pushDelayed(A); endMacro()
+//   leaves three rows, the last one A's, with index() 2.
+// - A command whose execution throws during push is not on the stack: the
+//   exception reaches the caller, the caller still owns the command, and the
+//   row push appended for it stays above index() until the next push cuts
+//   the rows back to the inner index. The same holds for commit() of a
+//   delayed command whose execution fails.
 class VORNHISTORY_EXPORT VornUndoStack : public QObject
 {
     Q_OBJECT
@@ -98,7 +108,7 @@ private:
 
     void AppendRow(const QString& text, const QString& iconName);
     void DropRowsOfDeletedEntries(int expectedCount);
-    // Takes the pending delayed command, if any, with its row (push records it again).
+    // Takes the pending delayed command, if any; its row stays.
     VornCommand* TakePendingDelayed();
     // Pushes the pending delayed command, if any (exceptions reach the caller).
     void PushPendingDelayed();

@@ -242,6 +242,34 @@ private slots:
         QCOMPARE(m_log, (QStringList{"undo:b", "undo:a"}));
     }
 
+    // A pending live edit taken inside a macro (by endMacro, a push or a commit)
+    // keeps the row pushDelayed recorded; it stands where the macro's row was.
+    void delayedInMacroKeepsItsRow_data()
+    {
+        QTest::addColumn<QString>("taker");
+        QTest::newRow("endMacro") << "endMacro";
+        QTest::newRow("push") << "push";
+        QTest::newRow("commit") << "commit";
+    }
+    void delayedInMacroKeepsItsRow()
+    {
+        QFETCH(QString, taker);
+        m_stack->push(new LogCommand(&m_log, QStringLiteral("p")));
+        m_stack->beginMacro(QStringLiteral("M"), QStringLiteral("macro"));
+        m_stack->pushDelayed(new LogCommand(&m_log, QStringLiteral("a")));
+        if (taker == QLatin1String("push"))
+            m_stack->push(new LogCommand(&m_log, QStringLiteral("b")));
+        else if (taker == QLatin1String("commit"))
+            m_stack->commit();
+        m_stack->endMacro();
+        QCOMPARE(rowTexts(*m_stack), (QStringList{"Open", "p", "a"}));
+        QCOMPARE(m_stack->index(), 2);
+        QVERIFY(!m_stack->hasDelayed());
+        m_stack->undo();
+        QCOMPARE(m_stack->index(), 1);
+        QCOMPARE(m_stack->count(), 3);
+    }
+
     void undoLimitDropsRowsWithTheirCommands()
     {
         m_stack->setUndoLimit(2);
@@ -264,9 +292,11 @@ private slots:
         const QString undoException = kException.arg(QStringLiteral("undo"));
         const int standard = LogCommand::Standard;
         const int other = LogCommand::Other;
+        // A failed push leaves its row above the index, as the algorithm appends it before executing.
         QTest::newRow("push standard") << "push" << standard << QStringList{redoException} << true
-                                       << QStringList{"Open", "a"} << 1;
-        QTest::newRow("push other") << "push" << other << QStringList{kUnknown} << true << QStringList{"Open", "a"} << 1;
+                                       << QStringList{"Open", "a", "b"} << 1;
+        QTest::newRow("push other") << "push" << other << QStringList{kUnknown} << true
+                                    << QStringList{"Open", "a", "b"} << 1;
         QTest::newRow("undo standard") << "undo" << standard
                                        << QStringList{undoException, kFailure + "Error to undone command\\."} << false
                                        << QStringList{"Open", "a", "b"} << 2;
@@ -282,11 +312,11 @@ private slots:
                                               << QStringList{redoException, redoException} << false
                                               << QStringList{"Open", "a", "next"} << 2;
         QTest::newRow("pushDelayed other") << "pushDelayed" << other << QStringList{kUnknown, kUnknown} << true
-                                           << QStringList{"Open", "a"} << 1;
+                                           << QStringList{"Open", "a", "b"} << 1;
         QTest::newRow("commit standard") << "commit" << standard << QStringList{redoException, redoException}
-                                         << false << QStringList{"Open", "a"} << 1;
+                                         << false << QStringList{"Open", "a", "b"} << 1;
         QTest::newRow("commit other") << "commit" << other << QStringList{kUnknown, kUnknown} << true
-                                      << QStringList{"Open", "a"} << 1;
+                                      << QStringList{"Open", "a", "b"} << 1;
     }
     void exceptions()
     {
