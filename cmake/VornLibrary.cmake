@@ -18,7 +18,9 @@ function(vorn_add_library name)
   set_target_properties(${name} PROPERTIES
     OUTPUT_NAME vorn${name}
     VERSION ${PROJECT_VERSION}
-    SOVERSION ${PROJECT_VERSION_MAJOR})
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    # Installed anywhere, the five libraries find each other in their own folder.
+    INSTALL_RPATH "$ORIGIN")
   if(ARG_HIDDEN)
     # Only what the export macro marks is visible outside the library.
     set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
