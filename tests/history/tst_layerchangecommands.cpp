@@ -14,6 +14,7 @@
 #include "layernamechangecommand.h"
 #include "layernamechangecommanddata.h"
 #include "messagecapture.h"
+#include "recordtesting.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
 #include "vornundostack.h"
@@ -40,17 +41,6 @@ struct Transaction : VornCommand
         (command->*&Transaction::EndTransaction)(data);
     }
 };
-
-QByteArray hex(const char* digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 QVariant propertyValue(const KXDocumentInterface& document, Property property, unsigned int layer)
 {
@@ -125,12 +115,6 @@ VornCommand* makeCommand(Property property, KXDocumentInterface* document, VornC
     return command;
 }
 
-QString reportPattern(const QString& file, const QString& message)
-{
-    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
-        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
-            QRegularExpression::escape(message));
-}
 
 const QString kOpacityFile = QStringLiteral("src/layerchangecommands/changeopacitycommand.cpp");
 const QString kBlendFile = QStringLiteral("src/layerchangecommands/changeblendmodecommand.cpp");
@@ -181,17 +165,17 @@ private slots:
         // old 1.0, new 0.25 (what the drag ended on, not the preset 0.75), layer 1
         QTest::newRow("opacity slider") << int(Opacity) << QVariant(1.0) << QVariant(0.75)
                                         << QVariantList { 0.9, 0.6, 0.25 }
-                                        << hex("3ff0000000000000 3fd0000000000000 00000001");
+                                        << Hex("3ff0000000000000 3fd0000000000000 00000001");
         // new value never set by the host
         QTest::newRow("blend mode") << int(BlendMode) << QVariant(unsigned(KXDocumentInterface::BlendNormal))
                                     << QVariant()
                                     << QVariantList { unsigned(KXDocumentInterface::BlendMultiply),
                                            unsigned(KXDocumentInterface::BlendLinearDodge) }
-                                    << hex("00000000 00000020 00000001");
+                                    << Hex("00000000 00000020 00000001");
         // a code the document does not know passes through unchanged
         QTest::newRow("blend mode unknown code")
             << int(BlendMode) << QVariant(unsigned(KXDocumentInterface::BlendOverlay)) << QVariant(7u)
-            << QVariantList { 0xFFFFFFF0u } << hex("00000003 fffffff0 00000001");
+            << QVariantList { 0xFFFFFFF0u } << Hex("00000003 fffffff0 00000001");
     }
     void liveEdit()
     {
@@ -239,11 +223,11 @@ private slots:
         QTest::addColumn<QByteArray>("replacement");
         QTest::addColumn<QVariant>("undone");
         QTest::addColumn<QList<int>>("states");
-        QTest::newRow("opacity") << int(Opacity) << hex("3fc0000000000000 3fe0000000000000 00000001") << QVariant(0.125)
+        QTest::newRow("opacity") << int(Opacity) << Hex("3fc0000000000000 3fe0000000000000 00000001") << QVariant(0.125)
                                  << QList<int> { -1, 0, -1 };
-        QTest::newRow("blend mode") << int(BlendMode) << hex("00000008 00000001 00000001") << QVariant(8u)
+        QTest::newRow("blend mode") << int(BlendMode) << Hex("00000008 00000001 00000001") << QVariant(8u)
                                     << QList<int> { -1, 0, -1 };
-        QTest::newRow("name") << int(Name) << hex("00000004 00480069 00000002 0042 00000001")
+        QTest::newRow("name") << int(Name) << Hex("00000004 00480069 00000002 0042 00000001")
                               << QVariant(QStringLiteral("Hi")) << QList<int> { 1, 0 };
     }
     void undoReadsTheRecordFromItsFile()
@@ -276,9 +260,9 @@ private slots:
     {
         QTest::addColumn<QVariant>("newName");
         QTest::addColumn<QByteArray>("record");
-        const QByteArray oldName = hex("0000000e 004c006100790065007200200031"); // "Layer 1"
-        QTest::newRow("empty") << QVariant(QString::fromLatin1("")) << oldName + hex("00000000 00000001");
-        QTest::newRow("never set") << QVariant() << oldName + hex("ffffffff 00000001");
+        const QByteArray oldName = Hex("0000000e 004c006100790065007200200031"); // "Layer 1"
+        QTest::newRow("empty") << QVariant(QString::fromLatin1("")) << oldName + Hex("00000000 00000001");
+        QTest::newRow("never set") << QVariant() << oldName + Hex("ffffffff 00000001");
     }
     void renameToEmpty()
     {
@@ -311,9 +295,9 @@ private slots:
         QTest::addColumn<bool>("live");
         QTest::addColumn<QString>("report");
         QTest::addColumn<QList<int>>("states");
-        const QString opacity = reportPattern(kOpacityFile, kOpacityMessage);
-        const QString blend = reportPattern(kBlendFile, kOtherMessage);
-        const QString name = reportPattern(kNameFile, kOtherMessage);
+        const QString opacity = ReportPattern(kOpacityFile, kOpacityMessage);
+        const QString blend = ReportPattern(kBlendFile, kOtherMessage);
+        const QString name = ReportPattern(kNameFile, kOtherMessage);
         const auto row = [](const char* title, Property command, Property data, bool withDocument, bool live,
                              const QString& report, const QList<int>& states) {
             QTest::newRow(title) << int(command) << int(data) << withDocument << live << report << states;
@@ -385,8 +369,8 @@ private slots:
         QTest::addColumn<QList<int>>("states");
         QTest::addColumn<QByteArray>("record");
         const QList<int> moved { 1, 0, 1, 0 };
-        QTest::newRow("opacity") << int(Opacity) << true << moved << hex("3fe0000000000000 3fd0000000000000 00000002");
-        QTest::newRow("blend mode") << int(BlendMode) << true << moved << hex("00000001 0000000a 00000002");
+        QTest::newRow("opacity") << int(Opacity) << true << moved << Hex("3fe0000000000000 3fd0000000000000 00000002");
+        QTest::newRow("blend mode") << int(BlendMode) << true << moved << Hex("00000001 0000000a 00000002");
         QTest::newRow("opacity, no record") << int(Opacity) << false << moved << QByteArray();
         QTest::newRow("blend mode, no record") << int(BlendMode) << false << moved << QByteArray();
         QTest::newRow("name, no record") << int(Name) << false << QList<int> {} << QByteArray();
@@ -405,7 +389,7 @@ private slots:
         std::unique_ptr<VornCommand> command(makeCommand(kind, m_document.get()));
         MessageCapture capture;
         Transaction::Run(command.get(), data.get());
-        QCOMPARE(serialized(*data), record); // no record: nothing to write
+        QCOMPARE(RecordOf(*data), record); // no record: nothing to write
         command->redoExec(data.get());
         command->undoExec(data.get());
         QCOMPARE(m_states, states);
@@ -423,9 +407,9 @@ private slots:
         QTest::addColumn<int>("property");
         QTest::addColumn<unsigned int>("type");
         QTest::addColumn<QByteArray>("record");
-        QTest::newRow("opacity") << int(Opacity) << 36u << hex("3fe8000000000000 bff0000000000000 fffffffe");
-        QTest::newRow("blend mode") << int(BlendMode) << 37u << hex("0000000c ffffffff fffffffe");
-        QTest::newRow("name") << int(Name) << 41u << hex("00000002 00e9 0000000c 0053006b00790020d83ddd25 fffffffe");
+        QTest::newRow("opacity") << int(Opacity) << 36u << Hex("3fe8000000000000 bff0000000000000 fffffffe");
+        QTest::newRow("blend mode") << int(BlendMode) << 37u << Hex("0000000c ffffffff fffffffe");
+        QTest::newRow("name") << int(Name) << 41u << Hex("00000002 00e9 0000000c 0053006b00790020d83ddd25 fffffffe");
     }
     void records()
     {
@@ -442,20 +426,20 @@ private slots:
 
         QVERIFY(!data->Serialize(nullptr));
         QVERIFY(!data->Deserialize(nullptr));
-        QCOMPARE(serialized(*data), record);
+        QCOMPARE(RecordOf(*data), record);
 
         // Read back into an empty object, then written again: the same record.
         std::unique_ptr<VornCommandData> copy(makeData(kind));
-        QCOMPARE(serialized(*copy), QByteArray()); // no record, nothing written
-        QVERIFY(readInto(*copy, record));
-        QCOMPARE(serialized(*copy), record);
+        QCOMPARE(RecordOf(*copy), QByteArray()); // no record, nothing written
+        QVERIFY(ReadRecord(record, *copy));
+        QCOMPARE(RecordOf(*copy), record);
 
         // A record cut short fails to read.
         std::unique_ptr<VornCommandData> cut(makeData(kind));
-        QVERIFY(!readInto(*cut, record.left(record.size() - 1)));
+        QVERIFY(!ReadRecord(record.left(record.size() - 1), *cut));
 
         data->ReleaseSerializeData();
-        QCOMPARE(serialized(*data), QByteArray());
+        QCOMPARE(RecordOf(*data), QByteArray());
     }
 
 private:
@@ -465,34 +449,8 @@ private:
         QList<QByteArray> records;
         const QDir folder(m_folder.path());
         for (const QString& name : folder.entryList(QDir::Files))
-            records << fileBytes(folder.filePath(name));
+            records << FileBytes(folder.filePath(name));
         return records;
-    }
-
-    // What Serialize writes to a record file (nothing when it fails).
-    QByteArray serialized(VornCommandData& data)
-    {
-        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
-        VornReaderWriter file;
-        if (!file.Open(path))
-            return "<not opened>";
-        const bool written = data.Serialize(&file);
-        file.Close();
-        const QByteArray bytes = fileBytes(path);
-        if (written == bytes.isEmpty())
-            return "<result does not match the file>";
-        return bytes;
-    }
-
-    // Deserialize from a file holding the bytes.
-    bool readInto(VornCommandData& data, const QByteArray& bytes)
-    {
-        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
-        VornReaderWriter file;
-        if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-            return false;
-        file.Close();
-        return file.Open(QString()) && data.Deserialize(&file);
     }
 
     QTemporaryDir m_folder;

@@ -18,6 +18,7 @@
 #include "layerremovecommand.h"
 #include "layerremovecommanddata.h"
 #include "messagecapture.h"
+#include "recordtesting.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
 #include "vornundostack.h"
@@ -25,11 +26,6 @@
 Q_DECLARE_METATYPE(LayerDataItem)
 
 namespace {
-
-QByteArray Hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
 
 // A layer block with an empty name, null points, empty images, opacity 1,
 // visible, every other value 0.
@@ -190,35 +186,16 @@ class TestLayerCommands : public QObject
     Q_OBJECT
 
     QTemporaryDir m_folder;
-    int m_files = 0;
 
-    QString NewPath() { return m_folder.filePath(QStringLiteral("item%1").arg(++m_files)); }
-
-    // The bytes data (or, with null data, the item) writes.
-    QByteArray RecordOf(LayerDataItem item, VornCommandData* data = nullptr)
+    // The bytes of the item's record.
+    static QByteArray RecordOf(LayerDataItem item)
     {
-        VornReaderWriter file;
-        if (!file.Open(NewPath()) || !(data ? data->Serialize(&file) : LayerDataItemWrite(&file, item)))
-            return QByteArray();
-        file.Close();
-        QFile written(file.GetFileName());
-        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+        return WrittenBytes([&](IWriter* writer) { return LayerDataItemWrite(writer, item); });
     }
 
-    // A reader whose file holds the bytes.
-    std::unique_ptr<VornReaderWriter> ReaderOf(const QByteArray& bytes)
+    static bool ReadItem(const QByteArray& bytes, LayerDataItem& item)
     {
-        auto file = std::make_unique<VornReaderWriter>();
-        if (!file->Open(NewPath()) || file->WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-            return nullptr;
-        file->Close();
-        return file->Open(QString()) ? std::move(file) : nullptr;
-    }
-
-    bool ReadItem(const QByteArray& bytes, LayerDataItem& item)
-    {
-        const std::unique_ptr<VornReaderWriter> reader = ReaderOf(bytes);
-        return reader && LayerDataItemRead(reader.get(), item);
+        return ReadBytes(bytes, [&](IReader* reader) { return LayerDataItemRead(reader, item); });
     }
 
 private slots:
@@ -538,7 +515,7 @@ private slots:
         QVERIFY(!data.GetLayerInfo(item, -1));
         QVERIFY(!data.Serialize(nullptr));
         QVERIFY(!data.Deserialize(nullptr));
-        QCOMPARE(RecordOf(item, &data).toHex(), expected.toHex());
+        QCOMPARE(::RecordOf(data).toHex(), expected.toHex());
 
         data.ReleaseSerializeData();
         QCOMPARE(data.GetLayerCount(), 0);
@@ -565,9 +542,7 @@ private slots:
         QFETCH(bool, result);
         QFETCH(int, count);
         LayerRemoveCommandData data(nullptr);
-        const std::unique_ptr<VornReaderWriter> reader = ReaderOf(bytes);
-        QVERIFY(reader);
-        QCOMPARE(data.Deserialize(reader.get()), result);
+        QCOMPARE(ReadRecord(bytes, data), result);
         QCOMPARE(data.GetLayerCount(), count);
         LayerDataItem first;
         if (count > 0) {
@@ -587,7 +562,7 @@ private slots:
         data.SetLayerId(0x01020304);
         data.SetOpacity(0.75);
         const QByteArray record = Hex("00000003 01020304 3fe8000000000000 00000001");
-        QCOMPARE(RecordOf(LayerDataItem(), &data).toHex(), record.toHex());
+        QCOMPARE(::RecordOf(data).toHex(), record.toHex());
 
         data.ReleaseSerializeData();
         unsigned int blendMode = 99;
@@ -595,9 +570,8 @@ private slots:
         unsigned int id = 99;
         QVERIFY(!data.GetLayerId(id) && !data.GetOpacity(opacity) && !data.GetBendMode(blendMode));
         QCOMPARE(id + blendMode, 198u);
-        QCOMPARE(RecordOf(LayerDataItem(), &data), QByteArray());
-        const std::unique_ptr<VornReaderWriter> reader = ReaderOf(record.left(15));
-        QVERIFY(!data.Deserialize(reader.get()));
+        QCOMPARE(::RecordOf(data), QByteArray());
+        QVERIFY(!ReadRecord(record.left(15), data));
     }
 
     // --- Commands on the real stack

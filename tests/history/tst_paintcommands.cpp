@@ -12,6 +12,7 @@
 #include "layerpaintcommand.h"
 #include "layerpaintcommanddata.h"
 #include "messagecapture.h"
+#include "recordtesting.h"
 #include "testcommands.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
@@ -21,19 +22,6 @@ namespace {
 
 constexpr unsigned int kLayer = 1;
 constexpr quint32 kHidden = 0xFF000000u;
-
-// Pixels that a full-strength replace copies exactly (alpha never 0).
-KXImage32 patternImage(int width, int height, quint32 seed)
-{
-    QImage image(width, height, QImage::Format_RGBA8888);
-    QRandomGenerator generator(seed);
-    for (int y = 0; y < height; ++y) {
-        quint32* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            line[x] = generator.generate() | 0x01000000u;
-    }
-    return KXImage32::FromQImage(image);
-}
 
 quint32 pixel(const KXImage32& image, const QPoint& at)
 {
@@ -69,57 +57,9 @@ KXImage32 painted(const KXImage32& old, const QRect& oldRect, const KXImage32& s
     return result;
 }
 
-// The record format of a tiled image: size, then each tile's compressed bytes.
-QByteArray tiledRecord(const KXImage32& image)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << qint32(image.GetWidth()) << qint32(image.GetHeight());
-    for (unsigned int row = 0; row < image.GetRows(); ++row)
-        for (unsigned int column = 0; column < image.GetColumns(); ++column) {
-            QByteArray tile(ZTTileManager64::TileBytes, Qt::Uninitialized);
-            ZTTileManager64::Instance()->ReadMemory(image.GetTile(column, row)->Handle(), tile.data());
-            stream << qCompress(tile);
-        }
-    return bytes;
-}
-
-QByteArray rectRecord(const QRect& rect)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << qint32(rect.left()) << qint32(rect.top()) << qint32(rect.right()) << qint32(rect.bottom());
-    return bytes;
-}
-
-QStringList recordFiles(const QDir& folder)
-{
-    return folder.entryList(QStringList{QStringLiteral("~nuboltmp.*")}, QDir::Files | QDir::Hidden);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString reportPattern(const QString& file, const QString& message)
-{
-    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
-        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
-             QRegularExpression::escape(message));
-}
-
 QString commandReport(const QString& message)
 {
-    return reportPattern(QStringLiteral("src/paintcommands/paintcommand.cpp"), message);
-}
-
-void compareReports(const QStringList& actual, const QStringList& patterns)
-{
-    QCOMPARE(actual.size(), patterns.size());
-    for (int i = 0; i < patterns.size(); ++i)
-        QVERIFY2(QRegularExpression(patterns[i]).match(actual[i]).hasMatch(), qPrintable(actual[i]));
+    return ReportPattern(QStringLiteral("src/paintcommands/paintcommand.cpp"), message);
 }
 
 // A document with a background (id 0) and a patterned layer (id 1), with a
@@ -133,10 +73,10 @@ struct Scene
         KXImage32 background(400, 300);
         background.Fill(KXRGBA32i::OpaqueWhite());
         document.AddRasterLayer(QStringLiteral("Background"), background);
-        document.AddRasterLayer(QStringLiteral("Paint"), patternImage(layerRect.width(), layerRect.height(), 1),
+        document.AddRasterLayer(QStringLiteral("Paint"), PatternImage(layerRect.width(), layerRect.height(), 1),
                                 layerRect.topLeft());
         if (mask) {
-            document.CreateLayerMask(kLayer, patternImage(layerRect.width(), layerRect.height(), 2), maskType);
+            document.CreateLayerMask(kLayer, PatternImage(layerRect.width(), layerRect.height(), 2), maskType);
             document.SetMaskPos(kLayer, layerRect.topLeft());
         }
     }
@@ -199,7 +139,7 @@ private slots:
     void initTestCase() { QVERIFY(m_folder.isValid()); }
     void init()
     {
-        for (const QString& name : recordFiles(folder()))
+        for (const QString& name : RecordFiles(folder()))
             QFile::remove(folder().filePath(name));
     }
 
@@ -240,8 +180,8 @@ private slots:
         QVERIFY(!data->GetUndoImage(image, rect) && !data->GetLayerID(id));
         QCOMPARE(rect, QRect(9, 9, 9, 9));
         QCOMPARE(id, 7u);
-        const KXImage32 undoImage = withImages ? patternImage(1, 1, 3) : KXImage32();
-        const KXImage32 redoImage = withImages ? patternImage(130, 3, 4) : KXImage32();
+        const KXImage32 undoImage = withImages ? PatternImage(1, 1, 3) : KXImage32();
+        const KXImage32 redoImage = withImages ? PatternImage(130, 3, 4) : KXImage32();
         if (withImages) {
             data->SetUndoImage(undoImage, QRect(4, 1, 0, 2));
             data->SetRedoImage(redoImage, QRect(1, 2, 129, 1));
@@ -254,19 +194,19 @@ private slots:
             data->SetLayerID(0xFFFFFFFF);
         }
 
-        const QByteArray expected = withImages ? tiledRecord(undoImage) + tiledRecord(redoImage) + tail : tail;
-        QCOMPARE(recordOf(data.get()).toHex(), expected.toHex());
+        const QByteArray expected = withImages ? TiledRecord(undoImage) + TiledRecord(redoImage) + tail : tail;
+        QCOMPARE(RecordOf(*data).toHex(), expected.toHex());
 
         data->ReleaseSerializeData();
-        QCOMPARE(recordOf(data.get()), QByteArray()); // nothing to write
+        QCOMPARE(RecordOf(*data), QByteArray()); // nothing to write
         QVERIFY(!data->Serialize(nullptr));
         QVERIFY(!data->Deserialize(nullptr));
-        QVERIFY(data->Deserialize(readerOf(expected).get()));
-        QCOMPARE(recordOf(data.get()).toHex(), expected.toHex()); // every field read back in place
+        QVERIFY(ReadRecord(expected, *data));
+        QCOMPARE(RecordOf(*data).toHex(), expected.toHex()); // every field read back in place
 
         // A record cut anywhere is refused whole: the getters then find nothing.
         for (int cut = 0; cut < expected.size(); cut += qMax(1, expected.size() / 150)) {
-            QVERIFY2(!data->Deserialize(readerOf(expected.left(cut)).get()), qPrintable(QString::number(cut)));
+            QVERIFY2(!ReadRecord(expected.left(cut), *data), qPrintable(QString::number(cut)));
             QVERIFY(!data->GetLayerID(id));
         }
     }
@@ -311,7 +251,7 @@ private slots:
         // What the application records for the stroke.
         const QRect inside = before & stroke;
         const KXImage32 oldPixels = extract(original, before.topLeft(), inside);
-        const KXImage32 newPixels = patternImage(stroke.width(), stroke.height(), 9);
+        const KXImage32 newPixels = PatternImage(stroke.width(), stroke.height(), 9);
         const QRect after = before | stroke;
         const KXImage32 expected = painted(original, before, newPixels, stroke, mask && maskType ? kHidden : 0);
 
@@ -357,12 +297,12 @@ private slots:
 
         // The record went to disk, exactly.
         stack.GetSerializer()->WaitForIdle();
-        const QStringList files = recordFiles(folder());
+        const QStringList files = RecordFiles(folder());
         QCOMPARE(files.size(), 1);
-        const QByteArray record = tiledRecord(oldPixels) + tiledRecord(newPixels) + rectRecord(before)
-            + rectRecord(stroke) + rectRecord(oldPixels.GetRect()) + rectRecord(newPixels.GetRect())
+        const QByteArray record = TiledRecord(oldPixels) + TiledRecord(newPixels) + RectRecord(before)
+            + RectRecord(stroke) + RectRecord(oldPixels.GetRect()) + RectRecord(newPixels.GetRect())
             + QByteArray::fromHex("00000001");
-        QCOMPARE(fileBytes(folder().filePath(files.first())).toHex(), record.toHex());
+        QCOMPARE(FileBytes(folder().filePath(files.first())).toHex(), record.toHex());
 
         for (int round = 0; round < 2; ++round) {
             stack.undo();
@@ -373,7 +313,7 @@ private slots:
         stack.undo();
         check(0, before, original, view);
         QCOMPARE(capture.texts(), QStringList());
-        QCOMPARE(recordFiles(folder()), files); // written once, never again
+        QCOMPARE(RecordFiles(folder()), files); // written once, never again
     }
 
     // Only the touched tiles of a layer are copied; the rest stay shared.
@@ -384,7 +324,7 @@ private slots:
         const QRect stroke(130, 140, 20, 20); // inside tile (1, 1)
         LayerPaintCommand command(&scene.document, true);
         PaintCommandData* data = heldData(&command);
-        setStroke(data, extract(before, QPoint(), stroke), patternImage(20, 20, 3), before.GetRect(), stroke);
+        setStroke(data, extract(before, QPoint(), stroke), PatternImage(20, 20, 3), before.GetRect(), stroke);
         command.redoExec(data);
         const KXImage32 after = scene.target();
         for (unsigned int row = 0; row < after.GetRows(); ++row)
@@ -445,7 +385,7 @@ private slots:
         std::unique_ptr<PaintCommand> command(scene.newCommand(firstRedo, dataKind != QLatin1String("nodocument")));
         PaintCommandData* own = heldData(command.get());
         // A complete stroke that grows the image.
-        setStroke(own, patternImage(10, 10, 1), patternImage(30, 30, 2), mask ? maskGeometry : geometry,
+        setStroke(own, PatternImage(10, 10, 1), PatternImage(30, 30, 2), mask ? maskGeometry : geometry,
                   QRect(0, 0, 30, 30), dataKind == QLatin1String("badlayer") ? 9 : kLayer);
 
         std::unique_ptr<VornCommandData> other;
@@ -460,7 +400,7 @@ private slots:
             own->ReleaseSerializeData();
         VornCommandData* data = dataKind == QLatin1String("null") ? nullptr : other ? other.get() : own;
         if (auto* paintData = dynamic_cast<PaintCommandData*>(other.get()))
-            setStroke(paintData, patternImage(10, 10, 1), patternImage(30, 30, 2), geometry, QRect(0, 0, 30, 30));
+            setStroke(paintData, PatternImage(10, 10, 1), PatternImage(30, 30, 2), geometry, QRect(0, 0, 30, 30));
 
         QSignalSpy views(&scene.document, &KXDocumentInterface::viewUpdateRequested);
         MessageCapture capture;
@@ -468,7 +408,7 @@ private slots:
             command->redoExec(data);
         else
             command->undoExec(data);
-        compareReports(capture.texts(), {commandReport(message)});
+        CompareReports(capture.texts(), {commandReport(message)});
         QCOMPARE(scene.document.GetDocumentState(), 0);
         QCOMPARE(command->GetFirstRedo(), firstRedo);
         QCOMPARE(views.size(), 0);
@@ -503,14 +443,14 @@ private slots:
         auto* command = new LayerPaintCommand(&scene.document, true);
         const QRect stroke(60, 50, 90, 60);
         const QRect before(100, 80, 200, 150);
-        setStroke(heldData(command), extract(original, before.topLeft(), stroke & before), patternImage(90, 60, 4),
+        setStroke(heldData(command), extract(original, before.topLeft(), stroke & before), PatternImage(90, 60, 4),
                   before, stroke);
 
         VornUndoStack stack;
         stack.setTemporaryFolder(folder());
         stack.push(command);
         stack.GetSerializer()->WaitForIdle();
-        const QStringList files = recordFiles(folder());
+        const QStringList files = RecordFiles(folder());
         QCOMPARE(files.size(), 1);
         QFile file(folder().filePath(files.first()));
         QVERIFY(file.resize(file.size() - 3));
@@ -518,8 +458,8 @@ private slots:
 
         MessageCapture capture;
         stack.undo();
-        compareReports(capture.texts(),
-                       {reportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
+        CompareReports(capture.texts(),
+                       {ReportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
                                       QStringLiteral("Deserialize data error.")),
                         commandReport(QStringLiteral("Error to get data."))});
         QCOMPARE(scene.document.GetDocumentState(), 1);
@@ -529,30 +469,6 @@ private slots:
 
 private:
     QDir folder() const { return QDir(m_folder.path()); }
-
-    // The bytes data serializes to (none when it refuses).
-    QByteArray recordOf(PaintCommandData* data)
-    {
-        VornReaderWriter file;
-        const QString path = folder().filePath(QStringLiteral("record%1").arg(++m_files));
-        if (!file.Open(path) || !data->Serialize(&file))
-            return QByteArray();
-        file.Close();
-        return fileBytes(path);
-    }
-
-    // A reader whose file holds the bytes.
-    std::unique_ptr<VornReaderWriter> readerOf(const QByteArray& bytes)
-    {
-        auto file = std::make_unique<VornReaderWriter>();
-        if (!file->Open(folder().filePath(QStringLiteral("part%1").arg(++m_files)))
-            || file->WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-            return nullptr;
-        file->Close();
-        return file->Open(QString()) ? std::move(file) : nullptr;
-    }
-
-    int m_files = 0;
 
     QTemporaryDir m_folder;
 };

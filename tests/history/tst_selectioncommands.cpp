@@ -13,6 +13,7 @@
 #include "KXMemoryDocument.h"
 #include "emptycommanddata.h"
 #include "messagecapture.h"
+#include "recordtesting.h"
 #include "mwselectioncommand.h"
 #include "mwselectioncommanddata.h"
 #include "selectioncommand.h"
@@ -90,11 +91,6 @@ QPainterPath Triangle(const QPointF& at)
     return path;
 }
 
-QByteArray Hex(const char* hex)
-{
-    return QByteArray::fromHex(hex);
-}
-
 // The tiled image record of a 1 x 1 mask whose one pixel is selected.
 QByteArray OneSelectedPixelRecord()
 {
@@ -104,37 +100,6 @@ QByteArray OneSelectedPixelRecord()
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     stream << qint32(1) << qint32(1) << qCompress(tile);
     return bytes;
-}
-
-// What Serialize writes through a VornReaderWriter, read from its file.
-QByteArray RecordBytes(VornCommandData& data)
-{
-    QTemporaryDir folder;
-    VornReaderWriter file;
-    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record"))) || !data.Serialize(&file))
-        return "<not serialized>";
-    file.Close();
-    QFile written(file.GetFileName());
-    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("<unreadable>");
-}
-
-// Reads bytes into data through a VornReaderWriter.
-bool ReadRecord(const QByteArray& bytes, VornCommandData& data)
-{
-    QTemporaryDir folder;
-    VornReaderWriter file;
-    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record")))
-        || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-        return false;
-    file.Close();
-    return file.Open(QString()) && data.Deserialize(&file);
-}
-
-QString ReportPattern(const QString& file, const QString& text)
-{
-    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
-        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
-            QRegularExpression::escape(text));
 }
 
 // SelectionData is abstract; the layer commands' data add a record of their own.
@@ -529,7 +494,7 @@ private slots:
         for (VornCommandData* data : { static_cast<VornCommandData*>(&shape), static_cast<VornCommandData*>(&mask) }) {
             QVERIFY(!data->Serialize(nullptr));
             QVERIFY(!data->Deserialize(nullptr));
-            QCOMPARE(RecordBytes(*data), QByteArray("<not serialized>"));
+            QCOMPARE(RecordOf(*data), QByteArray());
         }
         shape.SetSelectionGeometry(Triangle(QPointF(1, 1)));
         shape.SetSelectionOp(LogicalOp(9));
@@ -550,7 +515,7 @@ private slots:
         std::unique_ptr<SelectionCommandData> data(ShapeData(Subtract, path));
         data->SetUndoSel(QPoint(3, -1), MaskFromRows(Rows { "#" }));
 
-        const QByteArray bytes = RecordBytes(*data);
+        const QByteArray bytes = RecordOf(*data);
         // operation, undo mask, undo offset, then the path: elements (type, x, y), subpath starts, fill rule
         const QByteArray expected = Hex("00000002") + OneSelectedPixelRecord() + Hex("00000003ffffffff")
             + Hex("00000002"
@@ -600,7 +565,7 @@ private slots:
         data.SetUndoSel(QPoint(-2, 7), KXImage32());
         data.SetNoUndoSelection(noUndoSelection);
 
-        const QByteArray bytes = RecordBytes(data);
+        const QByteArray bytes = RecordOf(data);
         const QByteArray expected
             = OneSelectedPixelRecord() + Hex("00000005 00000006 00000000 00000000") + Hex("fffffffe 00000007") + tail;
         QCOMPARE(bytes.toHex(), expected.toHex());
