@@ -4,6 +4,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <functional>
 #include <stdexcept>
 
@@ -98,16 +101,77 @@ private slots:
     void temporaryPath()
     {
         const QString path = KXFileIOManager::GetTemporaryPath();
-        QVERIFY(!path.isEmpty());
         QVERIFY(QDir::isAbsolutePath(path));
-        const QFileInfo info(path);
-        QVERIFY(info.isDir());
-        QVERIFY(info.isWritable());
+        QVERIFY(KXFileIOManager::IsPrivateDirectory(path));
+        QVERIFY(QFileInfo(path).fileName().startsWith(QStringLiteral("proc-%1-").arg(getpid())));
         QCOMPARE(KXFileIOManager::GetTemporaryPath(), path);
-        QFile probe(path + QStringLiteral("/tst_utils.probe"));
-        QVERIFY(probe.open(QIODevice::WriteOnly));
-        QCOMPARE(probe.write("x"), 1LL);
-        QVERIFY(probe.remove());
+    }
+
+    // The per-user folder is used only when it is a private directory of the
+    // user's; otherwise a fresh private folder takes its place.
+    void privateFolder_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("absent") << "" << true;
+        QTest::newRow("private") << "0700" << true;
+        QTest::newRow("open to others") << "0777" << false;
+        QTest::newRow("readable by the group") << "0740" << false;
+        QTest::newRow("a link to a private folder") << "link" << false;
+        QTest::newRow("a file") << "file" << false;
+    }
+    void privateFolder()
+    {
+        QFETCH(QString, existing);
+        QFETCH(bool, used);
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QString user = base.filePath(QStringLiteral("vornhistory-%1").arg(getuid()));
+        if (existing == QLatin1String("link")) {
+            QVERIFY(QDir().mkdir(base.filePath(QStringLiteral("elsewhere"))));
+            QVERIFY(QFile::setPermissions(base.filePath(QStringLiteral("elsewhere")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QVERIFY(QFile::link(base.filePath(QStringLiteral("elsewhere")), user));
+        } else if (existing == QLatin1String("file")) {
+            QFile file(user);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (!existing.isEmpty()) {
+            QVERIFY(QDir().mkdir(user));
+            QCOMPARE(chmod(QFile::encodeName(user).constData(), mode_t(existing.toUInt(nullptr, 8))), 0);
+        }
+        const QString folder = KXFileIOManager::PrivateFolder(base.path());
+        QVERIFY(KXFileIOManager::IsPrivateDirectory(folder));
+        QVERIFY(KXFileIOManager::IsPrivateDirectory(QFileInfo(folder).path()));
+        QCOMPARE(QFileInfo(folder).path() == user, used);
+        QVERIFY(KXFileIOManager::PrivateFolder(base.path()) != folder); // a fresh one each time
+
+        // A record file made there is the owner's alone.
+        KXManagedFile file(QDir(folder).filePath(QStringLiteral("record")), 1);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Truncate));
+        struct stat info;
+        QCOMPARE(stat(QFile::encodeName(file.fileName()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+    }
+
+    // Folders of processes that no longer run are removed with their files;
+    // those of running processes (and anything else) stay.
+    void staleFoldersRemoved()
+    {
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QDir user(base.filePath(QStringLiteral("vornhistory-%1").arg(getuid())));
+        QVERIFY(QDir().mkdir(user.path()));
+        QVERIFY(QFile::setPermissions(user.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString stale = QStringLiteral("proc-%1-abcdef").arg(0x7ffffff0);
+        const QString running = QStringLiteral("proc-%1-abcdef").arg(getppid());
+        for (const QString& name : {stale, running, QStringLiteral("other")}) {
+            QVERIFY(user.mkdir(name));
+            QFile file(user.filePath(name + QStringLiteral("/~nuboltmp.1_0")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(!KXFileIOManager::PrivateFolder(base.path()).isEmpty());
+        QVERIFY(!user.exists(stale));
+        QVERIFY(user.exists(running));
+        QVERIFY(user.exists(QStringLiteral("other")));
     }
 
     void managedFile()

@@ -6,7 +6,8 @@
 
 // A file with a scheduling priority. The priority orders files when the
 // editor's I/O manager has to choose whose buffers to flush first; seek()
-// refuses negative positions and positions on a closed file.
+// refuses negative positions and positions on a closed file. A file that
+// open() creates is readable and writable by its owner only (0600).
 class VORNUTILS_EXPORT KXManagedFile : public QFile
 {
     Q_OBJECT
@@ -18,6 +19,7 @@ public:
     int GetPriority() const { return m_priority; }
     void SetPriority(int priority) { m_priority = priority; }
 
+    bool open(OpenMode mode) override;
     bool seek(qint64 position) override;
 
 private:

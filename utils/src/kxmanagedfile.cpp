@@ -20,3 +20,14 @@ bool KXManagedFile::seek(qint64 position)
         return false;
     return QFile::seek(position);
 }
+
+bool KXManagedFile::open(OpenMode mode)
+{
+    const bool creates = (mode & (WriteOnly | Append)) && !exists();
+    if (!QFile::open(mode))
+        return false;
+    // The folder is private already; the file is made so as well.
+    if (creates)
+        setPermissions(ReadOwner | WriteOwner);
+    return true;
+}
