@@ -52,24 +52,27 @@ QString Rows(const KXStyleProxy& style)
 
 const QString kStart = QStringLiteral("A:a:1 B:b:0 C:c:1");
 
+// Effect "X" (settings "x", enabled) at the rows.
+template <class Data> Data* WithEffectX(Data* data)
+{
+    data->SetEffectUID(QStringLiteral("X"));
+    data->SetEffectData("x");
+    data->SetEnabled(true);
+    return data;
+}
+
 VornCommandData* RowData(Kind kind, int row, int destination = -1)
 {
     if (kind == Move) {
-        auto* data = new KXStyleEffectMoveCommandData;
+        auto* data = WithEffectX(new KXStyleEffectMoveCommandData);
         data->SetSourceRow(row);
         data->SetDestinationRow(destination);
-        data->SetEffectUID(QStringLiteral("X"));
-        data->SetEffectData("x");
-        data->SetEnabled(true);
         return data;
     }
     KXStyleEffectRowData* data = kind == Insert ? static_cast<KXStyleEffectRowData*>(new KXStyleEffectInsertCommandData)
                                                 : new KXStyleEffectRemoveCommandData;
     data->SetRow(row);
-    data->SetEffectUID(QStringLiteral("X"));
-    data->SetEffectData("x");
-    data->SetEnabled(true);
-    return data;
+    return WithEffectX(data);
 }
 
 VornCommandData* EmptyData(Kind kind)
@@ -202,7 +205,6 @@ private slots:
             QCOMPARE(m_document->GetDocumentState(), done ? 1 : 0);
         });
         QCOMPARE(history.FileCount(), 1);
-        QCOMPARE(m_style->GetStyleName(), QStringLiteral("Plain"));
         QVERIFY(capture.texts().isEmpty());
     }
 
@@ -210,106 +212,83 @@ private slots:
     // push changes nothing; undo and later redos apply the rows.
     void moveAfterTheHostMovedIt()
     {
-        QVERIFY(m_style->InsertEffect(3, QStringLiteral("A"), "a", true));
+        QVERIFY(m_style->InsertEffect(3, QStringLiteral("X"), "x", true));
         QVERIFY(m_style->removeRows(0, 1));
+        const QString moved = Rows(*m_style);
         VornCommand* command = MakeCommand(Move, m_document.get(), false);
-        auto* data = new KXStyleEffectMoveCommandData;
-        data->SetSourceRow(0);
-        data->SetDestinationRow(3);
-        data->SetEffectUID(QStringLiteral("A"));
-        data->SetEffectData("a");
-        data->SetEnabled(true);
-        command->SetCommandData(data);
+        command->SetCommandData(RowData(Move, 0, 3));
         HistoryFixture history;
         history.stack.push(command);
-        QCOMPARE(Rows(*m_style), QStringLiteral("B:b:0 C:c:1 A:a:1"));
-        QCOMPARE(m_states, QList<int>());
+        QCOMPARE(Rows(*m_style), moved);
         history.WaitWritten();
         history.stack.undo();
-        QCOMPARE(Rows(*m_style), kStart);
+        QCOMPARE(Rows(*m_style), QStringLiteral("X:x:1 B:b:0 C:c:1"));
         history.stack.redo();
-        QCOMPARE(Rows(*m_style), QStringLiteral("B:b:0 C:c:1 A:a:1"));
+        QCOMPARE(Rows(*m_style), moved);
         QCOMPARE(m_states, (QList<int> { -1, 0 }));
     }
 
-    // A style dialog session: the parameters of two effects change several
-    // times while the command is pending; one commit, one history row.
-    void styleDialogSession()
+    // Style dialog sessions as live edits: the host edits the style while the
+    // command is pending, one commit makes one history row; undo and redo
+    // read the snapshots back from the temporary file. Parameters change the
+    // settings of one effect several times and two enabled flags; the whole
+    // style changes name, UID and effects. Built with skip, the push's redo
+    // neither applies nor counts.
+    void liveEdits_data()
     {
-        auto* data = new KXStyleChangeModelParamsCommandData;
-        for (int row = 0; row < m_style->rowCount(); ++row)
-            data->AddUndoEffect(
-                m_style->GetSessionData(m_style->index(row, 0)), m_style->IsEnabled(m_style->index(row, 0)));
-        VornCommand* command = MakeCommand(Params, m_document.get());
-        command->SetCommandData(data);
-        command->setText(QStringLiteral("Layer style"));
-        HistoryFixture history;
-        const DocumentFingerprint before = DocumentFingerprint::Take(*m_document);
-        history.stack.pushDelayed(command);
-        for (const char* distance : { "d=1", "d=2", "d=5" })
-            QVERIFY(m_style->SetSessionData(m_style->index(1, 0), distance));
-        QVERIFY(m_style->SetEnabled(m_style->index(1, 0), true));
-        QVERIFY(m_style->SetEnabled(m_style->index(2, 0), false));
-        history.stack.commit();
-        const QString edited = QStringLiteral("A:a:1 B:d=5:1 C:c:0");
-        QCOMPARE(Rows(*m_style), edited);
-        QCOMPARE(history.stack.count(), 2);
-        history.WaitWritten();
-        QCOMPARE(RecordFiles(history),
-            QList<QByteArray> { Hex("00000003 00000001 61 00000001 00000001 62 00000000"
-                                    "00000001 63 00000001 00000003 00000001 61 00000001"
-                                    "00000003 643d35 00000001 00000001 63 00000000") });
-        for (int cycle = 0; cycle < 2; ++cycle) {
-            history.stack.undo();
-            CompareFingerprints(DocumentFingerprint::Take(*m_document), before, "after undo");
-            QCOMPARE(Rows(*m_style), kStart);
-            history.stack.redo();
-            QCOMPARE(Rows(*m_style), edited);
-        }
-        QCOMPARE(m_states, (QList<int> { 1, 0, 1, 0, 1, 0, 1 }));
-    }
-
-    // The whole style replaced in the dialog (name, UID, effects), as a live
-    // edit; built with skip, the push's redo neither applies nor counts.
-    void wholeStyleChange_data()
-    {
+        QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("skip");
+        QTest::addColumn<QString>("edited");
         QTest::addColumn<QList<int>>("states");
-        QTest::newRow("applied by the push") << false << QList<int> { 1, 0, 1, 0, 1 };
-        QTest::newRow("skipped by the push") << true << QList<int> { 1, 0, -1, 0 };
+        QTest::newRow("parameters") << int(Params) << false << "Plain/uid-0 A:a:1 B:d=5:1 C:c:0"
+                                    << QList<int> { 1, 0, 1, 0, 1 };
+        QTest::newRow("whole style") << int(Model) << false << "Neon/uid-9 Glow:g:1 Satin:s:0"
+                                     << QList<int> { 1, 0, 1, 0, 1 };
+        QTest::newRow("whole style, skipped by the push")
+            << int(Model) << true << "Neon/uid-9 Glow:g:1 Satin:s:0" << QList<int> { 1, 0, -1, 0 };
     }
-    void wholeStyleChange()
+    void liveEdits()
     {
+        QFETCH(int, kind);
         QFETCH(bool, skip);
+        QFETCH(QString, edited);
         QFETCH(QList<int>, states);
-        auto* data = new KXStyleChangeModelCommandData;
-        data->SetUndoStyleName(m_style->GetStyleName());
-        data->SetUndoStyleUID(m_style->GetStyleUID());
+        // The undo snapshot as the dialog takes it when it opens.
+        auto model = std::make_unique<KXStyleChangeModelCommandData>();
+        auto params = std::make_unique<KXStyleChangeModelParamsCommandData>();
+        model->SetUndoStyleName(m_style->GetStyleName());
+        model->SetUndoStyleUID(m_style->GetStyleUID());
         for (int row = 0; row < m_style->rowCount(); ++row) {
             const QModelIndex effect = m_style->index(row, 0);
-            data->AddUndoEffect(
+            model->AddUndoEffect(
                 m_style->GetEffectUID(effect), m_style->GetSessionData(effect), m_style->IsEnabled(effect));
+            params->AddUndoEffect(m_style->GetSessionData(effect), m_style->IsEnabled(effect));
         }
-        VornCommand* command = MakeCommand(Model, m_document.get(), !skip);
-        command->SetCommandData(data);
+        VornCommand* command = MakeCommand(Kind(kind), m_document.get(), !skip);
+        command->SetCommandData(kind == Model ? static_cast<VornCommandData*>(model.release()) : params.release());
+        const QString start = NamedRows();
         HistoryFixture history;
         history.stack.pushDelayed(command);
-        m_style->SetStyleName(QStringLiteral("Neon"));
-        m_style->SetStyleUID(QStringLiteral("uid-9"));
-        QVERIFY(m_style->removeRows(0, 3));
-        m_style->AddEffect(QStringLiteral("Glow"), "g", true);
-        m_style->AddEffect(QStringLiteral("Satin"), "s", false);
+        if (kind == Params) {
+            for (const char* distance : { "d=1", "d=2", "d=5" })
+                QVERIFY(m_style->SetSessionData(m_style->index(1, 0), distance));
+            QVERIFY(m_style->SetEnabled(m_style->index(1, 0), true));
+            QVERIFY(m_style->SetEnabled(m_style->index(2, 0), false));
+        } else {
+            m_style->SetStyleName(QStringLiteral("Neon"));
+            m_style->SetStyleUID(QStringLiteral("uid-9"));
+            QVERIFY(m_style->removeRows(0, 3));
+            m_style->AddEffect(QStringLiteral("Glow"), "g", true);
+            m_style->AddEffect(QStringLiteral("Satin"), "s", false);
+        }
         history.stack.commit();
-        const QString edited = QStringLiteral("Glow:g:1 Satin:s:0");
-        QCOMPARE(Rows(*m_style), edited);
+        QCOMPARE(NamedRows(), edited);
+        QCOMPARE(history.stack.count(), 2);
+        history.WaitWritten();
         history.stack.undo();
-        QCOMPARE(Rows(*m_style), kStart);
-        QCOMPARE(m_style->GetStyleName(), QStringLiteral("Plain"));
-        QCOMPARE(m_style->GetStyleUID(), QStringLiteral("uid-0"));
+        QCOMPARE(NamedRows(), start);
         history.stack.redo();
-        QCOMPARE(Rows(*m_style), edited);
-        QCOMPARE(m_style->GetStyleName(), QStringLiteral("Neon"));
-        QCOMPARE(m_style->GetStyleUID(), QStringLiteral("uid-9"));
+        QCOMPARE(NamedRows(), edited);
         QCOMPARE(m_states, states);
     }
 
@@ -344,6 +323,13 @@ private slots:
             model->SetUndoStyleUID(QStringLiteral("u1"));
             model->SetRedoStyleName(QString::fromLatin1(""));
             model->AddRedoEffect(QStringLiteral("A"), "x", true);
+            QString uid;
+            QByteArray settings;
+            bool enabled = false;
+            QVERIFY(
+                !model->GetRedoEffect(1, uid, settings, enabled) && !model->GetRedoEffect(-1, uid, settings, enabled));
+            QVERIFY(uid.isNull() && model->GetRedoEffect(0, uid, settings, enabled));
+            QVERIFY(uid == QLatin1String("A") && settings == "x" && enabled);
         } else if (kind == Params) {
             auto* params = static_cast<KXStyleChangeModelParamsCommandData*>(data.get());
             QCOMPARE(params->GetRedoEffectCount(), -1);
@@ -374,33 +360,6 @@ private slots:
 
         data->ReleaseSerializeData();
         QCOMPARE(Serialized(*data), QByteArray());
-    }
-
-    // Getters and the entry access of the snapshot data.
-    void snapshotAccess()
-    {
-        KXStyleEffectMoveCommandData move;
-        QCOMPARE(move.GetSourceRow(), -1);
-        QCOMPARE(move.GetDestinationRow(), -1);
-        QVERIFY(!move.GetEnabled());
-        KXStyleChangeModelCommandData model;
-        QString uid = QStringLiteral("keep");
-        QByteArray settings;
-        bool enabled = true;
-        QVERIFY(!model.GetUndoEffect(0, uid, settings, enabled));
-        model.AddRedoEffect(QStringLiteral("A"), "a", false);
-        model.SetRedoStyleName(QStringLiteral("N"));
-        QVERIFY(!model.GetRedoEffect(1, uid, settings, enabled));
-        QVERIFY(!model.GetRedoEffect(-1, uid, settings, enabled));
-        QCOMPARE(uid, QStringLiteral("keep"));
-        QVERIFY(model.GetRedoEffect(0, uid, settings, enabled));
-        QCOMPARE(uid, QStringLiteral("A"));
-        QCOMPARE(settings, QByteArray("a"));
-        QVERIFY(!enabled);
-        QCOMPARE(model.GetUndoEffectCount(), 0);
-        model.ClearRedoData();
-        QCOMPARE(model.GetRedoEffectCount(), 0);
-        QCOMPARE(model.GetRedoStyleName(), QStringLiteral("N"));
     }
 
     // Bad data, a missing document or style model, rows out of range and
@@ -467,6 +426,11 @@ private slots:
     }
 
 private:
+    QString NamedRows() const
+    {
+        return m_style->GetStyleName() + QLatin1Char('/') + m_style->GetStyleUID() + QLatin1Char(' ') + Rows(*m_style);
+    }
+
     // Data that would visibly change the style if it were applied.
     static VornCommandData* GoodData(Kind kind)
     {
@@ -490,17 +454,6 @@ private:
             data->AddRedoEffect("changed", false);
         }
         return data;
-    }
-
-    static QList<QByteArray> RecordFiles(const HistoryFixture& history)
-    {
-        QList<QByteArray> records;
-        const QDir folder(history.folder.path());
-        for (const QString& name : folder.entryList(QDir::Files)) {
-            QFile file(folder.filePath(name));
-            records << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
-        }
-        return records;
     }
 
     // What Serialize writes (nothing when it fails).
