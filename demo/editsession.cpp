@@ -30,6 +30,7 @@
 #include "layerpaintcommanddata.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
+#include "stylesteps.h"
 #include "vorncommanddataserializer.h"
 #include "vornundostack.h"
 
@@ -176,6 +177,11 @@ void EditSession::Round(int round)
     const unsigned int sun = FindLayer(QStringLiteral("Sun"));
     DragOpacity(sun, round % 2 ? 0.9 : 0.55);
     ChangeBlendMode(sun, round % 2 ? 0 : 14); // normal, screen
+    RunStyleSteps(
+        *m_document, round, [this](VornCommand* c, const QString& t, const QString& i) { Push(c, t, i); },
+        [this](VornCommand* c, const QString& t, const QString& i, const std::function<void()>& f) {
+            LiveEdit(c, t, i, f);
+        });
     Select(round);
     Stroke(FindLayer(QStringLiteral("Paint")), round);
     CreateLayer(round);

@@ -6,6 +6,7 @@
 
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
+#include "KXStyleProxy.h"
 
 namespace {
 
@@ -20,6 +21,24 @@ QByteArray PixelHash(const KXImage32* image)
         hash.addData(reinterpret_cast<const char*>(line.data()), int(line.size()));
     }
     return hash.result().toHex().left(12);
+}
+
+// Layer style lines; an empty style gives none, like no style at all.
+QStringList StyleLines(const KXStyleProxy* style)
+{
+    QStringList lines;
+    if (!style || (style->rowCount() == 0 && style->GetStyleName().isEmpty() && style->GetStyleUID().isEmpty()))
+        return lines;
+    lines << style->GetStyleName() + QLatin1Char('/') + style->GetStyleUID();
+    for (int row = 0; row < style->rowCount(); ++row) {
+        const QModelIndex effect = style->index(row, 0);
+        lines << QStringLiteral("%1 %2 %3")
+                     .arg(style->GetEffectUID(effect))
+                     .arg(style->IsEnabled(effect) ? 1 : 0)
+                     .arg(QString::fromLatin1(QCryptographicHash::hash(style->GetSessionData(effect),
+                         QCryptographicHash::Md5).toHex().left(12)));
+    }
+    return lines;
 }
 
 } // namespace
@@ -55,6 +74,7 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
+    print.style = StyleLines(document.GetStyleProxy());
     return print;
 }
 
@@ -103,5 +123,8 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                      .arg(other.selectionOffset.x())
                      .arg(other.selectionOffset.y())
                      .arg(QString::fromLatin1(other.selectionPixels));
+    if (style != other.style)
+        lines << QStringLiteral("style [%1] vs [%2]")
+                     .arg(style.join(QStringLiteral(", ")), other.style.join(QStringLiteral(", ")));
     return lines;
 }

@@ -36,6 +36,9 @@ struct DocumentFingerprint
     QVector<Layer> layers;
     QPoint selectionOffset;
     QByteArray selectionPixels;
+    // Layer style of the current layer (the one the document exposes): "name/UID", then
+    // "UID enabled settings-hash" per effect; empty for no style or an empty one.
+    QStringList style;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "kxstyleeffectrowdata.h"
+#include "vornhistory_export.h"
+
+// An effect removed from the layer style, with the row it was in. There is no
+// cast function: the command tests the type number itself.
+class VORNHISTORY_EXPORT KXStyleEffectRemoveCommandData : public KXStyleEffectRowData
+{
+public:
+    static constexpr unsigned int Type = 44;
+    unsigned int GetDataType() const override { return Type; }
+};

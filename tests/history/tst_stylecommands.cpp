@@ -1,0 +1,492 @@
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
+
+#include "KXMemoryDocument.h"
+#include "KXStyleProxy.h"
+#include "kxstylechangemodelcommand.h"
+#include "kxstylechangemodelcommanddata.h"
+#include "kxstylechangemodelparamscommand.h"
+#include "kxstylechangemodelparamscommanddata.h"
+#include "kxstyleeffectinsertcommand.h"
+#include "kxstyleeffectinsertcommanddata.h"
+#include "kxstyleeffectmovecommand.h"
+#include "kxstyleeffectmovecommanddata.h"
+#include "kxstyleeffectremovecommand.h"
+#include "kxstyleeffectremovecommanddata.h"
+#include "messagecapture.h"
+#include "roundtrip.h"
+#include "vornreaderwriter.h"
+
+namespace {
+
+enum Kind
+{
+    Insert,
+    Remove,
+    Move,
+    Model,
+    Params
+};
+
+QByteArray Hex(const char* digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+// The style's rows as "UID:settings:enabled", space-separated.
+QString Rows(const KXStyleProxy& style)
+{
+    QStringList rows;
+    for (int row = 0; row < style.rowCount(); ++row) {
+        const QModelIndex effect = style.index(row, 0);
+        rows << QStringLiteral("%1:%2:%3")
+                    .arg(style.GetEffectUID(effect), QString::fromLatin1(style.GetSessionData(effect)))
+                    .arg(style.IsEnabled(effect) ? 1 : 0);
+    }
+    return rows.join(QLatin1Char(' '));
+}
+
+const QString kStart = QStringLiteral("A:a:1 B:b:0 C:c:1");
+
+// Effect "X" (settings "x", enabled) at the rows.
+template <class Data> Data* WithEffectX(Data* data)
+{
+    data->SetEffectUID(QStringLiteral("X"));
+    data->SetEffectData("x");
+    data->SetEnabled(true);
+    return data;
+}
+
+VornCommandData* RowData(Kind kind, int row, int destination = -1)
+{
+    if (kind == Move) {
+        auto* data = WithEffectX(new KXStyleEffectMoveCommandData);
+        data->SetSourceRow(row);
+        data->SetDestinationRow(destination);
+        return data;
+    }
+    KXStyleEffectRowData* data = kind == Insert ? static_cast<KXStyleEffectRowData*>(new KXStyleEffectInsertCommandData)
+                                                : new KXStyleEffectRemoveCommandData;
+    data->SetRow(row);
+    return WithEffectX(data);
+}
+
+VornCommandData* EmptyData(Kind kind)
+{
+    switch (kind) {
+    case Insert:
+        return new KXStyleEffectInsertCommandData;
+    case Remove:
+        return new KXStyleEffectRemoveCommandData;
+    case Move:
+        return new KXStyleEffectMoveCommandData;
+    case Model:
+        return new KXStyleChangeModelCommandData;
+    default:
+        return new KXStyleChangeModelParamsCommandData;
+    }
+}
+
+VornCommand* MakeCommand(Kind kind, KXDocumentInterface* document, bool flag = true)
+{
+    switch (kind) {
+    case Insert:
+        return new KXStyleEffectInsertCommand(document);
+    case Remove:
+        return new KXStyleEffectRemoveCommand(document);
+    case Move:
+        return new KXStyleEffectMoveCommand(document, flag);
+    case Model:
+        return new KXStyleChangeModelCommand(document, !flag);
+    default:
+        return new KXStyleChangeModelParamsCommand(document);
+    }
+}
+
+const char* const kFiles[] = { "kxstyleeffectinsertcommand", "kxstyleeffectremovecommand", "kxstyleeffectmovecommand",
+    "kxstylechangemodelcommand", "kxstylechangemodelparamscommand" };
+
+QString ReportPattern(Kind kind, const QString& message)
+{
+    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"src/stylecommands/%3\\.cpp\"\\. %4$")
+        .arg(
+            reportDatePattern(), reportTimePattern(), QLatin1String(kFiles[kind]), QRegularExpression::escape(message));
+}
+
+// What badInput hands a command.
+enum Input
+{
+    WrongData,
+    NoData,
+    NoDocument,
+    NoStyle,
+    NoRecord,
+    RowsOut
+};
+
+const QString kBadInput = QStringLiteral("Command error. No Docuemnt or No CommandData.");
+const QString kBroken = QStringLiteral("Cammand sequence was broken.");
+
+} // namespace
+
+class TestStyleCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_document.reset(new KXMemoryDocument(QSize(8, 8)));
+        KXImage32 pixels(8, 8);
+        pixels.Fill(KXRGBA32i(10, 20, 30, 255));
+        m_document->AddRasterLayer(QStringLiteral("Background"), pixels);
+        m_document->AddRasterLayer(QStringLiteral("Styled"), pixels);
+        m_style = m_document->GetStyleProxy();
+        m_tester.reset(new QAbstractItemModelTester(m_style, QAbstractItemModelTester::FailureReportingMode::QtTest));
+        m_style->SetStyleName(QStringLiteral("Plain"));
+        m_style->SetStyleUID(QStringLiteral("uid-0"));
+        m_style->AddEffect(QStringLiteral("A"), "a", true);
+        m_style->AddEffect(QStringLiteral("B"), "b", false);
+        m_style->AddEffect(QStringLiteral("C"), "c", true);
+        m_states.clear();
+        connect(m_document.get(), &KXDocumentInterface::documentStateChanged, this, [this](int s) { m_states << s; });
+    }
+    void cleanup()
+    {
+        m_tester.reset();
+        m_document.reset();
+    }
+
+    // Insert, remove and move at the first, middle and last rows, pushed and
+    // then undone and redone through the temporary file; after each undo and
+    // redo the style is compared row by row.
+    void rowEdits_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QString>("redone");
+        QTest::newRow("insert first") << int(Insert) << 0 << -1 << "X:x:1 A:a:1 B:b:0 C:c:1";
+        QTest::newRow("insert middle") << int(Insert) << 1 << -1 << "A:a:1 X:x:1 B:b:0 C:c:1";
+        QTest::newRow("insert last") << int(Insert) << 3 << -1 << "A:a:1 B:b:0 C:c:1 X:x:1";
+        // The removed effect is what the data stores, not what the row held.
+        QTest::newRow("remove first") << int(Remove) << 0 << -1 << "B:b:0 C:c:1";
+        QTest::newRow("remove middle") << int(Remove) << 1 << -1 << "A:a:1 C:c:1";
+        QTest::newRow("remove last") << int(Remove) << 2 << -1 << "A:a:1 B:b:0";
+        // Moves to the row count and from the last row; the moved copy is the stored effect.
+        QTest::newRow("move first to end") << int(Move) << 0 << 3 << "B:b:0 C:c:1 X:x:1";
+        QTest::newRow("move middle to end") << int(Move) << 1 << 3 << "A:a:1 C:c:1 X:x:1";
+        QTest::newRow("move last to first") << int(Move) << 3 << 0 << "X:x:1 A:a:1 B:b:0";
+        QTest::newRow("move last to middle") << int(Move) << 3 << 1 << "A:a:1 X:x:1 B:b:0";
+    }
+    void rowEdits()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, row);
+        QFETCH(int, destination);
+        QFETCH(QString, redone);
+        // A remove or move stores the effect it takes; make the style hold it there.
+        const int taken = kind == Remove ? row : kind == Move ? (row == 3 ? 2 : row) : -1;
+        if (taken >= 0) {
+            QVERIFY(m_style->removeRows(taken, 1));
+            QVERIFY(m_style->InsertEffect(taken, QStringLiteral("X"), "x", true));
+        }
+        const QString start = Rows(*m_style);
+        VornCommand* command = MakeCommand(Kind(kind), m_document.get());
+        command->SetCommandData(RowData(Kind(kind), row, destination));
+        MessageCapture capture;
+        HistoryFixture history;
+        CheckRoundTrip(history, *m_document, command, 2, [&](bool done) {
+            QCOMPARE(Rows(*m_style), done ? redone : start);
+            QCOMPARE(m_document->GetDocumentState(), done ? 1 : 0);
+        });
+        QCOMPARE(history.FileCount(), 1);
+        QVERIFY(capture.texts().isEmpty());
+    }
+
+    // A move built with false: the host has moved the effect already, so the
+    // push changes nothing; undo and later redos apply the rows.
+    void moveAfterTheHostMovedIt()
+    {
+        QVERIFY(m_style->InsertEffect(3, QStringLiteral("X"), "x", true));
+        QVERIFY(m_style->removeRows(0, 1));
+        const QString moved = Rows(*m_style);
+        VornCommand* command = MakeCommand(Move, m_document.get(), false);
+        command->SetCommandData(RowData(Move, 0, 3));
+        HistoryFixture history;
+        history.stack.push(command);
+        QCOMPARE(Rows(*m_style), moved);
+        history.WaitWritten();
+        history.stack.undo();
+        QCOMPARE(Rows(*m_style), QStringLiteral("X:x:1 B:b:0 C:c:1"));
+        history.stack.redo();
+        QCOMPARE(Rows(*m_style), moved);
+        QCOMPARE(m_states, (QList<int> { -1, 0 }));
+    }
+
+    // Style dialog sessions as live edits: the host edits the style while the
+    // command is pending, one commit makes one history row; undo and redo
+    // read the snapshots back from the temporary file. Parameters change the
+    // settings of one effect several times and two enabled flags; the whole
+    // style changes name, UID and effects. Built with skip, the push's redo
+    // neither applies nor counts.
+    void liveEdits_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("skip");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QList<int>>("states");
+        QTest::newRow("parameters") << int(Params) << false << "Plain/uid-0 A:a:1 B:d=5:1 C:c:0"
+                                    << QList<int> { 1, 0, 1, 0, 1 };
+        QTest::newRow("whole style") << int(Model) << false << "Neon/uid-9 Glow:g:1 Satin:s:0"
+                                     << QList<int> { 1, 0, 1, 0, 1 };
+        QTest::newRow("whole style, skipped by the push")
+            << int(Model) << true << "Neon/uid-9 Glow:g:1 Satin:s:0" << QList<int> { 1, 0, -1, 0 };
+    }
+    void liveEdits()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, skip);
+        QFETCH(QString, edited);
+        QFETCH(QList<int>, states);
+        // The undo snapshot as the dialog takes it when it opens.
+        auto model = std::make_unique<KXStyleChangeModelCommandData>();
+        auto params = std::make_unique<KXStyleChangeModelParamsCommandData>();
+        model->SetUndoStyleName(m_style->GetStyleName());
+        model->SetUndoStyleUID(m_style->GetStyleUID());
+        for (int row = 0; row < m_style->rowCount(); ++row) {
+            const QModelIndex effect = m_style->index(row, 0);
+            model->AddUndoEffect(
+                m_style->GetEffectUID(effect), m_style->GetSessionData(effect), m_style->IsEnabled(effect));
+            params->AddUndoEffect(m_style->GetSessionData(effect), m_style->IsEnabled(effect));
+        }
+        VornCommand* command = MakeCommand(Kind(kind), m_document.get(), !skip);
+        command->SetCommandData(kind == Model ? static_cast<VornCommandData*>(model.release()) : params.release());
+        const QString start = NamedRows();
+        HistoryFixture history;
+        history.stack.pushDelayed(command);
+        if (kind == Params) {
+            for (const char* distance : { "d=1", "d=2", "d=5" })
+                QVERIFY(m_style->SetSessionData(m_style->index(1, 0), distance));
+            QVERIFY(m_style->SetEnabled(m_style->index(1, 0), true));
+            QVERIFY(m_style->SetEnabled(m_style->index(2, 0), false));
+        } else {
+            m_style->SetStyleName(QStringLiteral("Neon"));
+            m_style->SetStyleUID(QStringLiteral("uid-9"));
+            QVERIFY(m_style->removeRows(0, 3));
+            m_style->AddEffect(QStringLiteral("Glow"), "g", true);
+            m_style->AddEffect(QStringLiteral("Satin"), "s", false);
+        }
+        history.stack.commit();
+        QCOMPARE(NamedRows(), edited);
+        QCOMPARE(history.stack.count(), 2);
+        history.WaitWritten();
+        history.stack.undo();
+        QCOMPARE(NamedRows(), start);
+        history.stack.redo();
+        QCOMPARE(NamedRows(), edited);
+        QCOMPARE(m_states, states);
+    }
+
+    // Exact record bytes, read back into empty data and written again, a cut
+    // record, enabled read as any non-zero int, and the getters without a record.
+    void records_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<unsigned int>("type");
+        QTest::addColumn<QByteArray>("record");
+        QTest::newRow("insert") << int(Insert) << 43u << Hex("00000001 00000002 0058 00000001 78 00000001");
+        QTest::newRow("remove") << int(Remove) << 44u << Hex("00000001 00000002 0058 00000001 78 00000001");
+        QTest::newRow("move") << int(Move) << 47u << Hex("00000001 00000004 00000002 0058 00000001 78 00000001");
+        // Names "Old", "u1", "" and one never set; no undo effects, one redo effect.
+        QTest::newRow("model") << int(Model) << 45u
+                               << Hex("00000006 004f006c0064 00000004 00750031 00000000 ffffffff"
+                                      "00000000 00000001 00000002 0041 00000001 78 00000001");
+        // One undo entry; two redo entries, the first with null settings.
+        QTest::newRow("params") << int(
+            Params) << 46u << Hex("00000001 00000001 70 00000000 00000002 ffffffff 00000001 00000002 7171 00000001");
+    }
+    void records()
+    {
+        QFETCH(int, kind);
+        QFETCH(unsigned int, type);
+        QFETCH(QByteArray, record);
+        std::unique_ptr<VornCommandData> data(EmptyData(Kind(kind)));
+        if (kind == Model) {
+            auto* model = static_cast<KXStyleChangeModelCommandData*>(data.get());
+            QCOMPARE(model->GetUndoEffectCount(), -1);
+            model->SetUndoStyleName(QStringLiteral("Old"));
+            model->SetUndoStyleUID(QStringLiteral("u1"));
+            model->SetRedoStyleName(QString::fromLatin1(""));
+            model->AddRedoEffect(QStringLiteral("A"), "x", true);
+            QString uid;
+            QByteArray settings;
+            bool enabled = false;
+            QVERIFY(
+                !model->GetRedoEffect(1, uid, settings, enabled) && !model->GetRedoEffect(-1, uid, settings, enabled));
+            QVERIFY(uid.isNull() && model->GetRedoEffect(0, uid, settings, enabled));
+            QVERIFY(uid == QLatin1String("A") && settings == "x" && enabled);
+        } else if (kind == Params) {
+            auto* params = static_cast<KXStyleChangeModelParamsCommandData*>(data.get());
+            QCOMPARE(params->GetRedoEffectCount(), -1);
+            params->AddUndoEffect("p", false);
+            params->AddRedoEffect(QByteArray(), true);
+            params->AddRedoEffect("qq", true);
+        } else {
+            data.reset(RowData(Kind(kind), 1, 4));
+        }
+        QCOMPARE(data->GetDataType(), type);
+        QVERIFY(!data->Serialize(nullptr));
+        QVERIFY(!data->Deserialize(nullptr));
+        QCOMPARE(Serialized(*data), record);
+
+        std::unique_ptr<VornCommandData> copy(EmptyData(Kind(kind)));
+        QCOMPARE(Serialized(*copy), QByteArray()); // no record, nothing written
+        QVERIFY(ReadInto(*copy, record));
+        QCOMPARE(Serialized(*copy), record);
+        std::unique_ptr<VornCommandData> cut(EmptyData(Kind(kind)));
+        QVERIFY(!ReadInto(*cut, record.left(record.size() - 1)));
+        QCOMPARE(Serialized(*cut), QByteArray()); // a damaged record is not kept
+
+        // An enabled value of 5 reads as true and is written back as 1.
+        QByteArray five = record;
+        five[five.size() - 1] = 5;
+        QVERIFY(ReadInto(*copy, five));
+        QCOMPARE(Serialized(*copy), record);
+
+        data->ReleaseSerializeData();
+        QCOMPARE(Serialized(*data), QByteArray());
+    }
+
+    // Bad data, a missing document or style model, rows out of range and
+    // data without a record, each executed once as redo and once as undo.
+    void badInput_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("input");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QList<int>>("states");
+        const auto row = [](const char* title, Kind kind, int input, const QString& report, const QList<int>& states) {
+            QTest::newRow(title) << int(kind) << input << report << states;
+        };
+        for (Kind kind : { Insert, Remove, Move, Model, Params }) {
+            const QByteArray name = kFiles[kind];
+            row((name + ", wrong data").constData(), kind, WrongData, kBadInput, {});
+            row((name + ", no data").constData(), kind, NoData, kBadInput, {});
+            row((name + ", no document").constData(), kind, NoDocument, kBadInput, {});
+        }
+        row("insert, no style", Insert, NoStyle, QString(), {});
+        row("remove, no style", Remove, NoStyle, QString(), {});
+        row("move, no style", Move, NoStyle, QString(), {});
+        row("model, no style", Model, NoStyle, QString(), { 1, 0 });
+        row("params, no style", Params, NoStyle, QString(), { 1, 0 });
+        row("insert, no record", Insert, NoRecord, QString(), {});
+        row("remove, no record", Remove, NoRecord, QString(), {});
+        row("move, no record", Move, NoRecord, QString(), { 1, 0 });
+        row("model, no record", Model, NoRecord, QString(), { 1, 0 });
+        row("params, no record", Params, NoRecord, kBroken, { 1, 0 });
+        row("insert, row past the end", Insert, RowsOut, QString(), {});
+        row("remove, row past the end", Remove, RowsOut, QString(), {});
+        row("move, rows past the end", Move, RowsOut, QString(), { 1, 0 });
+        row("params, an effect more", Params, RowsOut, kBroken, { 1, 0 });
+    }
+    void badInput()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, input);
+        QFETCH(QString, report);
+        QFETCH(QList<int>, states);
+        std::unique_ptr<VornCommandData> data;
+        if (input == WrongData)
+            data.reset(EmptyData(kind == Insert ? Remove : Insert));
+        else if (input == NoRecord)
+            data.reset(EmptyData(Kind(kind)));
+        else if (input == RowsOut)
+            data.reset(kind == Params ? ParamsForRows(4) : RowData(Kind(kind), 4, 5));
+        else if (input != NoData)
+            data.reset(GoodData(Kind(kind)));
+        if (input == NoStyle)
+            m_document->SetCurrentLayer(KXMemoryDocument::InvalidId);
+        std::unique_ptr<VornCommand> command(MakeCommand(Kind(kind), input == NoDocument ? nullptr : m_document.get()));
+        MessageCapture capture;
+        command->redoExec(data.get());
+        command->undoExec(data.get());
+        const QStringList texts = capture.texts();
+        QCOMPARE(texts.size(), report.isEmpty() ? 0 : 2);
+        for (const QString& text : texts)
+            QVERIFY2(QRegularExpression(ReportPattern(Kind(kind), report)).match(text).hasMatch(), qPrintable(text));
+        QCOMPARE(m_states, states);
+        m_document->SetCurrentLayer(1);
+        QCOMPARE(Rows(*m_style), kStart);
+        QCOMPARE(m_style->GetStyleName(), QStringLiteral("Plain"));
+    }
+
+private:
+    QString NamedRows() const
+    {
+        return m_style->GetStyleName() + QLatin1Char('/') + m_style->GetStyleUID() + QLatin1Char(' ') + Rows(*m_style);
+    }
+
+    // Data that would visibly change the style if it were applied.
+    static VornCommandData* GoodData(Kind kind)
+    {
+        if (kind == Params)
+            return ParamsForRows(3);
+        if (kind != Model)
+            return RowData(kind, 0, 3);
+        auto* data = new KXStyleChangeModelCommandData;
+        data->SetUndoStyleName(QStringLiteral("Undone"));
+        data->SetRedoStyleName(QStringLiteral("Redone"));
+        data->AddUndoEffect(QStringLiteral("U"), "u", true);
+        data->AddRedoEffect(QStringLiteral("R"), "r", true);
+        return data;
+    }
+
+    static KXStyleChangeModelParamsCommandData* ParamsForRows(int rows)
+    {
+        auto* data = new KXStyleChangeModelParamsCommandData;
+        for (int row = 0; row < rows; ++row) {
+            data->AddUndoEffect("changed", false);
+            data->AddRedoEffect("changed", false);
+        }
+        return data;
+    }
+
+    // What Serialize writes (nothing when it fails).
+    QByteArray Serialized(VornCommandData& data)
+    {
+        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
+        VornReaderWriter file;
+        if (!file.Open(path))
+            return "<not opened>";
+        const bool written = data.Serialize(&file);
+        file.Close();
+        QFile result(path);
+        const QByteArray bytes = result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
+        return written == bytes.isEmpty() ? QByteArray("<result does not match the file>") : bytes;
+    }
+
+    // Deserialize from a file holding the bytes.
+    bool ReadInto(VornCommandData& data, const QByteArray& bytes)
+    {
+        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
+        VornReaderWriter file;
+        if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
+            return false;
+        file.Close();
+        return file.Open(QString()) && data.Deserialize(&file);
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<KXMemoryDocument> m_document;
+    KXStyleProxy* m_style = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    QList<int> m_states;
+};
+
+QTEST_MAIN(TestStyleCommands)
+#include "tst_stylecommands.moc"
