@@ -1,11 +1,13 @@
 #include "documentfingerprint.h"
 
 #include <QCryptographicHash>
+#include <QDataStream>
 
 #include <vector>
 
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
+#include "KXPathsListModel.h"
 
 namespace {
 
@@ -20,6 +22,27 @@ QByteArray PixelHash(const KXImage32* image)
         hash.addData(reinterpret_cast<const char*>(line.data()), int(line.size()));
     }
     return hash.result().toHex().left(12);
+}
+
+// A hash of the paths, and of the text placements of all layers.
+QByteArray PathHash(const KXDocumentInterface& document)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    if (const KXPathsListModel* paths = document.GetPathListModel())
+        for (const KXPathsListModel::Path& path : paths->GetPaths())
+            for (const KXPathsListModel::SubPath& subPath : path)
+                stream << subPath.first << subPath.second;
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
+}
+
+QByteArray TextTransformHash(const KXDocumentInterface& document)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
+        stream << document.GetTextTransform(id);
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
 }
 
 } // namespace
@@ -55,6 +78,8 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
+    print.paths = PathHash(document);
+    print.textTransforms = TextTransformHash(document);
     return print;
 }
 
@@ -103,5 +128,10 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                      .arg(other.selectionOffset.x())
                      .arg(other.selectionOffset.y())
                      .arg(QString::fromLatin1(other.selectionPixels));
+    if (paths != other.paths)
+        lines << QStringLiteral("paths %1 vs %2").arg(QString::fromLatin1(paths), QString::fromLatin1(other.paths));
+    if (textTransforms != other.textTransforms)
+        lines << QStringLiteral("text placements %1 vs %2")
+                     .arg(QString::fromLatin1(textTransforms), QString::fromLatin1(other.textTransforms));
     return lines;
 }

@@ -36,6 +36,9 @@ struct DocumentFingerprint
     QVector<Layer> layers;
     QPoint selectionOffset;
     QByteArray selectionPixels;
+    // Vector paths and text-layer placements (changed by crop): a hash of each.
+    QByteArray paths;
+    QByteArray textTransforms;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).
