@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 
 #include "KXImageHelper.h"
 #include "KXImageOps.h"
@@ -156,6 +157,27 @@ bool readInto(VornCommandData& data, const QByteArray& bytes, const QString& pat
     file.Close();
     return file.Open(QString()) && data.Deserialize(&file);
 }
+
+// A record file whose integer fields throw (a standard exception or an int).
+class ThrowingFile : public VornReaderWriter
+{
+public:
+    explicit ThrowingFile(bool standard)
+        : m_standard(standard)
+    {
+    }
+    bool ReadInt(int&) override { return raise(); }
+    bool WriteInt(int) override { return raise(); }
+
+private:
+    bool raise() const
+    {
+        if (m_standard)
+            throw std::runtime_error("disk gone");
+        throw 7;
+    }
+    bool m_standard;
+};
 
 enum CommandKind
 {
@@ -502,6 +524,77 @@ private slots:
         DocumentFingerprint after = DocumentFingerprint::Take(*document);
         after.canvas = before.canvas; // (the whole record gives 3 x 2)
         CompareFingerprints(after, before, "after undo");
+    }
+
+    // An exception from the file inside a layer record is reported from the
+    // data's source file and passed on to the caller.
+    void layerRecordExceptions_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<QString>("report");
+        const QString file = QRegularExpression::escape(QStringLiteral("src/layerchangecommands/cropcommanddata.cpp"));
+        QTest::newRow("standard") << true
+                                  << QStringLiteral("^Build date=.*\\. Unexpected exception: line=\\d+, file=\"%1\"\\. "
+                                                    "Exception content:\"disk gone\"$")
+                                         .arg(file);
+        QTest::newRow("other") << false
+                               << QStringLiteral("^Build date=.*\\. Unexpected unknown exception: line=\\d+, file=\"%1\"$")
+                                      .arg(file);
+    }
+    void layerRecordExceptions()
+    {
+        QFETCH(bool, standard);
+        QFETCH(QString, report);
+        ThrowingFile file(standard);
+        MessageCapture capture;
+        bool thrown = false;
+        try {
+            CropDataRecord::Serialize(&file, AdjustmentDocData());
+        } catch (...) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        thrown = false;
+        try {
+            delete CropDataRecord::Deserialize(&file);
+        } catch (...) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        QCOMPARE(capture.texts().size(), 2);
+        for (const QString& text : capture.texts())
+            QVERIFY2(QRegularExpression(report).match(text).hasMatch(), qPrintable(text));
+    }
+
+    // A crop whose result would exceed the largest document (a damaged or
+    // hostile record) allocates nothing: the layer stays as it was, reported.
+    void oversizedCropIsRefused_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::newRow("wider than a document") << QTransform::fromScale(10000, 1);
+        QTest::newRow("too many tiles") << QTransform::fromScale(5000, 5000);
+        QTest::newRow("far away") << QTransform::fromTranslate(1e12, 0);
+        QTest::newRow("not a number") << QTransform(qQNaN(), 0, 0, 1, 0, 0);
+    }
+    void oversizedCropIsRefused()
+    {
+        QFETCH(QTransform, transform);
+        KXMemoryDocument document(QSize(80, 60));
+        document.AddRasterLayer(QStringLiteral("Bottom"), KXImage32());
+        document.AddRasterLayer(QStringLiteral("Photo"), pattern(40, 30, 2), QPoint(10, 20));
+        const DocumentFingerprint before = DocumentFingerprint::Take(document);
+        CropCommandData data;
+        ChangeCommandHelper::FillCropData(&document, transform, QSize(80, 60), true, false, data);
+        CropCommand command(&document);
+        MessageCapture capture;
+        command.redoExec(&data);
+        QCOMPARE(capture.texts().size(), 1);
+        QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/layerchangecommands/cropcommand.cpp"),
+                                        QStringLiteral("Wrong crop size.")))
+                     .match(capture.texts().first())
+                     .hasMatch(),
+            qPrintable(capture.texts().first()));
+        CompareFingerprints(DocumentFingerprint::Take(document), before, "after the refused crop");
     }
 
     // A stored record whose layer id cannot be read any more: the undo that
