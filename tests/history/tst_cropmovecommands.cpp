@@ -746,6 +746,38 @@ private slots:
         QVERIFY(capture.texts().isEmpty());
     }
 
+    // A move with empty lists moves only the selection (when there is one)
+    // and the counter; an undo before any redo already moves back.
+    void moveWithoutLayers_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("with a selection") << true;
+        QTest::newRow("without") << false;
+    }
+    void moveWithoutLayers()
+    {
+        QFETCH(bool, selection);
+        KXMemoryDocument document(QSize(50, 50));
+        document.AddRasterLayer(QStringLiteral("Bottom"), pattern(8, 8, 1));
+        if (selection)
+            document.SetSelectionMask(pattern(5, 5, 0), QPoint(10, 10));
+        MoveCommandData data;
+        data.SetDelta(QPoint(3, -4));
+        data.SetLayers({});
+        MoveCommand command(&document, false);
+        QSignalSpy selectionChanges(&document, &KXDocumentInterface::selectionChanged);
+        QSignalSpy layerChanges(&document, &KXDocumentInterface::layerChanged);
+        command.undoExec(&data);
+        QVERIFY(command.GetFirstRedo());
+        QCOMPARE(document.GetDocumentState(), -1);
+        QCOMPARE(document.GetSelectionMaskOffset(), selection ? QPoint(7, 14) : QPoint());
+        command.redoExec(&data);
+        QCOMPARE(document.GetDocumentState(), 0);
+        QCOMPARE(document.GetSelectionMaskOffset(), selection ? QPoint(10, 10) : QPoint());
+        QCOMPARE(selectionChanges.size(), selection ? 2 : 0);
+        QVERIFY(layerChanges.isEmpty());
+    }
+
     // The move record: ids as raw little-endian 4-byte values. The read-back
     // stops at the first id that is cut off, and a cut record is not kept.
     void moveRecord()
