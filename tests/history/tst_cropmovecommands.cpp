@@ -98,8 +98,9 @@ CropCommand* cropCommand(KXDocumentInterface* document, const QTransform& transf
     return command;
 }
 
-// The crop of one layer or mask done again here, step by step as it is
-// specified: the image the document should show and its offset.
+// The crop of one layer or mask redone here independently, step by step
+// (bounds, fill, shift, resampling, placing, clipping): the image the
+// document should show and its offset.
 struct Expected
 {
     KXImage32 image;
