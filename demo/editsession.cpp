@@ -19,6 +19,7 @@
 #include "changeblendmodecommanddata.h"
 #include "changeopacitycommand.h"
 #include "changeopacitycommanddata.h"
+#include "cropsteps.h"
 #include "layercreatecommand.h"
 #include "layercreatecommanddata.h"
 #include "layerdataitem.h"
@@ -170,6 +171,7 @@ void EditSession::Record()
 {
     for (int round = 0; round < m_options.steps; ++round)
         Round(round);
+    RecordCropSteps(*m_document, [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); });
 }
 
 void EditSession::Round(int round)

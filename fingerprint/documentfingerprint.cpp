@@ -1,12 +1,14 @@
 #include "documentfingerprint.h"
 
 #include <QCryptographicHash>
+#include <QDataStream>
 
 #include <vector>
 
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
 #include "KXStyleProxy.h"
+#include "KXPathsListModel.h"
 
 namespace {
 
@@ -39,6 +41,27 @@ QStringList StyleLines(const KXStyleProxy* style)
                          QCryptographicHash::Md5).toHex().left(12)));
     }
     return lines;
+}
+
+// A hash of the paths, and of the text placements of all layers.
+QByteArray PathHash(const KXDocumentInterface& document)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    if (const KXPathsListModel* paths = document.GetPathListModel())
+        for (const KXPathsListModel::Path& path : paths->GetPaths())
+            for (const KXPathsListModel::SubPath& subPath : path)
+                stream << subPath.first << subPath.second;
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
+}
+
+QByteArray TextTransformHash(const KXDocumentInterface& document)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
+        stream << document.GetTextTransform(id);
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
 }
 
 } // namespace
@@ -75,6 +98,8 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
     print.style = StyleLines(document.GetStyleProxy());
+    print.paths = PathHash(document);
+    print.textTransforms = TextTransformHash(document);
     return print;
 }
 
@@ -126,5 +151,10 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
     if (style != other.style)
         lines << QStringLiteral("style [%1] vs [%2]")
                      .arg(style.join(QStringLiteral(", ")), other.style.join(QStringLiteral(", ")));
+    if (paths != other.paths)
+        lines << QStringLiteral("paths %1 vs %2").arg(QString::fromLatin1(paths), QString::fromLatin1(other.paths));
+    if (textTransforms != other.textTransforms)
+        lines << QStringLiteral("text placements %1 vs %2")
+                     .arg(QString::fromLatin1(textTransforms), QString::fromLatin1(other.textTransforms));
     return lines;
 }

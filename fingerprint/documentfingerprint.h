@@ -39,6 +39,9 @@ struct DocumentFingerprint
     // Layer style of the current layer (the one the document exposes): "name/UID", then
     // "UID enabled settings-hash" per effect; empty for no style or an empty one.
     QStringList style;
+    // Vector paths and text-layer placements (changed by crop): a hash of each.
+    QByteArray paths;
+    QByteArray textTransforms;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).

@@ -334,3 +334,43 @@ T* VornDataCast(VornCommandData* data)
         return nullptr;
     return dynamic_cast<T*>(data);
 }
+
+// A list of 32-bit values: its count as a 32-bit integer, then each value as
+// 4 raw little-endian bytes (VornRawLittleEndian). Writing stops after the
+// first value that fails; reading appends values until the count is reached
+// or one cannot be read (so a hostile count ends at the file's end).
+template <class List>
+struct VornRawLittleEndianListField
+{
+    List& list;
+
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        int count = int(list.size());
+        if (!io(count))
+            return false;
+        if constexpr (Io::Reading) {
+            list.clear();
+            if (count < 0)
+                return false;
+            for (int i = 0; i < count; ++i) {
+                typename List::value_type value {};
+                if (!io(VornRawLittleEndian(value)))
+                    return false;
+                list.append(value);
+            }
+            return true;
+        } else {
+            for (auto value : qAsConst(list))
+                if (!io(VornRawLittleEndian(value)))
+                    return false;
+            return true;
+        }
+    }
+};
+template <class List>
+VornRawLittleEndianListField<List> VornRawLittleEndianList(List& list)
+{
+    return {list};
+}

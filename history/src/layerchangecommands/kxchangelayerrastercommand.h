@@ -1,0 +1,20 @@
+#pragma once
+
+#include "kxchangerastercommand.h"
+#include "vornhistory_export.h"
+
+// Replaces a layer's pixels whole (a filter, an adjustment applied to pixels).
+class VORNHISTORY_EXPORT KXChangeLayerRasterCommand : public KXChangeRasterCommand
+{
+public:
+    // The document is not owned and may be null (every execution then reports).
+    KXChangeLayerRasterCommand(KXDocumentInterface* document, bool firstRedo);
+    ~KXChangeLayerRasterCommand() override;
+
+protected:
+    KXImage32* Target(unsigned int id) const override;
+    QRect TargetGeometry(unsigned int id) const override;
+    void PlaceTarget(unsigned int id, const QPoint& position) const override;
+    bool TargetVisible(unsigned int id) const override;
+    void TargetChanged(unsigned int id) const override;
+};

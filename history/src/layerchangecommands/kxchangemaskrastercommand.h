@@ -1,0 +1,21 @@
+#pragma once
+
+#include "kxchangerastercommand.h"
+#include "vornhistory_export.h"
+
+// Replaces a layer mask's pixels whole. The view is redrawn only while the
+// mask is enabled (a disabled mask does not show).
+class VORNHISTORY_EXPORT KXChangeMaskRasterCommand : public KXChangeRasterCommand
+{
+public:
+    // The document is not owned and may be null (every execution then reports).
+    KXChangeMaskRasterCommand(KXDocumentInterface* document, bool firstRedo);
+    ~KXChangeMaskRasterCommand() override;
+
+protected:
+    KXImage32* Target(unsigned int id) const override;
+    QRect TargetGeometry(unsigned int id) const override;
+    void PlaceTarget(unsigned int id, const QPoint& position) const override;
+    bool TargetVisible(unsigned int id) const override;
+    void TargetChanged(unsigned int id) const override;
+};

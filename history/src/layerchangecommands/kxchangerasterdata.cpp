@@ -1,0 +1,6 @@
+#include "kxchangerasterdata.h"
+
+KXChangeRasterData* kxchangerasterdata_cast(VornCommandData* data)
+{
+    return VornDataCast<KXChangeRasterData>(data);
+}

@@ -1,0 +1,6 @@
+#include "movecommanddata.h"
+
+MoveCommandData* movecommanddata_cast(VornCommandData* data)
+{
+    return VornDataCast<MoveCommandData>(data);
+}

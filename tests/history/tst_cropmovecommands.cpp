@@ -1,0 +1,894 @@
+#include <QDataStream>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+
+#include "KXImageHelper.h"
+#include "KXImageOps.h"
+#include "KXMemoryDocument.h"
+#include "KXPathsListModel.h"
+#include "changecommandhelper.h"
+#include "cropcommand.h"
+#include "cropcommanddata.h"
+#include "kxchangelayerrastercommand.h"
+#include "kxchangemaskrastercommand.h"
+#include "kxchangerasterdata.h"
+#include "messagecapture.h"
+#include "movecommand.h"
+#include "movecommanddata.h"
+#include "roundtrip.h"
+#include "vornreaderwriter.h"
+
+namespace {
+
+using Path = KXPathsListModel::Path;
+
+QByteArray hex(const char* digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+// A field in QDataStream's default encoding (what every record field is).
+template <class T>
+QByteArray encoded(const T& value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << value;
+    return bytes;
+}
+
+// An image whose every pixel differs from its neighbours.
+KXImage32 pattern(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_RGBA8888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixelColor(x, y, QColor((x * 37 + seed) % 256, (y * 53 + seed) % 256, (x * y + seed) % 256, 255));
+    return KXImage32::FromQImage(image);
+}
+
+Path path(const QList<QPointF>& points)
+{
+    QList<KXPathElement> elements;
+    for (int i = 0; i < points.size(); ++i)
+        elements << KXPathElement(i ? KXPathElement::LineTo : KXPathElement::MoveTo, points[i]);
+    return Path { qMakePair(elements, int(KXPathsListModel::Union)) };
+}
+
+// Six layers: a background (never cropped), a raster layer, a raster layer
+// with a mask, a text layer, an adjustment layer with a mask and a text layer
+// with a mask; and two paths.
+std::unique_ptr<KXMemoryDocument> sixLayers()
+{
+    auto document = std::make_unique<KXMemoryDocument>(QSize(80, 60));
+    document->AddRasterLayer(QStringLiteral("Background"), pattern(80, 60, 1));
+    document->AddRasterLayer(QStringLiteral("Photo"), pattern(40, 30, 2), QPoint(10, 20));
+    const unsigned int masked = document->AddRasterLayer(QStringLiteral("Masked"), pattern(30, 30, 3), QPoint(30, 10));
+    document->CreateLayerMask(masked, pattern(20, 20, 4), true);
+    document->SetMaskPos(masked, QPoint(35, 15));
+    const QFont font(QStringLiteral("DejaVu Sans"), 12);
+    document->AddTextLayer(QStringLiteral("Title"), QStringLiteral("Hi"), font, Qt::red, QPoint(5, 5));
+    const unsigned int warm = document->AddAdjustmentLayer(QStringLiteral("Warm"), QStringLiteral("Hue/Saturation"));
+    document->CreateLayerMask(warm, pattern(10, 10, 5), false);
+    document->SetMaskPos(warm, QPoint(50, 40));
+    const unsigned int caption
+        = document->AddTextLayer(QStringLiteral("Caption"), QStringLiteral("Ok"), font, Qt::blue, QPoint(40, 30));
+    document->CreateLayerMask(caption, pattern(12, 8, 6), true);
+    document->SetMaskPos(caption, QPoint(41, 31));
+    KXPathsListModel* paths = document->GetPathListModel();
+    paths->InsertPath(0, path({ QPointF(1, 2), QPointF(30, 40) }), QStringLiteral("Line"));
+    paths->InsertPath(1, path({ QPointF(10.5, 3), QPointF(20, 5), QPointF(4, 50) }), QStringLiteral("Wedge"));
+    return document;
+}
+
+CropCommand* cropCommand(KXDocumentInterface* document, const QTransform& transform, const QSize& size,
+    bool keepOutside, bool bicubic)
+{
+    auto* data = new CropCommandData;
+    ChangeCommandHelper::FillCropData(document, transform, size, keepOutside, bicubic, *data);
+    auto* command = new CropCommand(document);
+    command->SetCommandData(data);
+    command->setText(QStringLiteral("Crop"));
+    return command;
+}
+
+// The crop of one layer or mask redone here independently, step by step
+// (bounds, fill, shift, resampling, placing, clipping): the image the
+// document should show and its offset.
+struct Expected
+{
+    KXImage32 image;
+    QPoint offset;
+};
+Expected reference(const KXImage32& source, const QPoint& offset, const QTransform& transform, const QSize& canvas,
+    bool keepOutside, bool bicubic, const KXRGBA32i* maskFill)
+{
+    const QRectF bounds = transform.mapRect(QRectF(0, 0, source.GetWidth(), source.GetHeight()));
+    KXImage32 image(unsigned(bounds.width() + 2.220446049250313e-16), unsigned(bounds.height() + 2.220446049250313e-16));
+    QTransform shift = QTransform::fromTranslate(-bounds.x(), -bounds.y());
+    if (maskFill) {
+        image.FastFill(*maskFill);
+        shift = QTransform::fromTranslate(qRound(-bounds.x()), qRound(-bounds.y()));
+    }
+    if (bicubic)
+        BicubicTransformImage(source, transform * shift, image, QRect());
+    else
+        NearestNeighbourTransformImage(source, transform * shift, image, QRect());
+    const QRectF placed = transform.mapRect(QRectF(offset, QSizeF(source.GetWidth(), source.GetHeight())));
+    if (keepOutside)
+        return { image, QPoint(qRound(placed.x()), qRound(placed.y())) };
+    const QRectF inside = placed & QRectF(QPointF(0, 0), QSizeF(canvas));
+    if (inside.width() <= 0 || inside.height() <= 0)
+        return { KXImage32(), QPoint(qRound(inside.x()), qRound(inside.y())) };
+    return { image.Copy(QRect(qRound(inside.x() - placed.x()), qRound(inside.y() - placed.y()), qRound(inside.width()),
+                 qRound(inside.height()))),
+        QPoint(qRound(inside.x()), qRound(inside.y())) };
+}
+
+QString reportPattern(const QString& file, const QString& message)
+{
+    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
+        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
+            QRegularExpression::escape(message));
+}
+
+// Writes data's record through a real reader/writer and returns the file's bytes.
+QByteArray recordOf(VornCommandData& data, const QString& path)
+{
+    VornReaderWriter file;
+    if (!file.Open(path) || !data.Serialize(&file))
+        return QByteArray("<not written>");
+    file.Close();
+    QFile written(file.GetFileName());
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("<unreadable>");
+}
+
+// Reads bytes back into data through a real reader/writer.
+bool readInto(VornCommandData& data, const QByteArray& bytes, const QString& path)
+{
+    VornReaderWriter file;
+    if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
+        return false;
+    file.Close();
+    return file.Open(QString()) && data.Deserialize(&file);
+}
+
+// A record file whose integer fields throw (a standard exception or an int).
+class ThrowingFile : public VornReaderWriter
+{
+public:
+    explicit ThrowingFile(bool standard)
+        : m_standard(standard)
+    {
+    }
+    bool ReadInt(int&) override { return raise(); }
+    bool WriteInt(int) override { return raise(); }
+
+private:
+    bool raise() const
+    {
+        if (m_standard)
+            throw std::runtime_error("disk gone");
+        throw 7;
+    }
+    bool m_standard;
+};
+
+enum CommandKind
+{
+    Crop,
+    Move,
+    LayerRaster,
+    MaskRaster
+};
+
+VornCommand* makeCommand(CommandKind kind, KXDocumentInterface* document)
+{
+    switch (kind) {
+    case Crop:
+        return new CropCommand(document);
+    case Move:
+        return new MoveCommand(document, true);
+    case LayerRaster:
+        return new KXChangeLayerRasterCommand(document, true);
+    default:
+        return new KXChangeMaskRasterCommand(document, true);
+    }
+}
+
+// Data of the kind's own type, with no record, or another command's data.
+VornCommandData* makeData(CommandKind kind, bool foreign)
+{
+    if (foreign)
+        return kind == Crop ? static_cast<VornCommandData*>(new MoveCommandData) : new CropCommandData;
+    switch (kind) {
+    case Crop:
+        return new CropCommandData;
+    case Move:
+        return new MoveCommandData;
+    default:
+        return new KXChangeRasterData;
+    }
+}
+
+} // namespace
+
+class TestCropMoveCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A crop of the six-layer document pushed on a real stack: undo gives back
+    // the images, offsets, masks, canvas, text placements and paths exactly;
+    // redo (from the file) the cropped document again. The background is never
+    // touched, paths follow the transform, text layers take it as placement.
+    void cropRoundTrip_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("keepOutside");
+        QTest::addColumn<bool>("bicubic");
+        QTest::newRow("plain") << QTransform::fromTranslate(-10, -8) << QSize(50, 40) << false << false;
+        QTest::newRow("rotated, keep outside, bicubic")
+            << QTransform().translate(6, -4).rotate(25) << QSize(70, 50) << true << true;
+        QTest::newRow("rotated, clipped, nearest") << QTransform().rotate(-12).scale(1.5, 1.25) << QSize(64, 48) << false
+                                                   << false;
+    }
+    void cropRoundTrip()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(QSize, size);
+        QFETCH(bool, keepOutside);
+        QFETCH(bool, bicubic);
+        auto document = sixLayers();
+        const Path line = document->GetPathListModel()->GetPath(0);
+        const DocumentFingerprint before = DocumentFingerprint::Take(*document);
+        QSignalSpy views(document.get(), &KXDocumentInterface::viewUpdateRequested);
+        HistoryFixture history;
+        MessageCapture capture;
+
+        CheckRoundTrip(history, *document, cropCommand(document.get(), transform, size, keepOutside, bicubic), 2,
+            [&](bool redone) {
+                QCOMPARE(document->GetCanvasSize(), redone ? size : QSize(80, 60));
+                QCOMPARE(document->GetDocumentState(), redone ? 1 : 0);
+                QCOMPARE(views.last().first().toRect(), QRect(0, 0, -1, -1));
+                const QPointF start = document->GetPathListModel()->GetPath(0).first().first.first().point;
+                QCOMPARE(start, redone ? transform.map(line.first().first.first().point) : QPointF(1, 2));
+                // (text placements are stored in single precision)
+                QCOMPARE(document->GetTextTransform(3), redone ? QMatrix4x4(transform) : QMatrix4x4());
+            });
+        const DocumentFingerprint after = DocumentFingerprint::Take(*document);
+        QCOMPARE(after.layers.first(), before.layers.first());
+        QCOMPARE(history.FileCount(), 1);
+        QVERIFY2(capture.texts().isEmpty(), qPrintable(capture.texts().join('\n')));
+    }
+
+    // Each raster layer and mask ends as the reference crop made here from
+    // its pre-crop image: size, pixels and offset; masks over their fill.
+    void cropMatchesReference_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<bool>("keepOutside");
+        QTest::addColumn<bool>("bicubic");
+        const QTransform rotated = QTransform().translate(12.25, -7.5).rotate(33);
+        QTest::newRow("rotated, keep outside, bicubic") << rotated << true << true;
+        QTest::newRow("rotated, keep outside, nearest") << rotated << true << false;
+        QTest::newRow("rotated, clipped, bicubic") << rotated << false << true;
+        QTest::newRow("rotated, clipped, nearest") << rotated << false << false;
+        QTest::newRow("skewed, clipped") << QTransform(1, 0.2, 0.3, 1, -3.5, 2.5) << false << true;
+    }
+    void cropMatchesReference()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(bool, keepOutside);
+        QFETCH(bool, bicubic);
+        auto document = sixLayers();
+        const QSize canvas(70, 60);
+        const KXImage32 photo = *document->GetLayerImage(1);
+        const KXImage32 masked = *document->GetLayerImage(2);
+        const KXImage32 mask = *document->GetLayerMask(2);
+        const KXImage32 warmMask = *document->GetLayerMask(4);
+        const KXRGBA32i black = KXRGBA32i::FromValue(0xFF000000u);
+        const KXRGBA32i clear = KXRGBA32i::FromValue(0);
+        const Expected expected[] = {
+            reference(photo, QPoint(10, 20), transform, canvas, keepOutside, bicubic, nullptr),
+            reference(masked, QPoint(30, 10), transform, canvas, keepOutside, bicubic, nullptr),
+            reference(mask, QPoint(35, 15), transform, canvas, keepOutside, bicubic, &black),
+            reference(warmMask, QPoint(50, 40), transform, canvas, keepOutside, bicubic, &clear),
+        };
+        HistoryFixture history;
+        history.stack.push(cropCommand(document.get(), transform, canvas, keepOutside, bicubic));
+
+        const KXImage32* actual[] = { document->GetLayerImage(1), document->GetLayerImage(2),
+            document->GetLayerMask(2), document->GetLayerMask(4) };
+        const QPoint offsets[] = { document->GetLayerGeometry(1).topLeft(), document->GetLayerGeometry(2).topLeft(),
+            document->GetMaskGeometry(2).topLeft(), document->GetMaskGeometry(4).topLeft() };
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(!expected[i].image.IsEmpty());
+            QCOMPARE(actual[i]->GetSize(), expected[i].image.GetSize());
+            QVERIFY2(actual[i]->IsPixelEqual(expected[i].image), qPrintable(QString::number(i)));
+            QCOMPARE(offsets[i], expected[i].offset);
+        }
+    }
+
+    // The edge cases with known answers: a layer wholly outside a clipped
+    // canvas becomes empty at (0, 0); a translation with keep-outside keeps
+    // the pixels and moves the offset by the translation.
+    void cropEdgeCases_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("keepOutside");
+        QTest::addColumn<QSize>("imageSize");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<bool>("samePixels");
+        QTest::newRow("wholly outside") << QTransform::fromTranslate(-55, 0) << QSize(5, 5) << false << QSize(0, 0)
+                                        << QPoint(0, 0) << false;
+        QTest::newRow("translation (10, 20) by (-5, -5)") << QTransform::fromTranslate(-5, -5) << QSize(70, 50) << true
+                                                          << QSize(40, 30) << QPoint(5, 15) << true;
+        QTest::newRow("translation, clipped") << QTransform::fromTranslate(-30, -30) << QSize(70, 50) << false
+                                              << QSize(20, 20) << QPoint(0, 0) << false;
+    }
+    void cropEdgeCases()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(QSize, size);
+        QFETCH(bool, keepOutside);
+        QFETCH(QSize, imageSize);
+        QFETCH(QPoint, offset);
+        QFETCH(bool, samePixels);
+        auto document = sixLayers();
+        const KXImage32 photo = *document->GetLayerImage(1);
+        HistoryFixture history;
+        CheckRoundTrip(history, *document, cropCommand(document.get(), transform, size, keepOutside, false), 1,
+            [&](bool redone) {
+                if (!redone)
+                    return;
+                QCOMPARE(document->GetLayerImage(1)->GetSize(), imageSize);
+                QCOMPARE(document->GetLayerGeometry(1).topLeft(), offset);
+                QCOMPARE(document->GetLayerImage(1)->IsPixelEqual(photo), samePixels);
+            });
+    }
+
+    // The preparation copies what undo needs: one record per layer above the
+    // bottom one, of the kind of its type, images sharing the layer's tiles;
+    // a text layer without mask gets its full transform, one with a mask the identity.
+    void fillCropData()
+    {
+        auto document = sixLayers();
+        const QTransform transform = QTransform::fromTranslate(-3, -4);
+        CropCommandData data;
+        QVERIFY(!ChangeCommandHelper::FillCropData(nullptr, transform, QSize(5, 5), false, false, data));
+        QVERIFY(!data.HasRecord());
+        QVERIFY(ChangeCommandHelper::FillCropData(document.get(), transform, QSize(50, 40), true, true, data));
+        QCOMPARE(data.GetIndexes(), (QList<unsigned int> { 1, 2, 3, 4, 5 }));
+        QSize canvas;
+        QVERIFY(data.GetUndoCanvasSize(canvas));
+        QCOMPARE(canvas, QSize(80, 60));
+
+        QRect rect, maskRect;
+        KXImage32 image, mask;
+        bool hasMask = true;
+        QVERIFY(data.GetUndoLayerData(1, rect, image, hasMask, maskRect, mask));
+        QCOMPARE(rect, QRect(10, 20, 40, 30));
+        QVERIFY(!hasMask);
+        QVERIFY(image.GetTile(0, 0) == document->GetLayerImage(1)->GetTile(0, 0)); // shared, not copied
+        QVERIFY(data.GetUndoLayerData(2, rect, image, hasMask, maskRect, mask));
+        QVERIFY(hasMask);
+        QCOMPARE(maskRect, QRect(35, 15, 20, 20));
+        QVERIFY(mask.IsPixelEqual(*document->GetLayerMask(2)));
+        QTransform textTransform, fullTransform;
+        QVERIFY(!data.GetUndoLayerData(3, hasMask, maskRect, mask)); // text, not adjustment
+        QVERIFY(data.GetUndoLayerData(3, rect, textTransform, fullTransform, hasMask, maskRect, mask));
+        QCOMPARE(fullTransform, transform); // no text transform: the crop's own
+        QVERIFY(data.GetUndoLayerData(5, rect, textTransform, fullTransform, hasMask, maskRect, mask));
+        QCOMPARE(fullTransform, QTransform());
+        QVERIFY(data.GetUndoLayerData(4, hasMask, maskRect, mask));
+        QCOMPARE(maskRect, QRect(50, 40, 10, 10));
+        QList<Path> paths;
+        QVERIFY(data.GetUndoPathList(paths));
+        QCOMPARE(paths, document->GetPathListModel()->GetPaths());
+
+        // A text placement: the full transform moves its rendering's mapped
+        // rectangle to the origin before the crop.
+        document->SetTextTransform(3, QMatrix4x4(QTransform().rotate(30)));
+        const QTransform rotation = document->GetTextTransform(3).toTransform();
+        KXImageHelper helper;
+        helper.InitHelper(document.get(), 3);
+        const QRect placed = rotation.mapRect(helper.GetBaseRect());
+        QCOMPARE(ChangeCommandHelper::MakeFullTransform(document.get(), 3, transform),
+            rotation * QTransform::fromTranslate(-placed.left(), -placed.top()) * transform);
+    }
+
+    // Setters reuse or replace a layer's record by kind; the mask is stored only with hasMask.
+    void cropDataAccessors()
+    {
+        CropCommandData data;
+        QList<Path> paths;
+        QSize size;
+        QVERIFY(!data.GetUndoPathList(paths) && !data.GetUndoCanvasSize(size) && data.GetIndexes().isEmpty());
+        KXImage32 mask = pattern(3, 3, 9);
+        data.SetUndoLayerData(7, true, QRect(1, 2, 3, 3), mask);
+        data.SetUndoLayerData(7, false, QRect(9, 9, 9, 9), KXImage32()); // keeps the stored mask
+        bool hasMask = true;
+        QRect maskRect;
+        KXImage32 readMask;
+        QVERIFY(data.GetUndoLayerData(7, hasMask, maskRect, readMask));
+        QVERIFY(!hasMask && maskRect.isNull() && readMask.IsEmpty()); // not written without a mask
+        data.SetUndoLayerData(7, true, QRect(4, 4, 3, 3), mask);
+        QVERIFY(data.GetUndoLayerData(7, hasMask, maskRect, readMask));
+        QCOMPARE(maskRect, QRect(4, 4, 3, 3));
+
+        data.SetUndoLayerData(7, QRect(0, 0, 2, 2), pattern(2, 2, 1), false, QRect(), KXImage32()); // now raster
+        QVERIFY(!data.GetUndoLayerData(7, hasMask, maskRect, readMask));
+        QRect rect;
+        KXImage32 image;
+        QVERIFY(data.GetUndoLayerData(7, rect, image, hasMask, maskRect, readMask));
+        QVERIFY(!hasMask); // a new record of the new kind
+        QCOMPARE(data.GetIndexes(), QList<unsigned int> { 7 });
+        data.ReleaseSerializeData();
+        QVERIFY(!data.GetUndoLayerData(7, rect, image, hasMask, maskRect, readMask));
+    }
+
+    // The crop record field by field.
+    void cropRecordBytes()
+    {
+        QTemporaryDir folder;
+        CropCommandData data;
+        const QTransform transform = QTransform::fromTranslate(-1, -2);
+        data.SetUndoCanvasSize(QSize(3, 2));
+        data.SetRedoData(transform, QSize(2, 1), true, false);
+        data.SetUndoLayerData(4, false, QRect(), KXImage32());
+        data.SetUndoLayerData(2, QRect(1, 1, 0, 0), KXImage32(), true, QRect(5, 6, 0, 0), KXImage32());
+        data.SetUndoLayerData(3, QRect(0, 0, 1, 1), QTransform(), transform, false, QRect(), KXImage32());
+        data.SetUndoPathList({ path({ QPointF(1, 2) }) });
+        const QByteArray emptyImage = hex("00000000 00000000");
+        const QByteArray expected = hex("00000003 00000002 00000002 00000001") + encoded(transform) + hex("00000001 00000000")
+            + hex("00000003") // three layers, by id
+            + hex("00000001") + emptyImage + encoded(QRect(1, 1, 0, 0)) + hex("00000001") + emptyImage
+            + encoded(QRect(5, 6, 0, 0)) + hex("00000002")
+            + hex("00000002") + encoded(QTransform()) + encoded(transform) + encoded(QRect(0, 0, 1, 1)) + hex("00000000")
+            + hex("00000003") + hex("00000003 00000000 00000004")
+            + hex("00000001 00000001 00000001 00000000 3ff0000000000000 4000000000000000 00000000");
+        const QByteArray record = recordOf(data, folder.filePath(QStringLiteral("record")));
+        QCOMPARE(record.toHex(), expected.toHex());
+
+        CropCommandData back;
+        QVERIFY(readInto(back, record, folder.filePath(QStringLiteral("read"))));
+        QCOMPARE(recordOf(back, folder.filePath(QStringLiteral("again"))).toHex(), expected.toHex());
+    }
+
+    // Damaged crop records: whatever is wrong, the data ends with no record
+    // (redo and undo then do nothing but count) or, for a layer record of an
+    // unknown kind, with that layer's slot empty so that undo skips it.
+    void damagedCropRecord_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QList<unsigned int>>("indexes");
+        QTest::addColumn<int>("reports");
+        QTest::addColumn<bool>("layerFour");
+        const QByteArray head = hex("00000003 00000002 00000002 00000001") + encoded(QTransform()) + hex("00000000 00000000");
+        const QByteArray adjustment = hex("00000003 00000000");
+        const QByteArray noPaths = hex("00000000");
+        QTest::newRow("whole") << head + hex("00000001") + adjustment + hex("00000004") + noPaths << true
+                               << QList<unsigned int> { 4 } << 0 << true;
+        QTest::newRow("layer id missing") << head + hex("00000001") + adjustment << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("unknown kind") << head + hex("00000001 00000009 00000004") + noPaths << true
+                                      << QList<unsigned int> { 4 } << 1 << false;
+        QTest::newRow("mask image cut") << head + hex("00000001 00000003 00000001 00000001") << false
+                                        << QList<unsigned int>() << 1 << false;
+        QTest::newRow("negative layer count") << head + hex("ffffffff") + noPaths << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("hostile layer count") << head + hex("7fffffff") + adjustment + hex("00000004") << false
+                                             << QList<unsigned int>() << 1 << false;
+        QTest::newRow("path cut") << head + hex("00000000 00000002 00000001") << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("huge image") << head + hex("00000001 00000001 7fffffff 7fffffff") << false
+                                    << QList<unsigned int>() << 1 << false;
+        QTest::newRow("head cut") << head.left(20) << false << QList<unsigned int>() << 0 << false;
+    }
+    void damagedCropRecord()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, read);
+        QFETCH(QList<unsigned int>, indexes);
+        QFETCH(int, reports);
+        QFETCH(bool, layerFour);
+        QTemporaryDir folder;
+        MessageCapture capture;
+        CropCommandData data;
+        QCOMPARE(readInto(data, bytes, folder.filePath(QStringLiteral("read"))), read);
+        QCOMPARE(data.HasRecord(), read);
+        QCOMPARE(data.GetIndexes(), indexes);
+        QCOMPARE(capture.texts().size(), reports);
+        for (const QString& text : capture.texts())
+            QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/layerchangecommands/cropcommanddata.cpp"),
+                                            QStringLiteral("Error")))
+                         .match(text)
+                         .hasMatch(),
+                qPrintable(text));
+        bool hasMask = false;
+        QRect maskRect;
+        KXImage32 mask;
+        QCOMPARE(data.GetUndoLayerData(4, hasMask, maskRect, mask), layerFour);
+
+        // Undo of such data leaves the layers alone.
+        auto document = sixLayers();
+        const DocumentFingerprint before = DocumentFingerprint::Take(*document);
+        CropCommand command(document.get());
+        command.undoExec(&data);
+        DocumentFingerprint after = DocumentFingerprint::Take(*document);
+        after.canvas = before.canvas; // (the whole record gives 3 x 2)
+        CompareFingerprints(after, before, "after undo");
+    }
+
+    // An exception from the file inside a layer record is reported from the
+    // data's source file and passed on to the caller.
+    void layerRecordExceptions_data()
+    {
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<QString>("report");
+        const QString file = QRegularExpression::escape(QStringLiteral("src/layerchangecommands/cropcommanddata.cpp"));
+        QTest::newRow("standard") << true
+                                  << QStringLiteral("^Build date=.*\\. Unexpected exception: line=\\d+, file=\"%1\"\\. "
+                                                    "Exception content:\"disk gone\"$")
+                                         .arg(file);
+        QTest::newRow("other") << false
+                               << QStringLiteral("^Build date=.*\\. Unexpected unknown exception: line=\\d+, file=\"%1\"$")
+                                      .arg(file);
+    }
+    void layerRecordExceptions()
+    {
+        QFETCH(bool, standard);
+        QFETCH(QString, report);
+        ThrowingFile file(standard);
+        MessageCapture capture;
+        bool thrown = false;
+        try {
+            CropDataRecord::Serialize(&file, AdjustmentDocData());
+        } catch (...) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        thrown = false;
+        try {
+            delete CropDataRecord::Deserialize(&file);
+        } catch (...) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        QCOMPARE(capture.texts().size(), 2);
+        for (const QString& text : capture.texts())
+            QVERIFY2(QRegularExpression(report).match(text).hasMatch(), qPrintable(text));
+    }
+
+    // A crop whose result would exceed the largest document (a damaged or
+    // hostile record) allocates nothing: the layer stays as it was, reported.
+    void oversizedCropIsRefused_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::newRow("wider than a document") << QTransform::fromScale(10000, 1);
+        QTest::newRow("too many tiles") << QTransform::fromScale(5000, 5000);
+        QTest::newRow("far away") << QTransform::fromTranslate(1e12, 0);
+        QTest::newRow("not a number") << QTransform(qQNaN(), 0, 0, 1, 0, 0);
+    }
+    void oversizedCropIsRefused()
+    {
+        QFETCH(QTransform, transform);
+        KXMemoryDocument document(QSize(80, 60));
+        document.AddRasterLayer(QStringLiteral("Bottom"), KXImage32());
+        document.AddRasterLayer(QStringLiteral("Photo"), pattern(40, 30, 2), QPoint(10, 20));
+        const DocumentFingerprint before = DocumentFingerprint::Take(document);
+        CropCommandData data;
+        ChangeCommandHelper::FillCropData(&document, transform, QSize(80, 60), true, false, data);
+        CropCommand command(&document);
+        MessageCapture capture;
+        command.redoExec(&data);
+        QCOMPARE(capture.texts().size(), 1);
+        QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/layerchangecommands/cropcommand.cpp"),
+                                        QStringLiteral("Wrong crop size.")))
+                     .match(capture.texts().first())
+                     .hasMatch(),
+            qPrintable(capture.texts().first()));
+        CompareFingerprints(DocumentFingerprint::Take(document), before, "after the refused crop");
+    }
+
+    // A stored record whose layer id cannot be read any more: the undo that
+    // reads it back reports, finds no record and changes nothing but the counter.
+    void cropRecordDamagedOnDisk()
+    {
+        auto document = sixLayers();
+        const KXPathsListModel* paths = document->GetPathListModel();
+        const QByteArray tail = hex("00000002") + encoded(paths->GetPath(0)) + encoded(paths->GetPath(1));
+        HistoryFixture history;
+        history.stack.push(cropCommand(document.get(), QTransform::fromTranslate(-10, -8), QSize(50, 40), false, false));
+        history.WaitWritten();
+        const DocumentFingerprint cropped = DocumentFingerprint::Take(*document);
+        const QString name = QDir(history.folder.path()).entryList(QDir::Files).first();
+        QFile file(QDir(history.folder.path()).filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray record = file.readAll();
+        QVERIFY(record.endsWith(hex("00000005") + tail)); // the last layer id, then the paths
+        QVERIFY(file.resize(record.size() - tail.size() - 2)); // half of that layer id is left
+        file.close();
+
+        MessageCapture capture;
+        history.stack.undo();
+        CompareFingerprints(DocumentFingerprint::Take(*document), cropped, "after damaged undo");
+        QCOMPARE(document->GetDocumentState(), 0);
+        const QStringList texts = capture.texts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
+                                        QStringLiteral("Deserialize data error.")))
+                     .match(texts.first())
+                     .hasMatch(),
+            qPrintable(texts.first()));
+    }
+
+    // Data of another kind, no document, or no record: the documented report
+    // from the command's own file. Only a crop without record goes on (and counts).
+    void badInput_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("foreign");
+        QTest::addColumn<bool>("withDocument");
+        QTest::addColumn<bool>("redo");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("state");
+        const QString crop = QStringLiteral("src/layerchangecommands/cropcommand.cpp");
+        const QString move = QStringLiteral("src/layerchangecommands/movecommand.cpp");
+        const QString raster = QStringLiteral("src/layerchangecommands/kxchangerastercommand.cpp");
+        const QString rasterInput = QStringLiteral("Command error. No docuemnt or no command data.");
+        QTest::newRow("crop, move data") << int(Crop) << true << true << true << crop << "Error to read data." << 0;
+        QTest::newRow("crop, no document") << int(Crop) << false << false << false << crop << "Error." << 0;
+        QTest::newRow("crop, no record") << int(Crop) << false << true << true << crop << "Internal error." << 1;
+        QTest::newRow("move, crop data") << int(Move) << true << true << true << move << "Error input data." << 0;
+        QTest::newRow("move, no document") << int(Move) << false << false << false << move << "Error command." << 0;
+        QTest::newRow("move, no record, redo") << int(Move) << false << true << true << move
+                                               << "Error to get command data." << 0;
+        QTest::newRow("move, no record, undo") << int(Move) << false << true << false << move
+                                               << "Error to get command data." << 0;
+        QTest::newRow("layer raster, crop data") << int(LayerRaster) << true << true << true << raster << rasterInput << 0;
+        QTest::newRow("mask raster, no document") << int(MaskRaster) << false << false << false << raster << rasterInput
+                                                  << 0;
+        QTest::newRow("mask raster, no record") << int(MaskRaster) << false << true << false << raster
+                                                << "An internal error" << 0;
+    }
+    void badInput()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, foreign);
+        QFETCH(bool, withDocument);
+        QFETCH(bool, redo);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QFETCH(int, state);
+        auto document = sixLayers();
+        const DocumentFingerprint before = DocumentFingerprint::Take(*document);
+        std::unique_ptr<VornCommand> command(makeCommand(CommandKind(kind), withDocument ? document.get() : nullptr));
+        std::unique_ptr<VornCommandData> data(makeData(CommandKind(kind), foreign));
+        MessageCapture capture;
+        if (redo)
+            command->redoExec(data.get());
+        else
+            command->undoExec(data.get());
+        QCOMPARE(capture.texts().size(), 1);
+        QVERIFY2(QRegularExpression(reportPattern(file, message)).match(capture.texts().first()).hasMatch(),
+            qPrintable(capture.texts().first()));
+        CompareFingerprints(DocumentFingerprint::Take(*document), before, "after bad input");
+        QCOMPARE(document->GetDocumentState(), state);
+    }
+
+    // A move-tool drag: the application moves layer 3 with its mask, layer 5
+    // (text) alone, layer 7's mask alone and the selection, then pushes with
+    // the first-redo flag false. The push only counts; undo moves everything
+    // back (from the file), redo moves it again. A layer moved alone takes the
+    // text placement of the side.
+    void moveAfterDrag()
+    {
+        KXMemoryDocument document(QSize(100, 100));
+        for (int i = 0; i < 8; ++i) {
+            if (i == 5) {
+                document.AddTextLayer(QStringLiteral("Text"), QStringLiteral("A"), QFont(QStringLiteral("DejaVu Sans"), 10),
+                    Qt::black, QPoint(20, 20));
+                continue;
+            }
+            const unsigned int id = document.AddRasterLayer(QStringLiteral("L%1").arg(i), pattern(8, 8, i), QPoint(i, i));
+            document.CreateLayerMask(id, pattern(4, 4, i), false);
+            document.SetMaskPos(id, QPoint(2 * i, 3 * i));
+        }
+        document.SetSelectionMask(pattern(5, 5, 0), QPoint(30, 30));
+        const QTransform oldPlacement = QTransform::fromTranslate(1, 2);
+        const QTransform newPlacement = QTransform(1, 0, 0, 0, 1, 0, 5, 6, 2); // only its affine part is used
+        document.SetTextTransform(5, QMatrix4x4(oldPlacement));
+        const DocumentFingerprint original = DocumentFingerprint::Take(document);
+        const QPoint delta(4, -2);
+        auto drag = [&](const QPoint& by) {
+            document.MoveLayerAndMask(3, by, by);
+            document.MoveLayer(5, by);
+            document.MoveMask(7, by);
+            document.MoveMask(7, by); // 7 is listed twice in the mask list
+            document.TranslateSelection(by);
+        };
+        drag(delta);
+        document.SetTextTransform(5, QMatrix4x4(QTransform::fromTranslate(5, 6)));
+        const DocumentFingerprint moved = DocumentFingerprint::Take(document);
+
+        auto* data = new MoveCommandData;
+        data->SetDelta(delta);
+        data->SetLayers({ 3, 5 });
+        data->SetMasks({ 7, 3, 7 });
+        data->SetTextLayerOldTransformation(oldPlacement);
+        data->SetTextLayerNewTransformation(newPlacement);
+        auto* command = new MoveCommand(&document, false);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        MessageCapture capture;
+        history.stack.push(command);
+        QVERIFY(command->GetFirstRedo());
+        CompareFingerprints(DocumentFingerprint::Take(document), moved, "after push");
+        QCOMPARE(document.GetDocumentState(), 1);
+        history.WaitWritten();
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            history.stack.undo();
+            CompareFingerprints(DocumentFingerprint::Take(document), original, "after undo");
+            QCOMPARE(document.GetDocumentState(), 0);
+            history.stack.redo();
+            QCOMPARE(document.GetTextTransform(5).toTransform(), QTransform::fromTranslate(5, 6));
+            CompareFingerprints(DocumentFingerprint::Take(document), moved, "after redo");
+            QCOMPARE(document.GetDocumentState(), 1);
+        }
+        QVERIFY(capture.texts().isEmpty());
+    }
+
+    // A move with empty lists moves only the selection (when there is one)
+    // and the counter; an undo before any redo already moves back.
+    void moveWithoutLayers_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("with a selection") << true;
+        QTest::newRow("without") << false;
+    }
+    void moveWithoutLayers()
+    {
+        QFETCH(bool, selection);
+        KXMemoryDocument document(QSize(50, 50));
+        document.AddRasterLayer(QStringLiteral("Bottom"), pattern(8, 8, 1));
+        if (selection)
+            document.SetSelectionMask(pattern(5, 5, 0), QPoint(10, 10));
+        MoveCommandData data;
+        data.SetDelta(QPoint(3, -4));
+        data.SetLayers({});
+        MoveCommand command(&document, false);
+        QSignalSpy selectionChanges(&document, &KXDocumentInterface::selectionChanged);
+        QSignalSpy layerChanges(&document, &KXDocumentInterface::layerChanged);
+        command.undoExec(&data);
+        QVERIFY(command.GetFirstRedo());
+        QCOMPARE(document.GetDocumentState(), -1);
+        QCOMPARE(document.GetSelectionMaskOffset(), selection ? QPoint(7, 14) : QPoint());
+        command.redoExec(&data);
+        QCOMPARE(document.GetDocumentState(), 0);
+        QCOMPARE(document.GetSelectionMaskOffset(), selection ? QPoint(10, 10) : QPoint());
+        QCOMPARE(selectionChanges.size(), selection ? 2 : 0);
+        QVERIFY(layerChanges.isEmpty());
+    }
+
+    // The move record: ids as raw little-endian 4-byte values. The read-back
+    // stops at the first id that is cut off, and a cut record is not kept.
+    void moveRecord()
+    {
+        QTemporaryDir folder;
+        MoveCommandData data;
+        data.SetDelta(QPoint(4, -2));
+        data.SetLayers({ 3, 0x01020304 });
+        data.SetMasks({ 7 });
+        const QTransform placement = QTransform::fromTranslate(1, 2);
+        data.SetTextLayerNewTransformation(placement);
+        const QByteArray expected = hex("00000004 fffffffe 00000002 03000000 04030201 00000001 07000000")
+            + encoded(QTransform()) + encoded(placement);
+        const QByteArray record = recordOf(data, folder.filePath(QStringLiteral("record")));
+        QCOMPARE(record.toHex(), expected.toHex());
+
+        MoveCommandData back;
+        QVERIFY(readInto(back, record, folder.filePath(QStringLiteral("read"))));
+        QList<unsigned int> layers;
+        QVERIFY(back.GetLayers(layers));
+        QCOMPARE(layers, (QList<unsigned int> { 3, 0x01020304 }));
+        QVERIFY(!readInto(back, record.left(14), folder.filePath(QStringLiteral("cut"))));
+        QVERIFY(!back.GetLayers(layers));
+        QVERIFY(!readInto(back, hex("00000004 fffffffe 7fffffff 03000000"), folder.filePath(QStringLiteral("hostile"))));
+    }
+
+    // A filter applied as a change-raster on a layer (shrinking it) and on a
+    // mask (enabled or not): the push after the filter only counts and sends
+    // the change notice; undo and redo swap image and offset and redraw the
+    // union of both rectangles (a disabled mask is not redrawn).
+    void changeRaster_data()
+    {
+        QTest::addColumn<bool>("mask");
+        QTest::addColumn<bool>("maskEnabled");
+        QTest::addColumn<bool>("firstRedo");
+        QTest::newRow("layer, after the filter") << false << true << false;
+        QTest::newRow("layer, redone by the push") << false << true << true;
+        QTest::newRow("mask, after the filter") << true << true << false;
+        QTest::newRow("disabled mask, redone by the push") << true << false << true;
+    }
+    void changeRaster()
+    {
+        QFETCH(bool, mask);
+        QFETCH(bool, maskEnabled);
+        QFETCH(bool, firstRedo);
+        auto document = sixLayers();
+        const unsigned int id = 2;
+        document->SetMaskEnabled(id, maskEnabled);
+        const KXImage32 before = mask ? *document->GetLayerMask(id) : *document->GetLayerImage(id);
+        const QRect oldRect = mask ? document->GetMaskGeometry(id) : document->GetLayerGeometry(id);
+        KXImage32 filtered = before.Copy(QRect(2, 2, 10, 12));
+        InvertImage(filtered, KXInvertColor);
+        const QPoint newOffset = oldRect.topLeft() + QPoint(2, 2);
+
+        auto* data = new KXChangeRasterData;
+        data->SetUndoImage(oldRect.topLeft(), before);
+        data->SetRedoImage(newOffset, filtered);
+        data->SetLayerID(id);
+        VornCommand* command = mask ? static_cast<VornCommand*>(new KXChangeMaskRasterCommand(document.get(), firstRedo))
+                                    : new KXChangeLayerRasterCommand(document.get(), firstRedo);
+        command->SetCommandData(data);
+        auto image = [&] { return mask ? document->GetLayerMask(id) : document->GetLayerImage(id); };
+        auto rect = [&] { return mask ? document->GetMaskGeometry(id) : document->GetLayerGeometry(id); };
+        if (!firstRedo) { // the application runs the filter
+            *image() = filtered;
+            mask ? document->SetMaskPos(id, newOffset) : document->SetLayerPosition(id, newOffset);
+        }
+        QSignalSpy views(document.get(), &KXDocumentInterface::viewUpdateRequested);
+        QSignalSpy notices(document.get(), mask ? &KXDocumentInterface::layerMaskChanged : &KXDocumentInterface::layerChanged);
+        HistoryFixture history;
+        MessageCapture capture;
+
+        history.stack.push(command);
+        history.WaitWritten();
+        QCOMPARE(notices.isEmpty(), false);
+        QCOMPARE(notices.last().first().toUInt(), id);
+        QCOMPARE(views.size(), firstRedo && maskEnabled ? 1 : 0);
+        const QRect both = oldRect | QRect(newOffset, filtered.GetSize());
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            views.clear();
+            history.stack.undo();
+            QVERIFY(image()->IsPixelEqual(before));
+            QCOMPARE(rect(), oldRect);
+            QCOMPARE(document->GetDocumentState(), 0);
+            history.stack.redo();
+            QVERIFY(image()->IsPixelEqual(filtered));
+            QCOMPARE(rect(), QRect(newOffset, filtered.GetSize()));
+            QCOMPARE(document->GetDocumentState(), 1);
+            QCOMPARE(views.size(), maskEnabled ? 2 : 0);
+            if (maskEnabled)
+                QCOMPARE(views.first().first().toRect(), both);
+        }
+        QVERIFY(capture.texts().isEmpty());
+    }
+
+    // The change-raster record.
+    void changeRasterRecord()
+    {
+        QTemporaryDir folder;
+        KXChangeRasterData data;
+        QPoint offset;
+        KXImage32 image;
+        QVERIFY(!data.GetUndoImage(offset, image));
+        data.SetUndoImage(QPoint(1, 2), KXImage32());
+        data.SetRedoImage(QPoint(-3, 4), KXImage32());
+        data.SetLayerID(0xFFFFFFFE);
+        QCOMPARE(recordOf(data, folder.filePath(QStringLiteral("record"))).toHex(),
+            hex("00000000 00000000 00000000 00000000 00000001 00000002 fffffffd 00000004 fffffffe").toHex());
+    }
+};
+
+QTEST_MAIN(TestCropMoveCommands)
+#include "tst_cropmovecommands.moc"
