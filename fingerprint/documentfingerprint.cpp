@@ -1,11 +1,15 @@
 #include "documentfingerprint.h"
 
 #include <QCryptographicHash>
+#include <QDataStream>
 
 #include <vector>
 
+#include "KXChannelModel.h"
+#include "KXColorSampleModel.h"
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
+#include "KXPathsListModel.h"
 
 namespace {
 
@@ -20,6 +24,34 @@ QByteArray PixelHash(const KXImage32* image)
         hash.addData(reinterpret_cast<const char*>(line.data()), int(line.size()));
     }
     return hash.result().toHex().left(12);
+}
+
+// Channel, path and colour sample rows.
+void TakeModelRows(const KXDocumentInterface& document, DocumentFingerprint& print)
+{
+    if (const KXChannelModel* channels = document.GetChannelModel())
+        for (unsigned int id = 0; id < channels->GetAlphaChannelCount(); ++id) {
+            const QPoint offset = channels->GetAlphaChannelOffset(id);
+            print.channels << QStringLiteral("%1 @%2,%3 %4")
+                                  .arg(channels->GetAlphaChannelName(id))
+                                  .arg(offset.x())
+                                  .arg(offset.y())
+                                  .arg(QString::fromLatin1(PixelHash(channels->GetAlphaChannelImage(id))));
+        }
+    if (const KXPathsListModel* paths = document.GetPathListModel())
+        for (int row = 0; row < paths->rowCount(); ++row) {
+            QByteArray encoded;
+            QDataStream stream(&encoded, QIODevice::WriteOnly);
+            stream << paths->GetPath(row);
+            print.paths << QStringLiteral("%1 %2").arg(paths->GetPathName(row),
+                QString::fromLatin1(QCryptographicHash::hash(encoded, QCryptographicHash::Md5).toHex().left(12)));
+        }
+    if (const KXColorSampleModel* samples = document.GetColorSamples())
+        for (int row = 0; row < samples->rowCount(); ++row)
+            print.samples << QStringLiteral("%1,%2 format %3")
+                                 .arg(samples->GetPoint(row).x())
+                                 .arg(samples->GetPoint(row).y())
+                                 .arg(int(samples->GetDisplayFormat(row)));
 }
 
 } // namespace
@@ -55,6 +87,7 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
+    TakeModelRows(document, print);
     return print;
 }
 
@@ -103,5 +136,14 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                      .arg(other.selectionOffset.x())
                      .arg(other.selectionOffset.y())
                      .arg(QString::fromLatin1(other.selectionPixels));
+    if (channels != other.channels)
+        lines << QStringLiteral("channels [%1] vs [%2]").arg(channels.join(QStringLiteral("; ")),
+            other.channels.join(QStringLiteral("; ")));
+    if (paths != other.paths)
+        lines << QStringLiteral("paths [%1] vs [%2]").arg(paths.join(QStringLiteral("; ")),
+            other.paths.join(QStringLiteral("; ")));
+    if (samples != other.samples)
+        lines << QStringLiteral("samples [%1] vs [%2]").arg(samples.join(QStringLiteral("; ")),
+            other.samples.join(QStringLiteral("; ")));
     return lines;
 }

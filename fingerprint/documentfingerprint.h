@@ -36,6 +36,11 @@ struct DocumentFingerprint
     QVector<Layer> layers;
     QPoint selectionOffset;
     QByteArray selectionPixels;
+    // Alpha channels (name, offset, mask hash), paths (name, element hash)
+    // and colour samples (point, format), one line per model row.
+    QStringList channels;
+    QStringList paths;
+    QStringList samples;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).
