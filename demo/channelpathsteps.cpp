@@ -75,8 +75,8 @@ void DrawAndTransformPath(KXDocumentInterface& document, int round, const PushSt
     transform->SetPath(paths->GetPath(index));
     transform->SetTransform(
         QTransform().rotate(30) * QTransform::fromTranslate(size.width() / 2.0, size.height() / 3.0));
-    push(WithData(new PathCommand(&document), transform), QStringLiteral("Transform path"),
-        QStringLiteral("path-edit"));
+    push(
+        WithData(new PathCommand(&document), transform), QStringLiteral("Transform path"), QStringLiteral("path-edit"));
 }
 
 void EditColorSamples(KXDocumentInterface& document, int round, const PushStep& push)

@@ -151,9 +151,7 @@ QString reportPattern(const QString& file, const QString& message)
 // Every report matches its pattern, in order.
 void CompareReports(const QStringList& texts, const QStringList& patterns)
 {
-    if (texts.size() != patterns.size())
-        fprintf(stderr, "%s\n", qPrintable(texts.join(QLatin1Char(10))));
-    QCOMPARE(texts.size(), patterns.size());
+    QVERIFY2(texts.size() == patterns.size(), qPrintable(texts.join(QLatin1Char('\n'))));
     for (int i = 0; i < texts.size(); ++i)
         QVERIFY2(QRegularExpression(patterns[i]).match(texts[i]).hasMatch(), qPrintable(texts[i]));
 }
