@@ -33,10 +33,9 @@ void TakeModelRows(const KXDocumentInterface& document, DocumentFingerprint& pri
         for (unsigned int id = 0; id < channels->GetAlphaChannelCount(); ++id) {
             const QPoint offset = channels->GetAlphaChannelOffset(id);
             print.channels << QStringLiteral("%1 @%2,%3 %4")
-                                  .arg(channels->GetAlphaChannelName(id))
-                                  .arg(offset.x())
-                                  .arg(offset.y())
-                                  .arg(QString::fromLatin1(PixelHash(channels->GetAlphaChannelImage(id))));
+                                  .arg(channels->GetAlphaChannelName(id), QString::number(offset.x()),
+                                      QString::number(offset.y()),
+                                      QString::fromLatin1(PixelHash(channels->GetAlphaChannelImage(id))));
         }
     if (const KXPathsListModel* paths = document.GetPathListModel())
         for (int row = 0; row < paths->rowCount(); ++row) {
