@@ -248,6 +248,8 @@ private slots:
         const QByteArray moveTo12 = hex("00000001 00000000 3ff0000000000000 4000000000000000");
         const QByteArray line10 = hex("00000002 00000000 4024000000000000 4024000000000000"
                                       "00000001 4028000000000000 4030000000000000");
+        const QByteArray line0 = hex("00000002 00000000 0000000000000000 0000000000000000"
+                                     "00000001 4010000000000000 4000000000000000");
         const Elements one { KXPathElement(KXPathElement::MoveTo, { 1, 2 }) };
 
         QTest::newRow("insert empty channel") << int(ChannelInsert) << Make<InsertChannelCommandData>([](auto& d) {
@@ -269,11 +271,14 @@ private slots:
             d.SetPathName("N");
             d.SetPath({ { one, 3 } });
         }) << hex("00000002 004e 00000001 00000001") + moveTo12 + hex("00000003");
-        QTest::newRow("remove path") << int(PathEdit) << Make<RemovePathCommandData>([](auto& d) {
-            d.SetPathIndex(1);
-            d.SetPathName("P1");
-            d.SetPath({ { Line(1, 1, 2, 2), 1 } });
-        }) << QByteArray();
+        QTest::newRow("remove path")
+            << int(PathEdit) << Make<RemovePathCommandData>([](auto& d) {
+                   d.SetPathIndex(1);
+                   d.SetPathName("P1");
+                   d.SetPath({ { Line(1, 1, 2, 2), 1 } });
+               })
+            << hex("00000001 00000004 00500031 00000001 00000002 00000000 3ff0000000000000 3ff0000000000000"
+                   "00000001 4000000000000000 4000000000000000 00000001");
         QTest::newRow("duplicate path") << int(PathEdit) << Make<DuplicatePathCommandData>([](auto& d) {
             d.SetPathIndex(0);
             d.SetPathName("C");
@@ -282,8 +287,12 @@ private slots:
             d.SetPathIndex(0);
             d.SetSubpathIndex(-1);
             d.SetPath({ { Line(0, 0, 4, 2), 0 }, { Line(10, 10, 12, 16), 2 } });
-            d.SetTransform(QTransform().rotate(90));
-        }) << QByteArray();
+            d.SetTransform(QTransform(1, 0, 0, 1, 5, 6));
+        })
+                                        << hex("00000000 ffffffff 00000002") + line0 + hex("00000000") + line10
+                + hex("00000002")
+                + hex("3ff0000000000000 0000000000000000 0000000000000000 0000000000000000 3ff0000000000000"
+                      "0000000000000000 4014000000000000 4018000000000000 3ff0000000000000");
         QTest::newRow("insert subpath") << int(SubpathEdit) << Make<InsertSubpathCommandData>([one](auto& d) {
             d.SetPathIndex(2);
             d.SetSubpathIndex(0);
