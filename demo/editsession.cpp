@@ -15,6 +15,7 @@
 #include "KXDocumentModel.h"
 #include "KXImage.h"
 #include "KXMemoryDocument.h"
+#include "channelpathsteps.h"
 #include "changeblendmodecommand.h"
 #include "changeblendmodecommanddata.h"
 #include "changeopacitycommand.h"
@@ -191,6 +192,9 @@ void EditSession::Round(int round)
     // The layer created in the previous round goes again.
     if (round > 0)
         RemoveLayer(FindLayer(QStringLiteral("Cloud %1").arg(round - 1)));
+    // Alpha channel, path and colour sample edits.
+    RecordChannelPathSteps(*m_document, round, [this](VornCommand* command, const QString& text,
+        const QString& icon) { Push(command, text, icon); });
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "KXChannelModel.h"
+#include "KXColorSampleModel.h"
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
 #include "KXStyleProxy.h"
@@ -43,18 +45,7 @@ QStringList StyleLines(const KXStyleProxy* style)
     return lines;
 }
 
-// A hash of the paths, and of the text placements of all layers.
-QByteArray PathHash(const KXDocumentInterface& document)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    if (const KXPathsListModel* paths = document.GetPathListModel())
-        for (const KXPathsListModel::Path& path : paths->GetPaths())
-            for (const KXPathsListModel::SubPath& subPath : path)
-                stream << subPath.first << subPath.second;
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
-}
-
+// A hash of the text placements of all layers.
 QByteArray TextTransformHash(const KXDocumentInterface& document)
 {
     QByteArray bytes;
@@ -62,6 +53,33 @@ QByteArray TextTransformHash(const KXDocumentInterface& document)
     for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
         stream << document.GetTextTransform(id);
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(12);
+}
+
+// Channel, path and colour sample rows.
+void TakeModelRows(const KXDocumentInterface& document, DocumentFingerprint& print)
+{
+    if (const KXChannelModel* channels = document.GetChannelModel())
+        for (unsigned int id = 0; id < channels->GetAlphaChannelCount(); ++id) {
+            const QPoint offset = channels->GetAlphaChannelOffset(id);
+            print.channels << QStringLiteral("%1 @%2,%3 %4")
+                                  .arg(channels->GetAlphaChannelName(id), QString::number(offset.x()),
+                                      QString::number(offset.y()),
+                                      QString::fromLatin1(PixelHash(channels->GetAlphaChannelImage(id))));
+        }
+    if (const KXPathsListModel* paths = document.GetPathListModel())
+        for (int row = 0; row < paths->rowCount(); ++row) {
+            QByteArray encoded;
+            QDataStream stream(&encoded, QIODevice::WriteOnly);
+            stream << paths->GetPath(row);
+            print.paths << QStringLiteral("%1 %2").arg(paths->GetPathName(row),
+                QString::fromLatin1(QCryptographicHash::hash(encoded, QCryptographicHash::Md5).toHex().left(12)));
+        }
+    if (const KXColorSampleModel* samples = document.GetColorSamples())
+        for (int row = 0; row < samples->rowCount(); ++row)
+            print.samples << QStringLiteral("%1,%2 format %3")
+                                 .arg(samples->GetPoint(row).x())
+                                 .arg(samples->GetPoint(row).y())
+                                 .arg(int(samples->GetDisplayFormat(row)));
 }
 
 } // namespace
@@ -98,8 +116,8 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
     print.style = StyleLines(document.GetStyleProxy());
-    print.paths = PathHash(document);
     print.textTransforms = TextTransformHash(document);
+    TakeModelRows(document, print);
     return print;
 }
 
@@ -151,10 +169,17 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
     if (style != other.style)
         lines << QStringLiteral("style [%1] vs [%2]")
                      .arg(style.join(QStringLiteral(", ")), other.style.join(QStringLiteral(", ")));
-    if (paths != other.paths)
-        lines << QStringLiteral("paths %1 vs %2").arg(QString::fromLatin1(paths), QString::fromLatin1(other.paths));
     if (textTransforms != other.textTransforms)
         lines << QStringLiteral("text placements %1 vs %2")
                      .arg(QString::fromLatin1(textTransforms), QString::fromLatin1(other.textTransforms));
+    if (channels != other.channels)
+        lines << QStringLiteral("channels [%1] vs [%2]").arg(channels.join(QStringLiteral("; ")),
+            other.channels.join(QStringLiteral("; ")));
+    if (paths != other.paths)
+        lines << QStringLiteral("paths [%1] vs [%2]").arg(paths.join(QStringLiteral("; ")),
+            other.paths.join(QStringLiteral("; ")));
+    if (samples != other.samples)
+        lines << QStringLiteral("samples [%1] vs [%2]").arg(samples.join(QStringLiteral("; ")),
+            other.samples.join(QStringLiteral("; ")));
     return lines;
 }

@@ -39,9 +39,13 @@ struct DocumentFingerprint
     // Layer style of the current layer (the one the document exposes): "name/UID", then
     // "UID enabled settings-hash" per effect; empty for no style or an empty one.
     QStringList style;
-    // Vector paths and text-layer placements (changed by crop): a hash of each.
-    QByteArray paths;
+    // Text-layer placements (changed by crop and move): a hash of them all.
     QByteArray textTransforms;
+    // Alpha channels (name, offset, mask hash), paths (name, element hash)
+    // and colour samples (point, format), one line per model row.
+    QStringList channels;
+    QStringList paths;
+    QStringList samples;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).

@@ -16,7 +16,8 @@ class VORNDOCUMENT_EXPORT KXColorSampleModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum SampleFormat
+    // An int underneath, so a format read from a file can be range-checked.
+    enum SampleFormat : int
     {
         RGB = 0,
         HSB = 1,
@@ -32,17 +33,22 @@ public:
         FormatRole // int (SampleFormat)
     };
 
+    // The format of a new point.
+    static constexpr SampleFormat DefaultFormat = RGB;
+
     explicit KXColorSampleModel(QObject* parent = nullptr);
     ~KXColorSampleModel() override;
 
-    // Inserts a point at row 0 to rowCount(), shown as RGB.
+    // Inserts a point at row 0 to rowCount(), shown in DefaultFormat.
     bool InsertPoint(int row, const QPoint& point, const QColor& color);
     bool RemovePoint(int row);
     QPoint GetPoint(int row) const;
     bool SetPoint(int row, const QPoint& point);
     QColor GetColor(int row) const;
     bool SetColor(int row, const QColor& color);
+    // DefaultFormat for a row out of range.
     SampleFormat GetDisplayFormat(int row) const;
+    // False, nothing changed, for a row or a format out of range.
     bool SetDisplayFormat(int row, SampleFormat format);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -56,7 +62,7 @@ private:
     {
         QPoint point;
         QColor color;
-        SampleFormat format = RGB;
+        SampleFormat format = DefaultFormat;
     };
     bool IsRow(int row) const { return row >= 0 && row < m_samples.size(); }
     void RowChanged(int row, const QVector<int>& roles);

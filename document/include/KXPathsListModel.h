@@ -19,7 +19,9 @@ class VORNDOCUMENT_EXPORT KXPathsListModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum LogicalOp
+    // Stored as a plain int: any integer a record carries is kept as it is
+    // (unknown values combine as Union).
+    enum LogicalOp : int
     {
         Union = 0,
         Intersect = 1,

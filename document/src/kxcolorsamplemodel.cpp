@@ -12,7 +12,7 @@ bool KXColorSampleModel::InsertPoint(int row, const QPoint& point, const QColor&
     if (row < 0 || row > m_samples.size())
         return false;
     beginInsertRows(QModelIndex(), row, row);
-    m_samples.insert(row, Sample{point, color, RGB});
+    m_samples.insert(row, Sample{point, color, DefaultFormat});
     endInsertRows();
     return true;
 }
@@ -52,7 +52,7 @@ bool KXColorSampleModel::SetColor(int row, const QColor& color)
 
 KXColorSampleModel::SampleFormat KXColorSampleModel::GetDisplayFormat(int row) const
 {
-    return IsRow(row) ? m_samples.at(row).format : RGB;
+    return IsRow(row) ? m_samples.at(row).format : DefaultFormat;
 }
 
 bool KXColorSampleModel::SetDisplayFormat(int row, SampleFormat format)

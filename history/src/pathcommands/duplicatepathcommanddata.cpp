@@ -1,0 +1,6 @@
+#include "duplicatepathcommanddata.h"
+
+DuplicatePathCommandData* DuplicatePathCommandData_cast(VornCommandData* data)
+{
+    return VornDataCast<DuplicatePathCommandData>(data);
+}

@@ -1,0 +1,6 @@
+#include "insertsubpathcommanddata.h"
+
+InsertSubpathCommandData* InsertSubpathCommandData_cast(VornCommandData* data)
+{
+    return VornDataCast<InsertSubpathCommandData>(data);
+}

@@ -1,0 +1,6 @@
+#include "transformpathcommanddata.h"
+
+TransformPathCommandData* TransformPathCommandData_cast(VornCommandData* data)
+{
+    return VornDataCast<TransformPathCommandData>(data);
+}
