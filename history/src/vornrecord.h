@@ -243,7 +243,7 @@ struct VornListField
             if (qint64(count) < 0)
                 return false;
             for (qint64 i = 0; i < qint64(count); ++i) {
-                typename List::value_type element {};
+                auto element = typename List::value_type(); // value-initialised (not aggregate-initialised)
                 if (!io(element))
                     return false;
                 list.append(std::move(element));

@@ -4,7 +4,7 @@
 #include "iwriter.h"
 
 LayerCreateCommandData::LayerCreateCommandData(QItemSelectionModel* model, LayerType type, int value)
-    : SelectionData(model, value)
+    : LayerDuplicateCommandData(model, value)
     , m_record(std::make_unique<Record>())
 {
     m_record->layerType = type;

@@ -8,14 +8,14 @@
 #include <memory>
 
 #include "KXImage.h"
-#include "selectiondata.h"
+#include "layerduplicatecommanddata.h"
 #include "vornhistory_export.h"
 
 // What a new raster or text layer gets. Blend mode, opacity, layer id and
 // layer type form the record (created by the constructor, released by
 // ReleaseSerializeData, re-created by Deserialize); the name, position, image
 // and text attributes stay in memory and survive a release.
-class VORNHISTORY_EXPORT LayerCreateCommandData : public SelectionData
+class VORNHISTORY_EXPORT LayerCreateCommandData : public LayerDuplicateCommandData
 {
 public:
     static constexpr unsigned int Type = 19;
@@ -34,7 +34,7 @@ public:
     // These create the record if it is absent.
     void SetBlendMode(unsigned int mode);
     void SetOpacity(double opacity);
-    void SetLayerId(unsigned int id);
+    void SetLayerId(unsigned int id) override;
 
     void SetLayerName(const QString& name);
     void SetLayerPos(const QPoint& position);
@@ -53,7 +53,7 @@ public:
     // False, argument untouched, while there is no record.
     bool GetBendMode(unsigned int& mode) const;
     bool GetOpacity(double& opacity) const;
-    bool GetLayerId(unsigned int& id) const;
+    bool GetLayerId(unsigned int& id) const override;
     // The type in the record; RasterLayer while there is none.
     LayerType GetLayerType() const;
 

@@ -39,6 +39,17 @@ public:
 
     bool operator<(const LayerDataItem& other) const { return layerId < other.layerId; }
 
+    // The item as a nested record of a command-data record (vornrecord.h):
+    // LayerDataItemWrite / LayerDataItemRead on the record's stream.
+    template <class Io>
+    bool Fields(Io& io)
+    {
+        if constexpr (Io::Reading)
+            return LayerDataItemRead(io.Stream(), *this);
+        else
+            return LayerDataItemWrite(io.Stream(), *this);
+    }
+
     int kind = 0; // 0 raster, 1 text, 2 adjustment
     unsigned int layerId = 0;
     TextData textData;
