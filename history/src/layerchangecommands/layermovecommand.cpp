@@ -206,9 +206,7 @@ void LayerMoveCommand::UndoExecute(VornCommandData* data)
     if (!moveData)
         return;
     moveData->copyCurrentSelection();
-    if (type == LayerMoveCommandData::MoveReverse) {
-        Reverse(items);
-    } else if (type >= LayerMoveCommandData::MoveToBottom && type <= LayerMoveCommandData::MoveToPos) {
+    if (type >= LayerMoveCommandData::MoveToBottom && type <= LayerMoveCommandData::MoveToPos) {
         unsigned int position = 0;
         moveData->GetPos(position);
         QVector<unsigned int> moved = MovedIds(type, items, position);

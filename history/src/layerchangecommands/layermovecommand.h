@@ -16,10 +16,12 @@ class LayerMoveCommandData;
 // the user asked for: the layers are taken out from the highest id down, the
 // position is lowered by one for each of them that sat at or below it, and
 // they go back there one above the other (a single layer lands exactly where
-// it is asked to). Undo of every rule but MoveReverse takes the moved layers
-// out of where the redo put them, from the highest id down, and creates them
-// again at their captured ids from the lowest up, which gives back the order
-// from before for any selection; MoveReverse undoes itself.
+// it is asked to). Undo of every rule takes the moved layers out of where
+// the redo put them, from the highest id down, and creates them again at
+// their captured ids from the lowest up, which gives back the order from
+// before for any selection (replaying the redo's steps backwards does not:
+// a MoveDown of adjacent layers would remove the wrong one, and a reversal
+// replayed with the same items gives the reversed order again).
 class VORNHISTORY_EXPORT LayerMoveCommand : public VornCommand
 {
 public:
