@@ -28,6 +28,7 @@
 #include "layernamechangecommanddata.h"
 #include "layerpaintcommand.h"
 #include "layerpaintcommanddata.h"
+#include "layerstructuresteps.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
 #include "vorncommanddataserializer.h"
@@ -183,6 +184,10 @@ void EditSession::Round(int round)
     // The layer created in the previous round goes again.
     if (round > 0)
         RemoveLayer(FindLayer(QStringLiteral("Cloud %1").arg(round - 1)));
+    // Duplicate, mask, move and merge steps.
+    LayerStructureSteps{*m_document, *m_panelSelection, *m_stack,
+        [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); }}
+        .Run(round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)
