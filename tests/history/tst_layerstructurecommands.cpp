@@ -575,6 +575,13 @@ private slots:
         BuildLayers(document, 6);
         document.CreateLayerMask(2, Pattern(7, 9, 2), true);
         document.SetMaskPos(2, QPoint(3, 4));
+        // L3 is a text layer: moves re-create its text attributes too.
+        document.RemoveLayer(3);
+        document.CreateTextLayer(QStringLiteral("L3"), 3);
+        document.SetText(3, QStringLiteral("Hello"));
+        document.SetTextPosition(3, QPoint(2, 3));
+        document.SetLayerImage(3, Pattern(17, 9, 3));
+        document.MoveLayer(3, QPoint(4, -2));
         KXDocumentModel panel(&document);
         QItemSelectionModel selection(&panel);
         auto* data = new LayerMoveCommandData(LayerMoveCommandData::CommandType(type), &panel, &selection, -1);
@@ -787,6 +794,18 @@ private slots:
         invert.redoExec(nullptr);
         invert.undoExec(nullptr);
         CompareFingerprints(DocumentFingerprint::Take(document), before, "after ids out of range");
+
+        // Moves the host must not ask for (the bottom layer, below 0, past the
+        // top) target ids out of range; undo still gives the document back.
+        KXDocumentModel panel(&document);
+        for (auto type : {LayerMoveCommandData::MoveDown, LayerMoveCommandData::MoveUp, LayerMoveCommandData::MoveToPos}) {
+            LayerMoveCommandData move(type, &panel, nullptr, -1);
+            move.AddLayer(type == LayerMoveCommandData::MoveUp ? 2 : 0);
+            LayerMoveCommand moveCommand(&document, false);
+            moveCommand.redoExec(&move);
+            moveCommand.undoExec(&move);
+            CompareFingerprints(DocumentFingerprint::Take(document), before, "after a move out of range");
+        }
     }
 };
 
