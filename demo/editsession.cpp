@@ -30,6 +30,7 @@
 #include "layernamechangecommanddata.h"
 #include "layerpaintcommand.h"
 #include "layerpaintcommanddata.h"
+#include "layerstructuresteps.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
 #include "stylesteps.h"
@@ -195,6 +196,10 @@ void EditSession::Round(int round)
     // Alpha channel, path and colour sample edits.
     RecordChannelPathSteps(*m_document, round, [this](VornCommand* command, const QString& text,
         const QString& icon) { Push(command, text, icon); });
+    // Duplicate, mask, move and merge steps.
+    LayerStructureSteps{*m_document, *m_panelSelection, *m_stack,
+        [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); }}
+        .Run(round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)

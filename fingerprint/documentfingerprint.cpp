@@ -89,7 +89,8 @@ bool DocumentFingerprint::Layer::operator==(const Layer& other) const
     return type == other.type && name == other.name && qFuzzyCompare(opacity + 1, other.opacity + 1)
         && blendMode == other.blendMode && visible == other.visible && geometry == other.geometry
         && pixels == other.pixels && hasMask == other.hasMask && maskGeometry == other.maskGeometry
-        && maskPixels == other.maskPixels && text == other.text;
+        && maskPixels == other.maskPixels && text == other.text && maskEnabled == other.maskEnabled
+        && maskType == other.maskType;
 }
 
 DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& document)
@@ -109,6 +110,8 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
         if (layer.hasMask) {
             layer.maskGeometry = document.GetMaskGeometry(id);
             layer.maskPixels = PixelHash(document.GetLayerMask(id));
+            layer.maskEnabled = document.GetMaskEnabled(id);
+            document.GetMaskType(id, layer.maskType);
         }
         layer.text = document.GetText(id);
         print.layers.append(layer);

@@ -28,6 +28,9 @@ struct DocumentFingerprint
         QRect maskGeometry;
         QByteArray maskPixels;
         QString text;
+        // Mask flags (layer structure commands).
+        bool maskEnabled = false;
+        bool maskType = false;
 
         bool operator==(const Layer& other) const;
     };

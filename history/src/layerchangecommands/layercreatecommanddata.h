@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "KXImage.h"
-#include "selectiondata.h"
+#include "layerduplicatecommanddata.h"
 #include "vornhistory_export.h"
 #include "vornrecord.h"
 
@@ -36,7 +36,12 @@ struct LayerCreateCommandRecord
 // ReleaseSerializeData, re-created by Deserialize); the name, position, image
 // and text attributes stay in memory and survive a release.
 // Record: blend mode (uint), layer id (uint), opacity (qreal), layer type (int).
-class VORNHISTORY_EXPORT LayerCreateCommandData : public VornRecordData<LayerCreateCommandRecord, SelectionData>
+//
+// It shares the type number 19 with the duplicate data and derives from it,
+// so LayerDuplicateCommanddata_cast accepts it; its own record replaces the
+// duplicate's (whose layer id accessors it overrides).
+class VORNHISTORY_EXPORT LayerCreateCommandData
+    : public VornRecordData<LayerCreateCommandRecord, LayerDuplicateCommandData>
 {
 public:
     static constexpr unsigned int Type = 19;
@@ -53,7 +58,7 @@ public:
     // These create the record if it is absent.
     void SetBlendMode(unsigned int mode) { EditRecord().blendMode = mode; }
     void SetOpacity(double opacity) { EditRecord().opacity = opacity; }
-    void SetLayerId(unsigned int id) { EditRecord().layerId = id; }
+    void SetLayerId(unsigned int id) override { EditRecord().layerId = id; }
 
     void SetLayerName(const QString& name) { m_layerName = name; }
     void SetLayerPos(const QPoint& position) { m_layerPosition = position; }
@@ -72,7 +77,7 @@ public:
     // False, argument untouched, while there is no record.
     bool GetBendMode(unsigned int& mode) const { return Field(&LayerCreateCommandRecord::blendMode, mode); }
     bool GetOpacity(double& opacity) const { return Field(&LayerCreateCommandRecord::opacity, opacity); }
-    bool GetLayerId(unsigned int& id) const { return Field(&LayerCreateCommandRecord::layerId, id); }
+    bool GetLayerId(unsigned int& id) const override { return Field(&LayerCreateCommandRecord::layerId, id); }
     // The type in the record; RasterLayer while there is none.
     LayerType GetLayerType() const { return GetRecord() ? GetRecord()->layerType : RasterLayer; }
 
