@@ -1,11 +1,14 @@
 #include "documentfingerprint.h"
 
 #include <QCryptographicHash>
+#include <QDataStream>
+#include <QMatrix4x4>
 
 #include <vector>
 
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
+#include "KXPathsListModel.h"
 
 namespace {
 
@@ -55,6 +58,18 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
     print.selectionPixels = PixelHash(&document.GetSelectionMask());
+    // Resolution, paths and text placements.
+    print.dpi = document.GetDPI();
+    QByteArray paths;
+    QDataStream pathStream(&paths, QIODevice::WriteOnly);
+    if (const KXPathsListModel* model = document.GetPathListModel())
+        pathStream << model->GetPaths();
+    print.paths = QCryptographicHash::hash(paths, QCryptographicHash::Md5).toHex().left(12);
+    QByteArray placements;
+    QDataStream placementStream(&placements, QIODevice::WriteOnly);
+    for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
+        placementStream << document.GetTextTransform(id);
+    print.textTransforms = QCryptographicHash::hash(placements, QCryptographicHash::Md5).toHex().left(12);
     return print;
 }
 
@@ -103,5 +118,13 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                      .arg(other.selectionOffset.x())
                      .arg(other.selectionOffset.y())
                      .arg(QString::fromLatin1(other.selectionPixels));
+    // Resolution, paths and text placements.
+    if (dpi != other.dpi)
+        lines << QStringLiteral("dpi %1 vs %2").arg(dpi).arg(other.dpi);
+    if (paths != other.paths)
+        lines << QStringLiteral("paths %1 vs %2").arg(QString::fromLatin1(paths), QString::fromLatin1(other.paths));
+    if (textTransforms != other.textTransforms)
+        lines << QStringLiteral("text transforms %1 vs %2")
+                     .arg(QString::fromLatin1(textTransforms), QString::fromLatin1(other.textTransforms));
     return lines;
 }

@@ -36,6 +36,10 @@ struct DocumentFingerprint
     QVector<Layer> layers;
     QPoint selectionOffset;
     QByteArray selectionPixels;
+    // Resolution, vector paths and text placements (image size and transform).
+    int dpi = 0;
+    QByteArray paths;
+    QByteArray textTransforms;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).
