@@ -30,6 +30,7 @@
 #include "layerpaintcommanddata.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
+#include "transformsteps.h"
 #include "vorncommanddataserializer.h"
 #include "vornundostack.h"
 
@@ -183,6 +184,8 @@ void EditSession::Round(int round)
     // The layer created in the previous round goes again.
     if (round > 0)
         RemoveLayer(FindLayer(QStringLiteral("Cloud %1").arg(round - 1)));
+    // Geometry edits: a rotated layer, a transformed selection, an image size change.
+    RecordTransformSteps(*m_document, [this](VornCommand* c, const QString& t, const QString& i) { Push(c, t, i); }, round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)
