@@ -5,12 +5,12 @@
 
 // Shows the wait cursor while a long undo or redo runs and restores it when
 // the scope ends, on every exit path (exceptions included). Without a GUI
-// application there is no cursor to change.
+// application (none, or a plain QCoreApplication) there is no cursor to change.
 class VornWaitCursor
 {
 public:
     VornWaitCursor()
-        : m_set(qGuiApp != nullptr)
+        : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
     {
         if (m_set)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
