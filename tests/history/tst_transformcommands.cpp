@@ -246,7 +246,14 @@ private slots:
         HistoryFixture history;
         const KXImage32 original = maskMode ? saved : *document.GetLayerImage(layer);
         const int state = document.GetDocumentState();
+        int waitViews = 0; // view updates asked for under the wait cursor
+        connect(&document, &KXDocumentInterface::viewUpdateRequested, this, [&](const QRect& rect) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            waitViews += rect.isNull() && cursor && cursor->shape() == Qt::WaitCursor;
+        });
         CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            QCOMPARE(waitViews, 1);
+            waitViews = 0;
             QCOMPARE(document.GetDocumentState(), state + (redone ? 1 : 0));
             QVERIFY(!QGuiApplication::overrideCursor());
             if (!redone)
@@ -422,7 +429,16 @@ private slots:
         auto* command = new ImageSizeCommand(&document);
         command->SetCommandData(data);
         HistoryFixture history;
+        // The wait cursor shows while the document changes.
+        QStringList cursors;
+        const auto noteCursor = [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            cursors << (cursor && cursor->shape() == Qt::WaitCursor ? QStringLiteral("wait") : QStringLiteral("none"));
+        };
+        connect(&document, &KXDocumentInterface::dpiChanged, this, noteCursor);
         CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            QCOMPARE(cursors, QStringList{QStringLiteral("wait")});
+            cursors.clear();
             QCOMPARE(document.GetDPI(), redone ? 299 : 72);
             QCOMPARE(document.GetDocumentState(), redone && resample ? 1 : 0);
             QVERIFY(!QGuiApplication::overrideCursor());
