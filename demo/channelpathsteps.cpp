@@ -45,7 +45,10 @@ void SaveSelectionAsChannel(KXDocumentInterface& document, int round, const Push
     auto* data = new InsertChannelCommandData;
     data->SetChannelNumber(document.GetChannelModel()->GetAlphaChannelCount());
     data->SetChannelName(QStringLiteral("Selection %1").arg(round));
-    data->SetActionType(InsertChannelCommandData::CreateFromSelection);
+    // Without a selection (an image size change drops it) the channel starts empty.
+    const bool hasSelection = !document.GetSelectionMask().IsEmpty();
+    data->SetActionType(hasSelection ? InsertChannelCommandData::CreateFromSelection
+                                     : InsertChannelCommandData::CreateEmpty);
     push(WithData(new InsertChannelCommand(&document), data), QStringLiteral("Save selection"),
         QStringLiteral("channel"));
 }

@@ -34,6 +34,7 @@
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
 #include "stylesteps.h"
+#include "transformsteps.h"
 #include "vorncommanddataserializer.h"
 #include "vornundostack.h"
 
@@ -200,6 +201,8 @@ void EditSession::Round(int round)
     LayerStructureSteps{*m_document, *m_panelSelection, *m_stack,
         [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); }}
         .Run(round);
+    // Geometry edits: a rotated layer, a transformed selection, an image size change.
+    RecordTransformSteps(*m_document, [this](VornCommand* c, const QString& t, const QString& i) { Push(c, t, i); }, round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)

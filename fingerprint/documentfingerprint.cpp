@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QMatrix4x4>
 
 #include <vector>
 
@@ -121,6 +122,7 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
     print.style = StyleLines(document.GetStyleProxy());
     print.textTransforms = TextTransformHash(document);
     TakeModelRows(document, print);
+    print.dpi = document.GetDPI();
     return print;
 }
 
@@ -184,5 +186,7 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
     if (samples != other.samples)
         lines << QStringLiteral("samples [%1] vs [%2]").arg(samples.join(QStringLiteral("; ")),
             other.samples.join(QStringLiteral("; ")));
+    if (dpi != other.dpi)
+        lines << QStringLiteral("dpi %1 vs %2").arg(dpi).arg(other.dpi);
     return lines;
 }

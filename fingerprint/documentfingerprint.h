@@ -49,6 +49,8 @@ struct DocumentFingerprint
     QStringList channels;
     QStringList paths;
     QStringList samples;
+    // Resolution (image size).
+    int dpi = 0;
 
     static DocumentFingerprint Take(const KXDocumentInterface& document);
     // What differs from other, one line per difference (empty when equal).

@@ -142,6 +142,38 @@ void SeparableRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, fl
     }
 }
 
+// Normal blending at one strength over a run of opaque destination pixels:
+// exactly the integer mix SeparableRow<Normal> makes there (a transparent
+// source gives mix weight 0 and an opaque one at full strength weight 255,
+// so those cases need no branch), written branch-free over plain bytes so
+// that the compiler vectorises it. False, nothing done, unless every
+// destination pixel of the run is opaque.
+bool NormalOverOpaqueRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, float opacity)
+{
+    const quint32* __restrict in = reinterpret_cast<const quint32*>(source);
+    quint32* __restrict out = reinterpret_cast<quint32*>(destination);
+    quint32 opaque = 0xFF000000u;
+    for (int i = 0; i < count; ++i)
+        opaque &= out[i];
+    if ((opaque & 0xFF000000u) != 0xFF000000u)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const quint32 s = in[i];
+        const quint32 d = out[i];
+        const quint16 a = quint16(int(float(s >> 24) * kToUnit * opacity * 255.0f + 0.5f));
+        const quint16 b = quint16(255u - a);
+        // Each t fits 16 bits; (t + 1 + (t >> 8)) >> 8 is t / 255 for every t up to 255 * 255 + 127.
+        const quint16 tr = quint16(quint16(s & 0xFF) * a + quint16(d & 0xFF) * b + 127u);
+        const quint16 tg = quint16(quint16((s >> 8) & 0xFF) * a + quint16((d >> 8) & 0xFF) * b + 127u);
+        const quint16 tb = quint16(quint16((s >> 16) & 0xFF) * a + quint16((d >> 16) & 0xFF) * b + 127u);
+        const quint32 r = quint16(tr + 1u + (tr >> 8)) >> 8;
+        const quint32 g = quint16(tg + 1u + (tg >> 8)) >> 8;
+        const quint32 bl = quint16(tb + 1u + (tb >> 8)) >> 8;
+        out[i] = r | g << 8 | bl << 16 | 0xFF000000u;
+    }
+    return true;
+}
+
 // Moves d towards target by strength k (0..1), interpolating premultiplied
 // colour so that a transparent end contributes no colour.
 inline void LerpTowards(const KXRGBA32i& target, KXRGBA32i& d, float k)
@@ -254,6 +286,8 @@ void BlendRow(Kind kind, const KXRGBA32i* source, KXRGBA32i* destination, int co
 {
     switch (kind) {
     case Kind::Normal:
+        if (!coverage && NormalOverOpaqueRow(source, destination, count, opacity))
+            return;
         return SeparableRow<Normal>(source, destination, count, opacity, coverage);
     case Kind::Replace:
         return ReplaceRow(source, destination, count, opacity, coverage);

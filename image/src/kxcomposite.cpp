@@ -129,14 +129,30 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
             return;
         }
         const int height = part.height();
-        for (int line = 0; line < height; ++line)
-            KXTiles::ReadPixels(sourceTiles, sourceMapping.valid, part.left() - delta.x(),
-                                part.top() + line - delta.y(), width, block.data() + line * width);
-        const KXRGBA32i* blockBegin = block.data();
-        const KXRGBA32i* blockEnd = blockBegin + width * height;
-        if (KXBlend::TransparentSourceIsNoOp(kind)
-            && std::all_of(blockBegin, blockEnd, [](const KXRGBA32i& pixel) { return pixel.a == 0; }))
-            return;
+        // The source lines: read in place when the part's source lies inside
+        // one source tile, else gathered into the block.
+        const QRect from = part.translated(-delta);
+        const KXRGBA32i* sourceTile = nullptr;
+        if (sourceMapping.valid.contains(from) && from.left() / Size == from.right() / Size
+            && from.top() / Size == from.bottom() / Size)
+            sourceTile = sourceTiles.Tile(from.left() / Size, from.top() / Size);
+        const KXRGBA32i* firstLine = sourceTile ? sourceTile + (from.top() % Size) * Size + from.left() % Size
+                                                : block.data();
+        const int stride = sourceTile ? Size : width;
+        if (!sourceTile) {
+            for (int line = 0; line < height; ++line)
+                KXTiles::ReadPixels(sourceTiles, sourceMapping.valid, from.left(), from.top() + line, width,
+                                    block.data() + line * width);
+        }
+        if (KXBlend::TransparentSourceIsNoOp(kind)) {
+            bool transparent = true;
+            for (int line = 0; line < height && transparent; ++line) {
+                const KXRGBA32i* pixels = firstLine + line * stride;
+                transparent = std::all_of(pixels, pixels + width, [](const KXRGBA32i& pixel) { return pixel.a == 0; });
+            }
+            if (transparent)
+                return;
+        }
         if (mask) {
             const QPoint& maskDelta = maskMapping.delta;
             for (int line = 0; line < height; ++line) {
@@ -149,7 +165,7 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
                 return;
         }
         for (int line = 0; line < height; ++line)
-            KXBlend::BlendRow(kind, block.data() + line * width, tile.At(part.left(), part.top() + line), width,
+            KXBlend::BlendRow(kind, firstLine + line * stride, tile.At(part.left(), part.top() + line), width,
                               strength, mask ? coverage.data() + line * width : nullptr);
     });
     return true;

@@ -1,0 +1,684 @@
+#include <QDataStream>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+#include "KXMemoryDocument.h"
+#include "KXPathsListModel.h"
+#include "KXSelectionMaskHelper.h"
+#include "imagesizecommand.h"
+#include "imagesizecommanddata.h"
+#include "messagecapture.h"
+#include "roundtrip.h"
+#include "selectioncopymovecommand.h"
+#include "selectioncopymovecommanddata.h"
+#include "selectionmovecommand.h"
+#include "selectionmovecommanddata.h"
+#include "transformcommand.h"
+#include "transformcommanddata.h"
+#include "transformselectioncommand.h"
+#include "transformselectioncommanddata.h"
+#include "vornreaderwriter.h"
+
+namespace {
+
+const quint32 kSelected = 0xFF000000;
+
+// A w x h image whose pixels all differ: (x * 40 + 7, y * 40 + 11, x ^ y, 255).
+KXImage32 Pattern(int width, int height)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.SetPixel(unsigned(x), unsigned(y),
+                           KXRGBA32i(quint8(x * 40 + 7), quint8(y * 40 + 11), quint8(x ^ y), 255));
+    return image;
+}
+
+KXImage32 Uniform(int width, int height, quint32 value)
+{
+    KXImage32 image{unsigned(width), unsigned(height)};
+    image.Fill(KXRGBA32i::FromValue(value));
+    return image;
+}
+
+// What Serialize writes through a VornReaderWriter, read from its file.
+QByteArray RecordBytes(VornCommandData& data)
+{
+    QTemporaryDir folder;
+    VornReaderWriter file;
+    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record"))) || !data.Serialize(&file))
+        return "<not serialized>";
+    file.Close();
+    QFile written(file.GetFileName());
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("<unreadable>");
+}
+
+// Reads bytes into data through a VornReaderWriter.
+bool ReadRecord(const QByteArray& bytes, VornCommandData& data)
+{
+    QTemporaryDir folder;
+    VornReaderWriter file;
+    if (!folder.isValid() || !file.Open(folder.filePath(QStringLiteral("record")))
+        || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
+        return false;
+    file.Close();
+    return file.Open(QString()) && data.Deserialize(&file);
+}
+
+QByteArray Streamed(const std::function<void(QDataStream&)>& write)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    write(stream);
+    return bytes;
+}
+
+// (A compiler cache with a base folder hands the compiler relative source
+// paths, which then start with "../history/"; the path is otherwise the same.)
+QString ReportPattern(const QString& file, const QString& text)
+{
+    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"(?:\\.\\./history/)?%3\"\\. %4$")
+        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
+             QRegularExpression::escape(text));
+}
+
+// BicubicResize computed directly with the scalar kernel (checked on its own
+// below): every output pixel from its own clamped 4 x 4 block.
+KXImage32 ReferenceResize(const KXImage32& source, double sx, double sy)
+{
+    const int w = int(source.GetWidth());
+    const int h = int(source.GetHeight());
+    const int outW = int(w * sx + 0.5);
+    const int outH = int(h * sy + 0.5);
+    KXImage32 result{unsigned(outW), unsigned(outH)};
+    const auto channel = [](const KXRGBA32i& p, int c) { return c == 0 ? p.r : c == 1 ? p.g : c == 2 ? p.b : p.a; };
+    for (int y = 0; y < outH; ++y) {
+        const int iy = int(y / sy - 0.5 + 2.220446049250313e-16);
+        const double ty = y / sy - iy - 0.5;
+        for (int x = 0; x < outW; ++x) {
+            const int ix = int(x / sx - 0.5 + 2.220446049250313e-16);
+            const double tx = x / sx - ix - 0.5;
+            int out[4];
+            for (int c = 0; c < 4; ++c) {
+                int rows[4];
+                for (int j = 0; j < 4; ++j) {
+                    const unsigned int row = unsigned(qBound(0, iy - 1 + j, h - 1));
+                    int taps[4];
+                    for (int k = 0; k < 4; ++k)
+                        taps[k] = channel(source.GetPixel(unsigned(qBound(0, ix - 1 + k, w - 1)), row), c);
+                    rows[j] = CubicInterpolate(taps[0], taps[1], taps[2], taps[3], tx);
+                }
+                out[c] = CubicInterpolate(rows[0], rows[1], rows[2], rows[3], ty);
+            }
+            result.SetPixel(unsigned(x), unsigned(y), KXRGBA32i(quint8(out[0]), quint8(out[1]), quint8(out[2]),
+                                                              quint8(out[3])));
+        }
+    }
+    return result;
+}
+
+// The image turned a quarter clockwise, pixel by pixel.
+KXImage32 QuarterTurn(const KXImage32& image)
+{
+    const unsigned int w = image.GetWidth();
+    const unsigned int h = image.GetHeight();
+    KXImage32 turned{h, w};
+    for (unsigned int y = 0; y < h; ++y)
+        for (unsigned int x = 0; x < w; ++x)
+            turned.SetPixel(h - 1 - y, x, image.GetPixel(x, y));
+    return turned;
+}
+
+QTransform QuarterTurnAt(const QPointF& origin)
+{
+    QTransform transform;
+    transform.translate(origin.x(), origin.y());
+    transform.rotate(90);
+    return transform;
+}
+
+KXPathsListModel::Path TrianglePath()
+{
+    QList<KXPathElement> elements{KXPathElement(KXPathElement::MoveTo, QPointF(1, 2)),
+                                  KXPathElement(KXPathElement::LineTo, QPointF(3, 2)),
+                                  KXPathElement(KXPathElement::LineTo, QPointF(1, 5))};
+    return KXPathsListModel::Path{qMakePair(elements, 0)};
+}
+
+// A document with a background, a raster layer with a mask, a text layer, an
+// adjustment layer, a path and a selection.
+struct SampleDocument
+{
+    KXMemoryDocument document{QSize(40, 30)};
+    unsigned int raster = 0;
+    unsigned int text = 0;
+
+    SampleDocument()
+    {
+        document.AddRasterLayer(QStringLiteral("Background"), Uniform(40, 30, 0xFF808080));
+        raster = document.AddRasterLayer(QStringLiteral("Photo"), Pattern(6, 5), QPoint(5, 7));
+        document.CreateLayerMask(raster, Uniform(4, 4, 0xFFFFFFFF), true);
+        document.SetMaskPos(raster, QPoint(6, 8));
+        text = document.AddTextLayer(QStringLiteral("Title"), QStringLiteral("Hi"), QFont(), Qt::red, QPoint(3, 3));
+        document.AddAdjustmentLayer(QStringLiteral("Levels"), QStringLiteral("Levels"));
+        document.GetPathListModel()->InsertPath(0, TrianglePath(), QStringLiteral("Path 1"));
+        document.SetSelectionMask(Uniform(3, 2, kSelected), QPoint(2, 4));
+    }
+};
+
+} // namespace
+
+class TransformCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // --- TransformCommand
+
+    void transformRecordBytes()
+    {
+        TransformCommandData data;
+        data.SetUndoLayerImage(5, KXImage32(), QPoint(-1, 2));
+        data.SetUndoLayerImage(2, KXImage32(), QPoint(3, 4));
+        data.SetTransform(QTransform::fromScale(2, 3));
+        data.SetOldTransform(QTransform::fromTranslate(7, 8));
+        const QByteArray expected = QByteArray::fromHex("00000002"
+                                                        "02000000" "0000000000000000" "0000000300000004"
+                                                        "05000000" "0000000000000000" "ffffffff00000002")
+            + Streamed([](QDataStream& s) { s << QTransform::fromScale(2, 3) << QTransform::fromTranslate(7, 8); });
+        QCOMPARE(RecordBytes(data).toHex(), expected.toHex());
+
+        TransformCommandData back;
+        QVERIFY(ReadRecord(expected, back));
+        QCOMPARE(back.GetIndexList(), (QList<unsigned int>{2, 5}));
+        KXImage32 image;
+        QPoint offset;
+        QVERIFY(back.GetUndoLayerImage(5, image, offset));
+        QCOMPARE(offset, QPoint(-1, 2));
+        QCOMPARE(*back.GetTransform(), QTransform::fromScale(2, 3));
+        QCOMPARE(*back.GetOldTransform(), QTransform::fromTranslate(7, 8));
+
+        // Damaged records: no record is kept.
+        TransformCommandData damaged;
+        QVERIFY(!ReadRecord(expected.left(expected.size() - 1), damaged));
+        QVERIFY(!damaged.GetTransform());
+        QVERIFY(!ReadRecord(QByteArray::fromHex("ffffffff"), damaged));
+        QVERIFY(!ReadRecord(QByteArray::fromHex("7fffffff02000000"), damaged));
+        QVERIFY(damaged.GetIndexList().isEmpty());
+    }
+
+    void transformLayers_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<bool>("maskMode");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("quarter turn of the layer") << QuarterTurnAt(QPointF(20, 3)) << false << QRect(15, 3, 5, 6);
+        QTest::newRow("identity keeps (0, 0)") << QTransform() << false << QRect(0, 0, 6, 5);
+        QTest::newRow("scale 1.6: 9.6 wide is 9") << QTransform::fromScale(1.6, 1) << false << QRect(0, 0, 9, 5);
+        QTest::newRow("origin (-2.5, 3.5) rounds to (-2, 4)")
+            << QTransform::fromTranslate(-2.5, 3.5) << false << QRect(-2, 4, 6, 5);
+        QTest::newRow("quarter turn of the mask") << QuarterTurnAt(QPointF(4, 0)) << true << QRect(0, 0, 4, 4);
+        QTest::newRow("mask doubled") << QTransform::fromScale(2, 2) << true << QRect(0, 0, 8, 8);
+        QTest::newRow("singular: zero width") << QTransform::fromScale(0, 1) << false << QRect(0, 0, 0, 0);
+    }
+    void transformLayers()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(bool, maskMode);
+        QFETCH(QRect, geometry);
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        const unsigned int layer = sample.raster;
+        auto* data = new TransformCommandData;
+        KXImage32 saved;
+        document.GetMaskImage(layer, saved);
+        if (maskMode)
+            data->SetUndoLayerImage(layer, saved, document.GetMaskGeometry(layer).topLeft());
+        else
+            data->SetUndoLayerImage(layer, *document.GetLayerImage(layer), QPoint(5, 7));
+        data->SetTransform(transform);
+        auto* command = new TransformCommand(&document, maskMode);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        const KXImage32 original = maskMode ? saved : *document.GetLayerImage(layer);
+        const int state = document.GetDocumentState();
+        int waitViews = 0; // view updates asked for under the wait cursor
+        connect(&document, &KXDocumentInterface::viewUpdateRequested, this, [&](const QRect& rect) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            waitViews += rect.isNull() && cursor && cursor->shape() == Qt::WaitCursor;
+        });
+        CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            QCOMPARE(waitViews, 1);
+            waitViews = 0;
+            QCOMPARE(document.GetDocumentState(), state + (redone ? 1 : 0));
+            QVERIFY(!QGuiApplication::overrideCursor());
+            if (!redone)
+                return;
+            QCOMPARE(maskMode ? document.GetMaskGeometry(layer) : document.GetLayerGeometry(layer),
+                     geometry.isEmpty() ? QRect(geometry.topLeft(), QSize(0, 5)) : geometry);
+            const KXImage32& now = maskMode ? *document.GetLayerMask(layer) : *document.GetLayerImage(layer);
+            if (transform.isIdentity())
+                QVERIFY(now.IsPixelEqual(original));
+            if (transform.type() == QTransform::TxRotate)
+                QVERIFY(now.IsPixelEqual(QuarterTurn(original)));
+        });
+    }
+
+    void transformTextLayer_data()
+    {
+        QTest::addColumn<QTransform>("oldTransform");
+        QTest::newRow("no placement before: the transform") << QTransform();
+        QTest::newRow("placed before: what the renderer reports") << QTransform::fromTranslate(2, 1);
+    }
+    void transformTextLayer()
+    {
+        QFETCH(QTransform, oldTransform);
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        document.SetTextTransform(sample.text, QMatrix4x4(oldTransform));
+        const QTransform rotation = QuarterTurnAt(QPointF(30, 0));
+        auto* data = new TransformCommandData;
+        data->SetUndoLayerImage(sample.text, *document.GetLayerImage(sample.text),
+                                document.GetLayerGeometry(sample.text).topLeft());
+        data->SetTransform(rotation);
+        data->SetOldTransform(oldTransform);
+        auto* command = new TransformCommand(&document, false);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        const QRect before = document.GetLayerGeometry(sample.text);
+        CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            const QTransform expected = redone ? oldTransform * rotation : oldTransform;
+            QCOMPARE(document.GetTextTransform(sample.text).toTransform(), expected);
+            if (redone) // re-rendered on its side: taller than wide
+                QCOMPARE(document.GetLayerGeometry(sample.text).size(), before.size().transposed());
+        });
+    }
+
+    void transformBadInput()
+    {
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        const DocumentFingerprint start = DocumentFingerprint::Take(document);
+        SelectionMoveCommandData wrongKind;
+        TransformCommandData data;
+        data.SetUndoLayerImage(sample.raster, Pattern(2, 2), QPoint());
+        MessageCapture capture;
+        TransformCommand command(&document, false);
+        command.redoExec(&wrongKind);
+        command.undoExec(nullptr);
+        TransformCommand orphan(nullptr, false);
+        orphan.redoExec(&data);
+        orphan.undoExec(&data);
+        CompareFingerprints(DocumentFingerprint::Take(document), start, "after bad input");
+        QCOMPARE(document.GetDocumentState(), 0);
+        QVERIFY(capture.texts().isEmpty());
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        // A transform that is not finite leaves the layer alone but still counts.
+        data.SetTransform(QTransform(qInf(), 0, 0, 1, 0, 0));
+        command.redoExec(&data);
+        QCOMPARE(document.GetLayerGeometry(sample.raster), QRect(5, 7, 6, 5));
+        QCOMPARE(document.GetDocumentState(), 1);
+    }
+
+    // --- TransformSelectionCommand
+
+    void transformSelectionRecord()
+    {
+        TransformSelectionCommandData data;
+        QVERIFY(!data.GetTransform());
+        data.SetUndoImage(KXImage32(), QPoint(1, -2));
+        data.SetTransform(QTransform::fromScale(2, 2));
+        const QByteArray expected = QByteArray::fromHex("0000000000000000" "00000001fffffffe")
+            + Streamed([](QDataStream& s) { s << QTransform::fromScale(2, 2); });
+        QCOMPARE(RecordBytes(data).toHex(), expected.toHex());
+        TransformSelectionCommandData back;
+        QVERIFY(ReadRecord(expected, back));
+        QCOMPARE(*back.GetTransform(), QTransform::fromScale(2, 2));
+        QVERIFY(!ReadRecord(expected.left(20), back));
+        QVERIFY(!back.GetTransform());
+        QCOMPARE(transformselectioncommanddata_cast(&back), &back);
+        QVERIFY(!transformselectioncommanddata_cast(nullptr));
+    }
+
+    void transformSelection_data()
+    {
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("identity: the stored offset plays no part") << QTransform() << QRect(0, 0, 100, 50);
+        QTest::newRow("quarter turn: 50 x 100") << QuarterTurnAt(QPointF(60.4, 10)) << QRect(10, 10, 50, 100);
+        QTest::newRow("rotated and scaled") << QTransform().translate(30, 5).rotate(33).scale(0.7, 1.3)
+                                            << QRect();
+    }
+    void transformSelection()
+    {
+        QFETCH(QTransform, transform);
+        QFETCH(QRect, geometry);
+        KXMemoryDocument document(QSize(200, 200));
+        const KXImage32 mask = Uniform(100, 50, kSelected);
+        document.SetSelectionMask(mask, QPoint(7, 9));
+        auto* data = new TransformSelectionCommandData;
+        data->SetUndoImage(mask, QPoint(7, 9));
+        data->SetTransform(transform);
+        auto* command = new TransformSelectionCommand(&document);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        // Twenty undo and redo cycles, each redo bit-identical to the first.
+        CheckRoundTrip(history, document, command, 20, [&](bool redone) {
+            QCOMPARE(document.GetDocumentState(), redone ? 1 : 0);
+            if (redone && !geometry.isNull())
+                QCOMPARE(document.GetSelectionGeometry(), geometry);
+            if (!redone)
+                QCOMPARE(document.GetSelectionGeometry(), QRect(7, 9, 100, 50));
+        });
+        // The result is trimmed to its selected pixels.
+        QCOMPARE(KXSelectionMaskHelper::GetSelectionBoundRect(document.GetSelectionMask()),
+                 document.GetSelectionMask().GetRect());
+    }
+
+    void transformSelectionBadInput()
+    {
+        KXMemoryDocument document(QSize(20, 20));
+        document.SetSelectionMask(Uniform(3, 3, kSelected), QPoint(1, 1));
+        TransformSelectionCommand command(&document);
+        TransformCommandData wrongKind;
+        command.redoExec(&wrongKind);
+        command.redoExec(nullptr);
+        QCOMPARE(document.GetDocumentState(), 0);
+        TransformSelectionCommandData empty; // no record: nothing changes, the counter moves
+        command.redoExec(&empty);
+        QCOMPARE(document.GetDocumentState(), 1);
+        QCOMPARE(document.GetSelectionGeometry(), QRect(1, 1, 3, 3));
+        command.undoExec(&empty);
+        QCOMPARE(document.GetDocumentState(), 0);
+        TransformSelectionCommandData singular;
+        singular.SetUndoImage(Uniform(3, 3, kSelected), QPoint(1, 1));
+        singular.SetTransform(QTransform::fromScale(0, 0));
+        command.redoExec(&singular);
+        QVERIFY(!document.HasSelection());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // --- ImageSizeCommand
+
+    void imageSize_data()
+    {
+        QTest::addColumn<bool>("resample");
+        QTest::addColumn<int>("type");
+        QTest::newRow("resolution only") << false << 0;
+        QTest::newRow("nearest neighbour") << true << 0;
+        QTest::newRow("bilinear") << true << 1;
+        QTest::newRow("bicubic") << true << 2;
+        QTest::newRow("other types are bicubic") << true << 7;
+    }
+    void imageSize()
+    {
+        QFETCH(bool, resample);
+        QFETCH(int, type);
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        document.SetDPI(72);
+        const QRect textGeometry = document.GetLayerGeometry(sample.text);
+        auto* data = new ImageSizeCommandData;
+        data->Init(&document, QSize(40, 30), 72, QSize(80, 60), 299.9, resample,
+                   ImageSizeCommandData::ResampleType(type));
+        auto* command = new ImageSizeCommand(&document);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        // The wait cursor shows while the document changes.
+        QStringList cursors;
+        const auto noteCursor = [&] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            cursors << (cursor && cursor->shape() == Qt::WaitCursor ? QStringLiteral("wait") : QStringLiteral("none"));
+        };
+        connect(&document, &KXDocumentInterface::dpiChanged, this, noteCursor);
+        CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            QCOMPARE(cursors, QStringList{QStringLiteral("wait")});
+            cursors.clear();
+            QCOMPARE(document.GetDPI(), redone ? 299 : 72);
+            QCOMPARE(document.GetDocumentState(), redone && resample ? 1 : 0);
+            QVERIFY(!QGuiApplication::overrideCursor());
+            QCOMPARE(document.GetLayerGeometry(sample.text), textGeometry);
+            const bool scaled = redone && resample;
+            QCOMPARE(document.GetCanvasSize(), scaled ? QSize(80, 60) : QSize(40, 30));
+            QCOMPARE(document.GetLayerGeometry(sample.raster), scaled ? QRect(10, 14, 12, 10) : QRect(5, 7, 6, 5));
+            QCOMPARE(document.GetMaskGeometry(sample.raster), scaled ? QRect(12, 16, 8, 8) : QRect(6, 8, 4, 4));
+            QCOMPARE(document.GetSelectionGeometry(), scaled ? QRect() : QRect(2, 4, 3, 2));
+            const QList<KXPathElement> elements = document.GetPathListModel()->GetPath(0).first().first;
+            QCOMPARE(elements.at(2).point, scaled ? QPointF(2, 10) : QPointF(1, 5));
+            if (scaled && type == 0) // nearest neighbour doubles each pixel
+                QCOMPARE(document.GetLayerImage(sample.raster)->GetPixel(3, 5).Value(),
+                         Pattern(6, 5).GetPixel(1, 2).Value());
+        });
+    }
+
+    void imageSizeRecord()
+    {
+        ImageSizeCommandData data;
+        QCOMPARE(RecordBytes(data), QByteArray("<not serialized>"));
+        QCOMPARE(data.GetOldSize(), QSize(-1, -1));
+        QCOMPARE(data.GetNewDPI(), 1.0);
+        data.Init(nullptr, QSize(4, 4), 72, QSize(8, 8), 150, false, ImageSizeCommandData::BilinearResample);
+        // Resolution only: the flag and the two resolutions, nothing else.
+        QCOMPARE(RecordBytes(data).toHex(), QByteArray("00000000" "4052000000000000" "4062c00000000000"));
+
+        // With resampling: every layer entry by type, the paths, the selection.
+        SampleDocument sample;
+        ImageSizeCommandData full;
+        full.Init(&sample.document, QSize(40, 30), 72, QSize(20, 15), 72, true, ImageSizeCommandData::BicubicResample);
+        QCOMPARE(full.GetLayersCount(), 3u); // ids 1 to 3
+        QCOMPARE(full.GetPathCount(), 1u);
+        QCOMPARE(full.GetRedoTransform(), QTransform::fromScale(0.5, 0.5));
+        KXImage32 image, mask;
+        QPoint offset, maskOffset;
+        bool hasMask = false;
+        QVERIFY(full.GetLayerData(0, image, mask, offset, maskOffset, hasMask));
+        QVERIFY(hasMask);
+        QCOMPARE(maskOffset, QPoint(6, 8));
+        QVERIFY(!full.GetLayerData(1, image, mask, offset, maskOffset, hasMask)); // text
+        QVERIFY(!full.GetLayerData(4, image, mask, offset, maskOffset, hasMask));
+        ImageSizeCommandData back;
+        const QByteArray bytes = RecordBytes(full);
+        QVERIFY(ReadRecord(bytes, back));
+        QCOMPARE(RecordBytes(back), bytes);
+        QCOMPARE(back.GetLayersCount(), 3u);
+        QPoint selectionOffset;
+        QCOMPARE(back.GetSelection(selectionOffset).GetSize(), QSize(3, 2));
+        QCOMPARE(selectionOffset, QPoint(2, 4));
+        // A damaged record is not kept; a hostile layer count allocates nothing.
+        QVERIFY(!ReadRecord(bytes.left(bytes.size() - 3), back));
+        QCOMPARE(back.GetResample(), false);
+        QByteArray hostile = bytes.left(4 + 8 + 8 + 4 + 8 + 8) + Streamed([](QDataStream& s) {
+                                 s << QTransform() << qint32(0x7fffffff) << qint32(0);
+                             });
+        QVERIFY(!ReadRecord(hostile, back));
+        QCOMPARE(back.GetLayersCount(), 0u);
+    }
+
+    void imageSizeBadInput()
+    {
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        const DocumentFingerprint start = DocumentFingerprint::Take(document);
+        MessageCapture capture;
+        ImageSizeCommand command(&document);
+        TransformCommandData wrongKind;
+        command.redoExec(&wrongKind);
+        command.undoExec(nullptr);
+        CompareFingerprints(DocumentFingerprint::Take(document), start, "after bad input");
+        const QString pattern = ReportPattern(QStringLiteral("src/transformcommands/imagesizecommand.cpp"),
+                                              QStringLiteral("Error input data."));
+        QCOMPARE(capture.texts().size(), 2);
+        for (const QString& text : capture.texts())
+            QVERIFY2(QRegularExpression(pattern).match(text).hasMatch(), qPrintable(text));
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        // A zero target size and a zero source size: defined results.
+        ImageSizeCommandData toNothing;
+        toNothing.Init(&document, QSize(40, 30), 72, QSize(0, 0), 72, true, ImageSizeCommandData::BicubicResample);
+        command.redoExec(&toNothing);
+        QCOMPARE(document.GetCanvasSize(), QSize(0, 0));
+        QCOMPARE(document.GetLayerImage(sample.raster)->GetSize(), QSize(0, 0));
+        command.undoExec(&toNothing);
+        CompareFingerprints(DocumentFingerprint::Take(document), start, "after undoing the zero size");
+        ImageSizeCommandData fromNothing;
+        fromNothing.Init(&document, QSize(0, 0), 72, QSize(10, 10), 72, true, ImageSizeCommandData::BicubicResample);
+        command.redoExec(&fromNothing);
+        QCOMPARE(document.GetLayerGeometry(sample.raster), QRect(5, 7, 6, 5));
+        QCOMPARE(document.GetCanvasSize(), QSize(10, 10));
+    }
+
+    // --- The exported resampler
+
+    void cubicInterpolate_data()
+    {
+        QTest::addColumn<QVector<int>>("samples");
+        QTest::addColumn<double>("t");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("t = 0 is p1") << QVector<int>{10, 20, 30, 40} << 0.0 << 20;
+        QTest::newRow("t = 1 is p2") << QVector<int>{10, 20, 30, 40} << 1.0 << 30;
+        QTest::newRow("25.5 truncates") << QVector<int>{10, 20, 30, 40} << 0.5 << 25;
+        QTest::newRow("319.25 clamps") << QVector<int>{0, 255, 255, 0} << 0.5 << 255;
+        QTest::newRow("-127 clamps") << QVector<int>{0, 0, 255, 255} << -0.5 << 0;
+        QTest::newRow("255.9 stays") << QVector<int>{255, 255, 255, 255} << 0.3 << 255;
+    }
+    void cubicInterpolate()
+    {
+        QFETCH(QVector<int>, samples);
+        QFETCH(double, t);
+        QFETCH(int, expected);
+        QCOMPARE(CubicInterpolate(samples[0], samples[1], samples[2], samples[3], t), expected);
+        // The pixel overload works channel by channel, in channel order.
+        KXRGBA32i pixels[4];
+        for (int i = 0; i < 4; ++i)
+            pixels[i] = KXRGBA32i(quint8(samples[i]), quint8(255 - samples[i]), 9, quint8(samples[3 - i]));
+        const KXRGBA32i result = CubicInterpolate(pixels, t);
+        QCOMPARE(int(result.r), expected);
+        QCOMPARE(int(result.g), CubicInterpolate(255 - samples[0], 255 - samples[1], 255 - samples[2],
+                                                 255 - samples[3], t));
+        QCOMPARE(int(result.b), 9);
+        QCOMPARE(int(result.a), CubicInterpolate(samples[3], samples[2], samples[1], samples[0], t));
+    }
+
+    void bicubicResize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("scaleX");
+        QTest::addColumn<double>("scaleY");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("both 1: not a copy") << QSize(7, 5) << 1.0 << 1.0 << QSize(7, 5);
+        QTest::newRow("enlarge 1.7 x 2.5") << QSize(7, 5) << 1.7 << 2.5 << QSize(12, 13);
+        QTest::newRow("shrink 0.6 x 0.4: rows jump") << QSize(9, 11) << 0.6 << 0.4 << QSize(5, 4);
+        QTest::newRow("across a tile edge") << QSize(140, 3) << 0.93 << 3.0 << QSize(130, 9);
+        QTest::newRow("0.1 of 4 pixels is empty") << QSize(4, 4) << 0.1 << 1.0 << QSize(0, 0);
+        QTest::newRow("negative scale is empty") << QSize(4, 4) << -2.0 << 1.0 << QSize(0, 0);
+        QTest::newRow("huge scale is empty") << QSize(4, 4) << 1e9 << 1.0 << QSize(0, 0);
+    }
+    void bicubicResize()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, scaleX);
+        QFETCH(double, scaleY);
+        QFETCH(QSize, expected);
+        const KXImage32 source = Pattern(size.width(), size.height());
+        const KXImage32 result = BicubicResize(source, scaleX, scaleY);
+        QCOMPARE(result.GetSize(), expected);
+        if (expected.isEmpty())
+            return;
+        const KXImage32 reference = ReferenceResize(source, scaleX, scaleY);
+        for (unsigned int y = 0; y < result.GetHeight(); ++y)
+            for (unsigned int x = 0; x < result.GetWidth(); ++x)
+                QVERIFY2(result.GetPixel(x, y).Value() == reference.GetPixel(x, y).Value(),
+                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+    }
+
+    // --- Selection move and copy-move
+
+    void selectionMoveLiveEdit()
+    {
+        KXMemoryDocument document(QSize(50, 50));
+        document.SetSelectionMask(Uniform(4, 3, kSelected), QPoint(2, 3));
+        HistoryFixture history;
+        auto* data = new SelectionMoveCommandData;
+        data->SetUndoPosition(QPoint(2, 3));
+        auto* command = new SelectionMoveCommand(&document);
+        command->SetCommandData(data);
+        history.stack.pushDelayed(command);
+        QCOMPARE(document.GetDocumentState(), 1); // begin
+        document.MoveToSelection(QPoint(20, 11)); // the drag
+        history.stack.commit(); // end (-1), then the push's redo (+1)
+        QCOMPARE(document.GetDocumentState(), 1);
+        history.WaitWritten();
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            history.stack.undo();
+            QCOMPARE(document.GetSelectionGeometry(), QRect(2, 3, 4, 3));
+            QCOMPARE(document.GetDocumentState(), 0);
+            history.stack.redo();
+            QCOMPARE(document.GetSelectionGeometry(), QRect(20, 11, 4, 3));
+            QCOMPARE(document.GetDocumentState(), 1);
+        }
+    }
+
+    void selectionMoveRecordAndReports()
+    {
+        SelectionMoveCommandData data;
+        QPoint position(9, 9);
+        QVERIFY(!data.RedoPosition(position));
+        QCOMPARE(position, QPoint(9, 9));
+        data.SetRedoPosition(QPoint(-3, 4));
+        QCOMPARE(RecordBytes(data).toHex(), QByteArray("00000000" "00000000" "fffffffd" "00000004"));
+        QCOMPARE(selectionmovedata_cast(&data), &data);
+
+        KXMemoryDocument document(QSize(10, 10));
+        MessageCapture capture;
+        SelectionMoveCommand orphan(nullptr);
+        orphan.redoExec(&data);
+        orphan.undoExec(&data);
+        SelectionMoveCommand command(&document);
+        SelectionMoveCommandData empty;
+        command.redoExec(&empty);
+        command.undoExec(nullptr);
+        const QString file = QStringLiteral("src/selectioncommands/selectionmovecommand.cpp");
+        const QStringList expected{QStringLiteral("No document."), QStringLiteral("No document."),
+                                   QStringLiteral("No redo data."), QStringLiteral("No undo data.")};
+        QCOMPARE(capture.texts().size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(QRegularExpression(ReportPattern(file, expected[i])).match(capture.texts()[i]).hasMatch(),
+                     qPrintable(capture.texts()[i]));
+        QCOMPARE(document.GetDocumentState(), 0);
+    }
+
+    void selectionCopyMove()
+    {
+        SampleDocument sample;
+        KXMemoryDocument& document = sample.document;
+        auto* data = new SelectionCopyMoveCommandData;
+        data->SetLayerIndex(7);
+        data->SetStartPos(QPoint(1, 2));
+        data->SetEndImage(Pattern(3, 3));
+        const QByteArray bytes = RecordBytes(*data);
+        QCOMPARE(bytes.left(48).toHex(), QByteArray("00000001" "00000002" "0000000000000000" "0000000000000000"
+                                                    "0000000000000000" "0000000000000000" "00000003" "00000003"));
+        QCOMPARE(bytes.right(4).toHex(), QByteArray("00000007"));
+        QCOMPARE(SelectionCopyMoveCommand::data_cast(data), data);
+        QVERIFY(!SelectionCopyMoveCommand::data_cast(nullptr));
+        auto* command = new SelectionCopyMoveCommand(&document);
+        command->SetCommandData(data);
+        HistoryFixture history;
+        CheckRoundTrip(history, document, command, 2, [&](bool) { QCOMPARE(document.GetDocumentState(), 0); });
+        QCOMPARE(history.FileCount(), 1);
+        // The data went out to its file and comes back whole.
+        SelectionCopyMoveCommandData back;
+        QVERIFY(ReadRecord(bytes, back));
+        KXImage32 end;
+        QVERIFY(back.GetEndImage(end));
+        QVERIFY(end.IsPixelEqual(Pattern(3, 3)));
+    }
+};
+
+QTEST_MAIN(TransformCommandsTest)
+#include "tst_transformcommands.moc"
