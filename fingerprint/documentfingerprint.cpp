@@ -6,6 +6,7 @@
 
 #include "KXDocumentInterface.h"
 #include "KXImage.h"
+#include "ZTAdjustment.h"
 
 namespace {
 
@@ -22,6 +23,43 @@ QByteArray PixelHash(const KXImage32* image)
     return hash.result().toHex().left(12);
 }
 
+// New layers and text layers: locks, mask flags, text attributes, adjustment parameters.
+QString LayerDetails(const KXDocumentInterface& document, unsigned int id)
+{
+    QString line = QStringLiteral("locks %1").arg(document.GetLayerLocks(id));
+    bool maskType = false;
+    if (document.GetMaskType(id, maskType))
+        line += QStringLiteral(" mask %1%2%3")
+                    .arg(int(document.GetMaskEnabled(id)))
+                    .arg(int(document.GetMaskLinked(id)))
+                    .arg(int(maskType));
+    if (document.GetLayerType(id) == KXDocumentInterface::TextLayer) {
+        const QMatrix4x4 matrix = document.GetTextTransform(id);
+        QStringList values;
+        for (int i = 0; i < 16; ++i)
+            values << QString::number(matrix.constData()[i]);
+        const QBrush brush = document.GetTextBrush(id);
+        line += QStringLiteral(" text %1 %2/%3 at %4,%5 style %6 vertical %7 bend %8 %9 %10 matrix %11 render %12")
+                    .arg(document.GetTextFont(id).toString(), brush.color().name(QColor::HexArgb))
+                    .arg(int(brush.style()))
+                    .arg(document.GetTextPosition(id).x())
+                    .arg(document.GetTextPosition(id).y())
+                    .arg(document.GetTextStyle(id))
+                    .arg(int(document.GetTextOrientation(id)))
+                    .arg(document.GetTextBend(id))
+                    .arg(document.GetTextHDistortion(id))
+                    .arg(document.GetTextVDistortion(id))
+                    .arg(values.join(QLatin1Char(',')))
+                    .arg(document.GetTextRenderMode(id));
+    }
+    ZTAdjustment* adjustment = nullptr;
+    ZTAdjustmentTarget target;
+    if (document.GetLayerAdjustment(id, adjustment) && adjustment && document.GetAdjustmentTarget(id, target))
+        line += QStringLiteral(" %1 %2").arg(
+            adjustment->GetName(), QString::fromLatin1(adjustment->GetParams(target).toHex()));
+    return line;
+}
+
 } // namespace
 
 bool DocumentFingerprint::Layer::operator==(const Layer& other) const
@@ -29,7 +67,7 @@ bool DocumentFingerprint::Layer::operator==(const Layer& other) const
     return type == other.type && name == other.name && qFuzzyCompare(opacity + 1, other.opacity + 1)
         && blendMode == other.blendMode && visible == other.visible && geometry == other.geometry
         && pixels == other.pixels && hasMask == other.hasMask && maskGeometry == other.maskGeometry
-        && maskPixels == other.maskPixels && text == other.text;
+        && maskPixels == other.maskPixels && text == other.text && details == other.details;
 }
 
 DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& document)
@@ -51,6 +89,7 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
             layer.maskPixels = PixelHash(document.GetLayerMask(id));
         }
         layer.text = document.GetText(id);
+        layer.details = LayerDetails(document, id);
         print.layers.append(layer);
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
@@ -95,6 +134,11 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                          QString::fromLatin1(a.pixels), QString::fromLatin1(b.pixels),
                          QString::fromLatin1(a.maskPixels), QString::fromLatin1(b.maskPixels));
     }
+    for (int id = 0; id < qMin(layers.size(), other.layers.size()); ++id)
+        if (layers.at(id).details != other.layers.at(id).details)
+            lines << QStringLiteral("layer %1 details: %2 vs %3")
+                         .arg(id)
+                         .arg(layers.at(id).details, other.layers.at(id).details);
     if (selectionOffset != other.selectionOffset || selectionPixels != other.selectionPixels)
         lines << QStringLiteral("selection at %1,%2 (%3) vs %4,%5 (%6)")
                      .arg(selectionOffset.x())

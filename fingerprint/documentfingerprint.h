@@ -28,6 +28,9 @@ struct DocumentFingerprint
         QRect maskGeometry;
         QByteArray maskPixels;
         QString text;
+        // New layers and text layers: locks, mask flags, text attributes and
+        // adjustment parameters, as one comparable line.
+        QString details;
 
         bool operator==(const Layer& other) const;
     };
