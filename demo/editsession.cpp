@@ -30,6 +30,7 @@
 #include "layerpaintcommanddata.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
+#include "textsteps.h"
 #include "vorncommanddataserializer.h"
 #include "vornundostack.h"
 
@@ -183,6 +184,8 @@ void EditSession::Round(int round)
     // The layer created in the previous round goes again.
     if (round > 0)
         RemoveLayer(FindLayer(QStringLiteral("Cloud %1").arg(round - 1)));
+    RecordTextSteps({*m_document, *m_panel, *m_panelSelection, [this](auto c, auto& t, auto& i) { Push(c, t, i); },
+                        [this](auto c, auto& t, auto& i, auto& f) { LiveEdit(c, t, i, f); }}, round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)

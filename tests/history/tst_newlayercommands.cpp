@@ -293,8 +293,8 @@ private slots:
     // already exists: the push's redo only counts, and nothing is created.
     void createFalseFirstRedoOnlyCounts()
     {
-        m_document->InsertRasterLayer(QStringLiteral("Made"), filled(4, 4, KXRGBA32i(1, 2, 3, 255)), QPoint(),
-            0, 1.0, 1);
+        m_document->InsertRasterLayer(
+            QStringLiteral("Made"), filled(4, 4, KXRGBA32i(1, 2, 3, 255)), QPoint(), 0, 1.0, 1);
         std::unique_ptr<NewRasterLayerData> data(new NewRasterLayerData);
         data->SetLayerID(1);
         data->SetName(QStringLiteral("Made"));
@@ -404,8 +404,8 @@ private slots:
     // record back and render the pixels again each time.
     void textChangeLiveEdit()
     {
-        const unsigned int id = m_document->AddTextLayer(QStringLiteral("Title"), QStringLiteral("Evening"),
-            textFont(), Qt::white, QPoint(5, 5));
+        const unsigned int id = m_document->AddTextLayer(
+            QStringLiteral("Title"), QStringLiteral("Evening"), textFont(), Qt::white, QPoint(5, 5));
         const DocumentFingerprint before = DocumentFingerprint::Take(*m_document);
         auto* data = new TextLayerChangeCommandData;
         data->SetLayerID(id);
@@ -460,8 +460,8 @@ private slots:
     {
         QFETCH(int, marked);
         QFETCH(int, flags);
-        const unsigned int id = m_document->AddTextLayer(QStringLiteral("Title"), QStringLiteral("Evening"),
-            textFont(), Qt::white, QPoint(5, 5));
+        const unsigned int id = m_document->AddTextLayer(
+            QStringLiteral("Title"), QStringLiteral("Evening"), textFont(), Qt::white, QPoint(5, 5));
         m_document->SetText(id, QStringLiteral("Night"));
         render(*m_document, id);
         auto* command = new Update(m_document.get(), id);
@@ -543,10 +543,10 @@ private slots:
     void createTextImage()
     {
         const KXImage32 short_ = Update::CreateTextImage(QStringLiteral("Hi"), textFont(), Qt::red, 0, false, 0, 0, 0);
-        const KXImage32 long_ = Update::CreateTextImage(QStringLiteral("Hi there"), textFont(), Qt::red, 0, false, 0,
-            0, 0);
-        const KXImage32 vertical = Update::CreateTextImage(QStringLiteral("Hi there"), textFont(), Qt::red, 0, true,
-            0, 0, 0);
+        const KXImage32 long_
+            = Update::CreateTextImage(QStringLiteral("Hi there"), textFont(), Qt::red, 0, false, 0, 0, 0);
+        const KXImage32 vertical
+            = Update::CreateTextImage(QStringLiteral("Hi there"), textFont(), Qt::red, 0, true, 0, 0, 0);
         QVERIFY(!short_.IsEmpty() && long_.GetWidth() > short_.GetWidth());
         QVERIFY(vertical.GetHeight() > vertical.GetWidth());
         QVERIFY(Update::CreateTextImage(QString(), textFont(), Qt::red, 0, false, 0, 0, 0).IsEmpty());
@@ -600,16 +600,15 @@ private slots:
     // attributes of before, the painted pixels, and the layer's properties.
     void convertTextToImage()
     {
-        const unsigned int id = m_document->AddTextLayer(QStringLiteral("Title"), QStringLiteral("Evening"),
-            textFont(), Qt::white, QPoint(5, 5));
+        const unsigned int id = m_document->AddTextLayer(
+            QStringLiteral("Title"), QStringLiteral("Evening"), textFont(), Qt::white, QPoint(5, 5));
         m_document->SetTextBend(id, 0.2);
         render(*m_document, id);
         m_document->SetLayerOpacity(id, 0.5);
         m_document->CreateLayerMask(id, filled(4, 4, KXRGBA32i(255, 255, 255, 255)), true);
         const DocumentFingerprint text = DocumentFingerprint::Take(*m_document);
-        CheckRoundTrip(*m_history, *m_document, new ConvertTextToImageLayerCommand(m_document.get(), id,
-                                                     m_selection.get()),
-            1, [&](bool redone) {
+        CheckRoundTrip(*m_history, *m_document,
+            new ConvertTextToImageLayerCommand(m_document.get(), id, m_selection.get()), 1, [&](bool redone) {
                 QCOMPARE(m_document->GetLayerType(id), redone ? 0 : 1);
                 QCOMPARE(m_document->GetTextBend(id), redone ? 0.0 : 0.2);
             });
@@ -634,8 +633,9 @@ private slots:
         MessageCapture capture;
         m_history->stack.push(new ConvertTextToImageLayerCommand(m_document.get(), 1, m_selection.get()));
         QCOMPARE(capture.texts().size(), 1);
-        QVERIFY(QRegularExpression(reportPattern(kConvertFile,
-            QStringLiteral("ConvertTextToImageLayerCommand::RedoExecute: Bed conversation operation on layer")))
+        QVERIFY(QRegularExpression(
+            reportPattern(kConvertFile,
+                QStringLiteral("ConvertTextToImageLayerCommand::RedoExecute: Bed conversation operation on layer")))
                     .match(capture.texts().first())
                     .hasMatch());
         QCOMPARE(m_document->GetDocumentState(), 1);
@@ -674,11 +674,11 @@ private slots:
         QFETCH(int, reports);
         QFETCH(QString, file);
         KXDocumentModel noDocument(nullptr);
-        VornCommand* pushed = command == 0 ? static_cast<VornCommand*>(
-                                  new TextLayerChangeCommand(withDocument ? m_document.get() : nullptr))
-            : command == 1 ? static_cast<VornCommand*>(
-                  new AdjustmentChangeCommand(withDocument ? m_document.get() : nullptr))
-                           : new NewLayerCommand(withDocument ? m_panel.get() : &noDocument, m_selection.get(), true);
+        VornCommand* pushed = command == 0
+            ? static_cast<VornCommand*>(new TextLayerChangeCommand(withDocument ? m_document.get() : nullptr))
+            : command == 1
+            ? static_cast<VornCommand*>(new AdjustmentChangeCommand(withDocument ? m_document.get() : nullptr))
+            : new NewLayerCommand(withDocument ? m_panel.get() : &noDocument, m_selection.get(), true);
         VornCommandData* given = nullptr;
         if (data == 1)
             given = command == 2 ? static_cast<VornCommandData*>(new LayerDuplicateCommandData(nullptr))

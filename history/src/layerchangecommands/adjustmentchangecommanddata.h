@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 
-#include "vornrecord.h"
 #include "vornhistory_export.h"
+#include "vornrecord.h"
 
 struct AdjustmentChangeRecord
 {
@@ -11,11 +11,7 @@ struct AdjustmentChangeRecord
     QByteArray newParams;
     unsigned int layerId = 0;
 
-    template <class Io>
-    bool Fields(Io& io)
-    {
-        return io(prevParams, newParams, layerId);
-    }
+    template <class Io> bool Fields(Io& io) { return io(prevParams, newParams, layerId); }
 };
 
 // Previous and new parameters of one adjustment layer (the bytes its

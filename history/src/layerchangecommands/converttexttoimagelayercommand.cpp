@@ -56,8 +56,8 @@ struct LayerProperties
 
 } // namespace
 
-ConvertTextToImageLayerCommand::ConvertTextToImageLayerCommand(KXDocumentInterface* document, unsigned int layerId,
-                                                               QItemSelectionModel* selectionModel)
+ConvertTextToImageLayerCommand::ConvertTextToImageLayerCommand(
+    KXDocumentInterface* document, unsigned int layerId, QItemSelectionModel* selectionModel)
     : m_document(document)
     , m_layerId(layerId)
 {

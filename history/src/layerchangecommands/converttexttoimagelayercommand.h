@@ -25,8 +25,8 @@ class VORNHISTORY_EXPORT ConvertTextToImageLayerCommand : public VornCommand
 {
 public:
     // The document and the selection model are not owned and may be null.
-    ConvertTextToImageLayerCommand(KXDocumentInterface* document, unsigned int layerId,
-                                   QItemSelectionModel* selectionModel);
+    ConvertTextToImageLayerCommand(
+        KXDocumentInterface* document, unsigned int layerId, QItemSelectionModel* selectionModel);
     ~ConvertTextToImageLayerCommand() override;
 
 protected:

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "selectiondata.h"
-#include "vornrecord.h"
 #include "vornhistory_export.h"
+#include "vornrecord.h"
 
 struct LayerDuplicateRecord
 {
     unsigned int layerId = 0;
 
-    template <class Io>
-    bool Fields(Io& io)
-    {
-        return io(layerId);
-    }
+    template <class Io> bool Fields(Io& io) { return io(layerId); }
 };
 
 // One layer id beside the layer panel's selection. Besides the duplicate

@@ -35,8 +35,8 @@ LayerUpdateTextDataCommand::ParamsChecker::ParamsChecker(const Params& undo, con
 namespace {
 
 template <class T, class Equal>
-bool BothEqual(const LayerUpdateTextDataCommand::Param<T>& a, const LayerUpdateTextDataCommand::Param<T>& b,
-               Equal equal)
+bool BothEqual(
+    const LayerUpdateTextDataCommand::Param<T>& a, const LayerUpdateTextDataCommand::Param<T>& b, Equal equal)
 {
     return a.set && b.set && equal(a.value, b.value);
 }
@@ -78,8 +78,8 @@ bool LayerUpdateTextDataCommand::ParamsChecker::CheckFontWeight() const
 
 bool LayerUpdateTextDataCommand::ParamsChecker::CheckFontSize() const
 {
-    return BothEqual(m_undo.font, m_redo.font,
-                     [](const QFont& a, const QFont& b) { return a.pixelSize() == b.pixelSize(); });
+    return BothEqual(
+        m_undo.font, m_redo.font, [](const QFont& a, const QFont& b) { return a.pixelSize() == b.pixelSize(); });
 }
 
 bool LayerUpdateTextDataCommand::ParamsChecker::CheckColor() const
@@ -176,21 +176,21 @@ LayerUpdateTextDataCommand::Params LayerUpdateTextDataCommand::ReadLayer() const
 }
 
 template <class T>
-bool LayerUpdateTextDataCommand::Store(Param<T> Params::*member, const T& value, int flag, UpdateParams selector,
-                                       bool (ParamsChecker::*check)() const)
+bool LayerUpdateTextDataCommand::Store(
+    Param<T> Params::*member, const T& value, int flag, UpdateParams selector, bool (ParamsChecker::*check)() const)
 {
     switch (selector) {
     case Change:
         m_flags |= flag;
         if (!(m_undo.*member).set)
-            m_undo.*member = {(ReadLayer().*member).value, true};
-        m_redo.*member = {value, true};
+            m_undo.*member = { (ReadLayer().*member).value, true };
+        m_redo.*member = { value, true };
         break;
     case RedoOnly:
-        m_redo.*member = {value, true};
+        m_redo.*member = { value, true };
         break;
     case UndoOnly:
-        m_undo.*member = {value, true};
+        m_undo.*member = { value, true };
         break;
     default:
         break;
@@ -198,8 +198,7 @@ bool LayerUpdateTextDataCommand::Store(Param<T> Params::*member, const T& value,
     return (m_checker.*check)();
 }
 
-template <class T>
-bool LayerUpdateTextDataCommand::Fetch(Param<T> Params::*member, T& out, UpdateParams selector) const
+template <class T> bool LayerUpdateTextDataCommand::Fetch(Param<T> Params::*member, T& out, UpdateParams selector) const
 {
     const Param<T>& param = selector == UndoOnly ? m_undo.*member : m_redo.*member;
     out = param.value;
@@ -406,8 +405,7 @@ void LayerUpdateTextDataCommand::SetParams(const Params& params)
 }
 
 KXImage32 LayerUpdateTextDataCommand::CreateTextImage(const QString& text, const QFont& font, const QColor& color,
-                                                      int style, bool orientation, double bend, double hDistortion,
-                                                      double vDistortion)
+    int style, bool orientation, double bend, double hDistortion, double vDistortion)
 {
     KXTextHelper helper(2.0);
     helper.SetText(text);

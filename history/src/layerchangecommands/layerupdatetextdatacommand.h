@@ -58,8 +58,7 @@ public:
     };
 
     // One attribute's value and whether the set holds one.
-    template <class T>
-    struct Param
+    template <class T> struct Param
     {
         T value {};
         bool set = false;
@@ -162,7 +161,7 @@ public:
     // Renders a text into an image with no document (the image is as large as
     // the text's visible pixels).
     static KXImage32 CreateTextImage(const QString& text, const QFont& font, const QColor& color, int style,
-                                     bool orientation, double bend, double hDistortion, double vDistortion);
+        bool orientation, double bend, double hDistortion, double vDistortion);
 
 protected:
     void UndoExecute(VornCommandData* data) override;
@@ -175,9 +174,8 @@ private:
     // What every setter does, for the attribute the member names.
     template <class T>
     bool Store(Param<T> Params::*member, const T& value, int flag, UpdateParams selector,
-               bool (ParamsChecker::*check)() const);
-    template <class T>
-    bool Fetch(Param<T> Params::*member, T& out, UpdateParams selector) const;
+        bool (ParamsChecker::*check)() const);
+    template <class T> bool Fetch(Param<T> Params::*member, T& out, UpdateParams selector) const;
     // Applies the marked attributes of the set, then renders the layer.
     void SetParams(const Params& params);
 

@@ -9,11 +9,7 @@ struct NewAdjustmentLayerRecord : NewLayerRecord
     QString adjustmentId;
     QByteArray params;
 
-    template <class Io>
-    bool Fields(Io& io)
-    {
-        return io(adjustmentId, params, static_cast<NewLayerRecord&>(*this));
-    }
+    template <class Io> bool Fields(Io& io) { return io(adjustmentId, params, static_cast<NewLayerRecord&>(*this)); }
 };
 
 // A new adjustment layer: the adjustment's registered name (what

@@ -86,7 +86,7 @@ void NewLayerCommand::Create(KXDocumentInterface* document, NewLayerData* data)
     const unsigned int id = data->GetLayerID();
     if (auto* raster = VornDataCast<NewRasterLayerData>(data)) {
         document->InsertRasterLayer(raster->GetName(), raster->GetRaster(), raster->GetRasterPos(),
-                                    raster->GetBlendMode(), raster->GetOpacity(), id);
+            raster->GetBlendMode(), raster->GetOpacity(), id);
     } else if (auto* adjustmentData = VornDataCast<NewAdjustmentLayerData>(data)) {
         ZTAdjustmentManager* manager = ZTAdjustmentManager::GetInstance();
         ZTAdjustment* adjustment = manager ? manager->GetAdjustment(adjustmentData->GetAdjustmentID()) : nullptr;
@@ -186,7 +186,8 @@ void NewLayerCommand::SaveSelection(unsigned int id, bool present)
         else if (row > 0) // the row of layer 0 would not be shown
             m_savedRows.append(row - 1);
     }
-    m_savedLayerSelected = selected.size() == 1 && m_model && m_model->GetLayerSelected(unsigned(selected.first().row()));
+    m_savedLayerSelected
+        = selected.size() == 1 && m_model && m_model->GetLayerSelected(unsigned(selected.first().row()));
 }
 
 void NewLayerCommand::RestoreSelection()

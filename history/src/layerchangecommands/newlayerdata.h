@@ -4,8 +4,8 @@
 #include <QString>
 
 #include "KXImage.h"
-#include "vornrecord.h"
 #include "vornhistory_export.h"
+#include "vornrecord.h"
 
 // The fields every new layer has, whatever its kind.
 struct NewLayerRecord
@@ -19,8 +19,7 @@ struct NewLayerRecord
     KXImage32 mask;
     QPoint maskPos;
 
-    template <class Io>
-    bool Fields(Io& io)
+    template <class Io> bool Fields(Io& io)
     {
         return io(name, layerId, opacity, blendMode, locks, maskFlags, mask, maskPos);
     }
@@ -91,16 +90,11 @@ private:
         flags = on ? flags | flag : flags & ~flag;
     }
 
-    template <class T>
-    T Value(T NewLayerRecord::*member) const
-    {
-        return LayerRecord() ? LayerRecord()->*member : T();
-    }
+    template <class T> T Value(T NewLayerRecord::*member) const { return LayerRecord() ? LayerRecord()->*member : T(); }
 };
 
 // The payload rule for a kind of new layer whose record derives from NewLayerRecord.
-template <class Record>
-class NewLayerRecordData : public VornRecordData<Record, NewLayerData>
+template <class Record> class NewLayerRecordData : public VornRecordData<Record, NewLayerData>
 {
 protected:
     NewLayerRecord& EditLayerRecord() override { return this->EditRecord(); }

@@ -7,11 +7,7 @@ struct NewRasterLayerRecord : NewLayerRecord
     KXImage32 raster;
     QPoint rasterPos;
 
-    template <class Io>
-    bool Fields(Io& io)
-    {
-        return io(raster, rasterPos, static_cast<NewLayerRecord&>(*this));
-    }
+    template <class Io> bool Fields(Io& io) { return io(raster, rasterPos, static_cast<NewLayerRecord&>(*this)); }
 };
 
 // A new raster layer: its pixels and where they sit, then the common fields.

@@ -7,12 +7,11 @@ struct NewTextLayerRecord : NewLayerRecord
 {
     TextLayerAttributes text;
 
-    template <class Io>
-    bool Fields(Io& io)
+    template <class Io> bool Fields(Io& io)
     {
         return io(text.text, text.font, text.brush, text.position, text.style, text.renderMode, text.bend,
-                  text.hDistortion, text.vDistortion, text.transformation, VornAsInt(text.orientation),
-                  static_cast<NewLayerRecord&>(*this));
+            text.hDistortion, text.vDistortion, text.transformation, VornAsInt(text.orientation),
+            static_cast<NewLayerRecord&>(*this));
     }
 };
 

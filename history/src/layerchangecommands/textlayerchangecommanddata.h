@@ -6,8 +6,8 @@
 #include <QPoint>
 #include <QString>
 
-#include "vornrecord.h"
 #include "vornhistory_export.h"
+#include "vornrecord.h"
 
 // One full set of a text layer's attributes.
 struct TextLayerAttributes
@@ -33,13 +33,12 @@ struct TextLayerChangeRecord
     TextLayerAttributes undo;
     unsigned int layerId = 0;
 
-    template <class Io>
-    bool Fields(Io& io)
+    template <class Io> bool Fields(Io& io)
     {
         return io(redo.text, undo.text, redo.font, undo.font, redo.brush, undo.brush, redo.position, undo.position,
-                  redo.style, undo.style, redo.renderMode, undo.renderMode, layerId, redo.bend, undo.bend,
-                  redo.hDistortion, undo.hDistortion, redo.vDistortion, undo.vDistortion, redo.transformation,
-                  undo.transformation, VornAsInt(redo.orientation), VornAsInt(undo.orientation));
+            redo.style, undo.style, redo.renderMode, undo.renderMode, layerId, redo.bend, undo.bend, redo.hDistortion,
+            undo.hDistortion, redo.vDistortion, undo.vDistortion, redo.transformation, undo.transformation,
+            VornAsInt(redo.orientation), VornAsInt(undo.orientation));
     }
 };
 
