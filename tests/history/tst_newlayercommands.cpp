@@ -71,17 +71,24 @@ KXImage32 filled(unsigned int width, unsigned int height, const KXRGBA32i& pixel
     return image;
 }
 
-// What Serialize writes (through a real record file), or a marker when it fails.
-QByteArray serialized(VornCommandData& data, const QString& path)
+// The bytes the writes leave in a record file.
+QByteArray written(const QString& path, const std::function<void(IWriter&)>& write)
 {
-    VornReaderWriter file;
+    VornReaderWriter file; // deletes its file when it goes
     if (!file.Open(path))
         return "<not opened>";
-    const bool written = data.Serialize(&file);
+    write(file);
     file.Close();
     QFile read(path);
-    read.open(QIODevice::ReadOnly);
-    return written ? read.readAll() : QByteArray("<failed>");
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray("<unreadable>");
+}
+
+// What Serialize writes, or a marker when it fails.
+QByteArray serialized(VornCommandData& data, const QString& path)
+{
+    bool ok = false;
+    const QByteArray bytes = written(path, [&](IWriter& file) { ok = data.Serialize(&file); });
+    return ok ? bytes : QByteArray("<failed>");
 }
 
 bool deserialize(VornCommandData& data, const QByteArray& bytes, const QString& path)
@@ -108,8 +115,9 @@ private slots:
             m_document->AddRasterLayer(QString::fromLatin1(name), filled(60, 40, KXRGBA32i(200, 100, 50, 255)));
         m_panel.reset(new KXDocumentModel(m_document.get()));
         m_selection.reset(new QItemSelectionModel(m_panel.get()));
-        m_selection->select(m_panel->index(0, 0), QItemSelectionModel::Select);
-        m_panel->SetLayerSelected(0, true);
+        // Row 1 (layer 2): a new layer at id 1 or 2 pushes it up a row.
+        m_selection->select(m_panel->index(1, 0), QItemSelectionModel::Select);
+        m_panel->SetLayerSelected(1, true);
     }
 
     void cleanup()
@@ -140,7 +148,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(bool, mask);
         QFETCH(QString, text);
-        const unsigned int id = 2;
+        const unsigned int id = 1;
         const KXImage32 maskImage = filled(8, 6, KXRGBA32i(255, 255, 255, 128));
         const QByteArray params = ZTBrightnessContrast::Encode({ 40, -20 });
         NewLayerData* data = nullptr;
@@ -223,9 +231,9 @@ private slots:
                 QCOMPARE(m_selection->selectedRows().first().row(), int(id) - 1);
             } else {
                 QCOMPARE(m_selection->selectedRows().size(), 1);
-                QCOMPARE(m_selection->selectedRows().first().row(), 0);
-                QVERIFY(m_panel->GetLayerSelected(0));
-                QVERIFY(!m_panel->GetMaskSelected(0));
+                QCOMPARE(m_selection->selectedRows().first().row(), 1);
+                QVERIFY(m_panel->GetLayerSelected(1));
+                QVERIFY(!m_panel->GetMaskSelected(1));
             }
         });
         QCOMPARE(m_document->GetDocumentState(), 1);
@@ -399,6 +407,101 @@ private slots:
         QCOMPARE(serialized(*copy, path), QByteArray("<failed>")); // a damaged record is not kept
     }
 
+    // The two text records against the same fields written one by one in
+    // their documented order (every value distinct, so any swap shows).
+    void textRecords()
+    {
+        const QString path = m_history->folder.filePath(QStringLiteral("record"));
+        const QFont font = textFont(17);
+        const QFont undoFont = textFont(31);
+        const QBrush brush(Qt::red, Qt::Dense3Pattern);
+        const QMatrix4x4 matrix(QTransform(1, 2, 3, 4, 5, 6));
+        const QMatrix4x4 undoMatrix(QTransform::fromScale(7, 8));
+        NewTextLayerData layer;
+        layer.SetText(QStringLiteral("T"));
+        layer.SetFont(font);
+        layer.SetBrush(brush);
+        layer.SetPosition(QPoint(1, 2));
+        layer.SetStyle(3);
+        layer.SetRenderMode(4);
+        layer.SetBend(0.5);
+        layer.SetHDistortion(0.25);
+        layer.SetVDistortion(0.125);
+        layer.SetTransformation(matrix);
+        layer.SetOrientation(true);
+        layer.SetName(QStringLiteral("N"));
+        layer.SetLayerID(9);
+        QCOMPARE(serialized(layer, path), written(path, [&](IWriter& expected) {
+            expected.WriteString(QStringLiteral("T"));
+            expected.WriteFont(font);
+            expected.WriteBrush(brush);
+            expected.WritePoint(QPoint(1, 2));
+            expected.WriteInt(3);
+            expected.WriteInt(4);
+            expected.WriteQReal(0.5);
+            expected.WriteQReal(0.25);
+            expected.WriteQReal(0.125);
+            expected.WriteMatrix4x4(matrix);
+            expected.WriteInt(1);
+            expected.WriteString(QStringLiteral("N"));
+            expected.WriteUInt(9);
+            expected.WriteQReal(0); // opacity
+            for (int zero = 0; zero < 7; ++zero)
+                expected.WriteUInt(0); // blend mode, locks, mask flags, empty mask, mask position
+        }));
+
+        TextLayerChangeCommandData change;
+        change.SetText(QStringLiteral("R"));
+        change.SetUndoText(QStringLiteral("U"));
+        change.SetFont(font);
+        change.SetUndoFont(undoFont);
+        change.SetBrush(brush);
+        change.SetUndoBrush(QBrush(Qt::green));
+        change.SetPosition(QPoint(1, 2));
+        change.SetUndoPosition(QPoint(3, 4));
+        change.SetStyle(5);
+        change.SetUndoStyle(6);
+        change.SetRenderMode(7);
+        change.SetUndoRenderMode(8);
+        change.SetLayerID(10);
+        change.SetBend(0.5);
+        change.SetUndoBend(-0.5);
+        change.SetHDistortion(0.25);
+        change.SetUndoHDistortion(-0.25);
+        change.SetVDistortion(0.125);
+        change.SetUndoVDistortion(-0.125);
+        change.SetTransformation(matrix);
+        change.SetUndoTransformation(undoMatrix);
+        change.SetOrientation(false);
+        change.SetUndoOrientation(true);
+        const QByteArray record = written(path, [&](IWriter& expected) {
+            expected.WriteString(QStringLiteral("R"));
+            expected.WriteString(QStringLiteral("U"));
+            expected.WriteFont(font);
+            expected.WriteFont(undoFont);
+            expected.WriteBrush(brush);
+            expected.WriteBrush(QBrush(Qt::green));
+            expected.WritePoint(QPoint(1, 2));
+            expected.WritePoint(QPoint(3, 4));
+            for (int value : { 5, 6, 7, 8 })
+                expected.WriteInt(value);
+            expected.WriteUInt(10);
+            for (double value : { 0.5, -0.5, 0.25, -0.25, 0.125, -0.125 })
+                expected.WriteQReal(value);
+            expected.WriteMatrix4x4(matrix);
+            expected.WriteMatrix4x4(undoMatrix);
+            expected.WriteInt(0);
+            expected.WriteInt(1);
+        });
+        QCOMPARE(serialized(change, path), record);
+        TextLayerChangeCommandData copy;
+        QVERIFY(deserialize(copy, record, path));
+        QCOMPARE(copy.GetUndoFont(), undoFont);
+        QCOMPARE(copy.GetUndoTransformation(), undoMatrix);
+        QVERIFY(copy.GetUndoOrientation() && !copy.GetOrientation());
+        QCOMPARE(TextLayerChangeCommandData().GetTransformation(), QMatrix4x4()); // identity without a record
+    }
+
     // A text edit as a live edit: the host fills the undo set, types and
     // restyles the layer in the document, commits; undo and redo read the
     // record back and render the pixels again each time.
@@ -469,7 +572,9 @@ private slots:
         command->SetText(QStringLiteral("Ignored"), Update::RedoOnly);
         if (marked == 0) {
             QVERIFY(!command->SetTextBend(0.5, Update::Change));
+            m_document->SetTextBend(id, 0.5); // a preview does not change what undo restores
             QVERIFY(!command->SetTextBend(0.25, Update::Change));
+            m_document->SetTextBend(id, 0.0);
             double bend = 1;
             QVERIFY(command->GetTextBend(bend, Update::UndoOnly) && bend == 0.0); // the first capture
             QVERIFY(command->GetTextBend(bend, Update::Change) && bend == 0.25); // the last value
