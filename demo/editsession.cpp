@@ -35,6 +35,7 @@
 #include "selectioncommanddata.h"
 #include "stylesteps.h"
 #include "transformsteps.h"
+#include "textsteps.h"
 #include "vorncommanddataserializer.h"
 #include "vornundostack.h"
 
@@ -203,6 +204,8 @@ void EditSession::Round(int round)
         .Run(round);
     // Geometry edits: a rotated layer, a transformed selection, an image size change.
     RecordTransformSteps(*m_document, [this](VornCommand* c, const QString& t, const QString& i) { Push(c, t, i); }, round);
+    RecordTextSteps({*m_document, *m_panel, *m_panelSelection, [this](auto c, auto& t, auto& i) { Push(c, t, i); },
+                        [this](auto c, auto& t, auto& i, auto& f) { LiveEdit(c, t, i, f); }}, round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)

@@ -12,6 +12,7 @@
 #include "KXImage.h"
 #include "KXStyleProxy.h"
 #include "KXPathsListModel.h"
+#include "ZTAdjustment.h"
 
 namespace {
 
@@ -83,6 +84,43 @@ void TakeModelRows(const KXDocumentInterface& document, DocumentFingerprint& pri
                                  .arg(int(samples->GetDisplayFormat(row)));
 }
 
+// New layers and text layers: locks, mask flags, text attributes, adjustment parameters.
+QString LayerDetails(const KXDocumentInterface& document, unsigned int id)
+{
+    QString line = QStringLiteral("locks %1").arg(document.GetLayerLocks(id));
+    bool maskType = false;
+    if (document.GetMaskType(id, maskType))
+        line += QStringLiteral(" mask %1%2%3")
+                    .arg(int(document.GetMaskEnabled(id)))
+                    .arg(int(document.GetMaskLinked(id)))
+                    .arg(int(maskType));
+    if (document.GetLayerType(id) == KXDocumentInterface::TextLayer) {
+        const QMatrix4x4 matrix = document.GetTextTransform(id);
+        QStringList values;
+        for (int i = 0; i < 16; ++i)
+            values << QString::number(matrix.constData()[i]);
+        const QBrush brush = document.GetTextBrush(id);
+        line += QStringLiteral(" text %1 %2/%3 at %4,%5 style %6 vertical %7 bend %8 %9 %10 matrix %11 render %12")
+                    .arg(document.GetTextFont(id).toString(), brush.color().name(QColor::HexArgb))
+                    .arg(int(brush.style()))
+                    .arg(document.GetTextPosition(id).x())
+                    .arg(document.GetTextPosition(id).y())
+                    .arg(document.GetTextStyle(id))
+                    .arg(int(document.GetTextOrientation(id)))
+                    .arg(document.GetTextBend(id))
+                    .arg(document.GetTextHDistortion(id))
+                    .arg(document.GetTextVDistortion(id))
+                    .arg(values.join(QLatin1Char(',')))
+                    .arg(document.GetTextRenderMode(id));
+    }
+    ZTAdjustment* adjustment = nullptr;
+    ZTAdjustmentTarget target;
+    if (document.GetLayerAdjustment(id, adjustment) && adjustment && document.GetAdjustmentTarget(id, target))
+        line += QStringLiteral(" %1 %2").arg(
+            adjustment->GetName(), QString::fromLatin1(adjustment->GetParams(target).toHex()));
+    return line;
+}
+
 } // namespace
 
 bool DocumentFingerprint::Layer::operator==(const Layer& other) const
@@ -91,7 +129,7 @@ bool DocumentFingerprint::Layer::operator==(const Layer& other) const
         && blendMode == other.blendMode && visible == other.visible && geometry == other.geometry
         && pixels == other.pixels && hasMask == other.hasMask && maskGeometry == other.maskGeometry
         && maskPixels == other.maskPixels && text == other.text && maskEnabled == other.maskEnabled
-        && maskType == other.maskType;
+        && maskType == other.maskType && details == other.details;
 }
 
 DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& document)
@@ -115,6 +153,7 @@ DocumentFingerprint DocumentFingerprint::Take(const KXDocumentInterface& documen
             document.GetMaskType(id, layer.maskType);
         }
         layer.text = document.GetText(id);
+        layer.details = LayerDetails(document, id);
         print.layers.append(layer);
     }
     print.selectionOffset = document.GetSelectionMaskOffset();
@@ -163,6 +202,11 @@ QStringList DocumentFingerprint::Differences(const DocumentFingerprint& other) c
                          QString::fromLatin1(a.pixels), QString::fromLatin1(b.pixels),
                          QString::fromLatin1(a.maskPixels), QString::fromLatin1(b.maskPixels));
     }
+    for (int id = 0; id < qMin(layers.size(), other.layers.size()); ++id)
+        if (layers.at(id).details != other.layers.at(id).details)
+            lines << QStringLiteral("layer %1 details: %2 vs %3")
+                         .arg(id)
+                         .arg(layers.at(id).details, other.layers.at(id).details);
     if (selectionOffset != other.selectionOffset || selectionPixels != other.selectionPixels)
         lines << QStringLiteral("selection at %1,%2 (%3) vs %4,%5 (%6)")
                      .arg(selectionOffset.x())

@@ -31,6 +31,9 @@ struct DocumentFingerprint
         // Mask flags (layer structure commands).
         bool maskEnabled = false;
         bool maskType = false;
+        // New layers and text layers: locks, mask flags, text attributes and
+        // adjustment parameters, as one comparable line.
+        QString details;
 
         bool operator==(const Layer& other) const;
     };
