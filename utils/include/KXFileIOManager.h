@@ -4,6 +4,7 @@
 
 #include "vornutils_export.h"
 
+// Where the library puts its temporary files (stateless; any thread).
 class VORNUTILS_EXPORT KXFileIOManager
 {
 public:
