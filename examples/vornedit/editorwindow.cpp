@@ -99,9 +99,12 @@ EditorWindow::EditorWindow(std::unique_ptr<KXMemoryDocument> document, const QSt
 
 EditorWindow::~EditorWindow()
 {
-    // The views go first, then the stack (its commands point at the document).
+    // The widgets that show the document and the models go first, then the
+    // stack (its commands point at the document), then the document.
+    delete m_canvas;
     delete m_layerView;
     delete m_historyView;
+    m_document->disconnect(this);
     m_history.reset();
     m_stack.reset();
 }
