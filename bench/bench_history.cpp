@@ -34,6 +34,7 @@
 
 #include "KXImage.h"
 #include "ZTTileManager64.h"
+#include "headlessplatform.h"
 #include "iwriter.h"
 #include "ireader.h"
 #include "vorncommand.h"
@@ -481,6 +482,7 @@ QJsonArray RunRecords(const KXImage32& photo, const Options& options)
 
 int main(int argc, char** argv)
 {
+    UseOffscreenPlatformWithoutDisplay();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Benchmarks the history library against plain baselines."));

@@ -22,6 +22,7 @@
 
 #include "KXMemoryDocument.h"
 #include "ZTTileManager64.h"
+#include "headlessplatform.h"
 #include "layerpaintcommand.h"
 #include "paintcommanddata.h"
 #include "vorncommanddataserializer.h"
@@ -124,6 +125,7 @@ struct Stroke
 
 int main(int argc, char** argv)
 {
+    UseOffscreenPlatformWithoutDisplay();
     QCoreApplication application(argc, argv);
     QTemporaryDir folder;
     if (!folder.isValid())

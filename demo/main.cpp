@@ -20,6 +20,7 @@
 #include "KXMemoryDocument.h"
 #include "documentfingerprint.h"
 #include "editsession.h"
+#include "headlessplatform.h"
 #include "vornundostack.h"
 
 namespace {
@@ -64,6 +65,7 @@ bool Check(const char* what, const DocumentFingerprint& expected, const Document
 
 int main(int argc, char** argv)
 {
+    UseOffscreenPlatformWithoutDisplay();
     QApplication app(argc, argv); // text layers render with Qt's fonts
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("An editing session recorded, undone and redone."));

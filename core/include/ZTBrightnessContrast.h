@@ -8,6 +8,7 @@
 class VORNCORE_EXPORT ZTBrightnessContrast : public ZTAdjustment
 {
 public:
+    // The parameters above, as a struct.
     struct Params
     {
         int brightness = 0;

@@ -10,6 +10,7 @@
 class VORNCORE_EXPORT ZTHueSaturation : public ZTAdjustment
 {
 public:
+    // The parameters above, as a struct.
     struct Params
     {
         int hue = 0;

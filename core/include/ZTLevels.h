@@ -20,6 +20,7 @@ public:
         Blue = 3,
         ChannelCount = 4
     };
+    // The settings of one channel.
     struct ChannelLevels
     {
         int inputBlack = 0;
@@ -28,6 +29,7 @@ public:
         int outputBlack = 0;
         int outputWhite = 255;
     };
+    // The parameters above, as a struct.
     struct Params
     {
         ChannelLevels channels[ChannelCount];

@@ -5,6 +5,7 @@
 #include "KXImage.h"
 #include "vorndocument_export.h"
 
+// Measures selection masks (stateless; any thread).
 class VORNDOCUMENT_EXPORT KXSelectionMaskHelper
 {
 public:

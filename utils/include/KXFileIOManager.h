@@ -6,6 +6,7 @@
 
 // Where temporary files go. They hold the user's pictures, so the folder is
 // private to the user and to the process, never a predictable shared path.
+// Any thread.
 class VORNUTILS_EXPORT KXFileIOManager
 {
 public:

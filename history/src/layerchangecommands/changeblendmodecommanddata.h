@@ -3,6 +3,7 @@
 #include "vornrecord.h"
 #include "vornhistory_export.h"
 
+// The record of ChangeBlendModeCommandData: old mode, new mode, layer id.
 struct ChangeBlendModeRecord
 {
     unsigned int oldMode = 0;

@@ -3,6 +3,7 @@
 #include "vornrecord.h"
 #include "vornhistory_export.h"
 
+// The record of ChangeOpacityCommandData: old opacity, new opacity, layer id.
 struct ChangeOpacityRecord
 {
     double oldOpacity = 0;

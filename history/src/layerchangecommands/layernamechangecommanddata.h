@@ -5,6 +5,7 @@
 #include "vornrecord.h"
 #include "vornhistory_export.h"
 
+// The record of LayerNameChangeCommandData: old name, new name, layer id.
 struct LayerNameChangeRecord
 {
     QString oldName;

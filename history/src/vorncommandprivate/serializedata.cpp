@@ -35,6 +35,7 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Serialize(QReadLocker
     if (m_written && !m_released) {
         m_data->ReleaseSerializeData();
         m_released = true;
+        m_payloadReleased = true;
         return true;
     }
     return false;
@@ -61,6 +62,7 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
         return false;
     }
     const bool written = m_data->Serialize(m_file.get()) && m_file->Flush();
+    const qint64 recordBytes = m_file->GetSize();
     m_file->Close();
     if (!written) {
         VORN_REPORT(QStringLiteral("Serialize data error. Destination file:\"%1\"").arg(path));
@@ -68,6 +70,7 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
         return false;
     }
     m_written = true;
+    m_recordBytes = recordBytes;
     return true;
 }
 
@@ -83,6 +86,7 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
         return false;
     }
     m_released = false;
+    m_payloadReleased = false;
     const bool read = m_data->Deserialize(m_file.get());
     if (!read)
         VORN_REPORT(QStringLiteral("Deserialize data error."));
@@ -106,4 +110,13 @@ QString VornCommandDataSerializer::WorkObject::SerializeData::GetFileName() cons
 {
     QMutexLocker locker(&m_lock);
     return m_written ? m_file->GetFileName() : QString();
+}
+
+VornCommandDataSerializer::DataBytes VornCommandDataSerializer::WorkObject::SerializeData::GetBytes() const
+{
+    const qint64 recordBytes = m_recordBytes;
+    DataBytes bytes;
+    bytes.onDisk = qMax<qint64>(recordBytes, 0);
+    bytes.inMemory = m_payloadReleased ? 0 : recordBytes;
+    return bytes;
 }

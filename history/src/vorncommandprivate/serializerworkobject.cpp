@@ -101,6 +101,13 @@ int VornCommandDataSerializer::WorkObject::GetDataCount() const
     return m_table.size();
 }
 
+VornCommandDataSerializer::DataBytes VornCommandDataSerializer::WorkObject::GetDataBytes(unsigned int index) const
+{
+    QReadLocker tableLocker(&m_tableLock);
+    const SerializeData* entry = m_table.value(index);
+    return entry ? entry->GetBytes() : DataBytes();
+}
+
 void VornCommandDataSerializer::WorkObject::OnSerializeFinish()
 {
     {

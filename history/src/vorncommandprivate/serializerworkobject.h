@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QReadWriteLock>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -44,6 +45,7 @@ public:
     void RemoveData(unsigned int index);
     int GetDataCount() const;
     void WaitForIdle();
+    DataBytes GetDataBytes(unsigned int index) const;
 
 public slots:
     void OnSerializeFinish();
@@ -83,6 +85,8 @@ public:
     bool IsWritten() const;
     bool IsReleased() const;
     QString GetFileName() const;
+    // Without the entry lock, so a panel never waits for a write in flight.
+    DataBytes GetBytes() const;
 
 private:
     bool WriteOut();
@@ -93,4 +97,7 @@ private:
     std::unique_ptr<VornReaderWriter> m_file;
     bool m_released = false;
     QDir m_folder;
+    // Copies of the record's size and of released, readable without the lock.
+    std::atomic<qint64> m_recordBytes{-1};
+    std::atomic<bool> m_payloadReleased{false};
 };

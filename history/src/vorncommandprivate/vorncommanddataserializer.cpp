@@ -59,3 +59,8 @@ void VornCommandDataSerializer::WaitForIdle()
     if (m_workObject)
         m_workObject->WaitForIdle();
 }
+
+VornCommandDataSerializer::DataBytes VornCommandDataSerializer::GetDataBytes(unsigned int index) const
+{
+    return m_workObject ? m_workObject->GetDataBytes(index) : DataBytes();
+}

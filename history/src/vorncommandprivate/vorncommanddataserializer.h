@@ -44,6 +44,18 @@ public:
     // Waits until the worker has nothing left to write.
     void WaitForIdle();
 
+    // Where the data of one index lives now, for a history panel's memory column.
+    struct DataBytes
+    {
+        // The payload's size while it is in memory: its record's size once it
+        // has been written, -1 before (not known yet); 0 once released.
+        qint64 inMemory = 0;
+        // The size of its temporary file; 0 until it is first written.
+        qint64 onDisk = 0;
+    };
+    // Both 0 for an index that is not held. Never waits for the worker.
+    DataBytes GetDataBytes(unsigned int index) const;
+
 private:
     WorkObject* m_workObject;
 };
