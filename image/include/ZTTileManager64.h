@@ -24,6 +24,11 @@ public:
     // Copies a tile's 65536 bytes into buffer.
     void ReadMemory(void* tile, char* buffer);
     void CleanUpTile(void* tile);
+    // A number that changes whenever the tile is mapped for writing. Never
+    // shared by two tiles: a tile made later in the same memory gets its own.
+    // Lets callers keep something derived from a tile's bytes (such as its
+    // compressed form) for as long as the bytes stay the same.
+    quint64 Revision(void* tile) const;
 
     // Counters read by tests and benchmarks.
     qint64 LiveTiles() const;

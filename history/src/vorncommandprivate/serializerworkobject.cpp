@@ -21,6 +21,12 @@ VornCommandDataSerializer::WorkObject::~WorkObject()
         QWriteLocker queueLocker(&m_queueLock);
         m_queue.clear();
     }
+    {
+        // Every entry is about to be deleted: a write in progress need not finish.
+        QReadLocker tableLocker(&m_tableLock);
+        for (SerializeData* entry : qAsConst(m_table))
+            entry->RequestCancel();
+    }
     m_watcher->waitForFinished();
     delete m_watcher;
     QWriteLocker tableLocker(&m_tableLock);

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QReadWriteLock>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -27,6 +28,11 @@ class VornReaderWriter;
 // the worker checks, under the entry lock, that the index is still queued
 // before it touches the data. So the worker never touches data a command has
 // borrowed, nor an entry RemoveData is destroying.
+//
+// GetData and RemoveData do not wait for a long write of their entry: they
+// raise the entry's cancel flag first (no lock needed), the write stops at its
+// next tile and discards its partial file, and the data, still whole in
+// memory, is written again at the next Serialize.
 class VornCommandDataSerializer::WorkObject : public QObject
 {
     Q_OBJECT
@@ -76,8 +82,13 @@ public:
     // the data out (first time only) and releases its payload. False when
     // nothing was released.
     bool Serialize(QReadLocker& tableLocker, const std::function<bool()>& takeQueued);
-    // Reads the data back when it was written out; false otherwise.
+    // Reads the data back when it was written out; false otherwise. A write
+    // of this entry in progress is cancelled rather than waited for.
     bool Deserialize();
+    // Asks a write of this entry in progress to stop at its next tile. Any
+    // thread, any lock held; the request ends when the entry lock is next
+    // taken by Deserialize or the destructor.
+    void RequestCancel();
 
     VornCommandData* GetData() const { return m_data; }
     bool IsWritten() const;
@@ -86,6 +97,8 @@ public:
 
 private:
     bool WriteOut();
+    // A fresh reader/writer (the old one deletes its file) watching m_cancel.
+    void ResetFile();
 
     VornCommandData* m_data;
     bool m_written = false;
@@ -93,4 +106,5 @@ private:
     std::unique_ptr<VornReaderWriter> m_file;
     bool m_released = false;
     QDir m_folder;
+    std::atomic<bool> m_cancel {false};
 };
