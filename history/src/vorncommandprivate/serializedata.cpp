@@ -6,9 +6,11 @@
 #include "vorncommanddata.h"
 #include "vornreaderwriter.h"
 
-VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandData* data, const QDir& folder)
+VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandData* data, const QDir& folder,
+                                                                    std::atomic<int>* cancelledWrites)
     : m_data(data)
     , m_folder(folder)
+    , m_cancelledWrites(cancelledWrites)
 {
     ResetFile();
 }
@@ -79,6 +81,8 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
     m_file->Close();
     if (cancelled) {
         ResetFile();
+        if (m_cancelledWrites)
+            ++*m_cancelledWrites;
         return false;
     }
     if (!written) {

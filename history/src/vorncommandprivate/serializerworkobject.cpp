@@ -57,7 +57,7 @@ unsigned int VornCommandDataSerializer::WorkObject::AddData(VornCommandData* dat
     if (m_nextIndex == sBAD_INDEX) // indexes are never reused
         return sBAD_INDEX;
     const unsigned int index = m_nextIndex++;
-    m_table.insert(index, new SerializeData(data, m_temporaryFolder));
+    m_table.insert(index, new SerializeData(data, m_temporaryFolder, &m_cancelledWrites));
     return index;
 }
 
@@ -99,6 +99,11 @@ void VornCommandDataSerializer::WorkObject::RemoveData(unsigned int index)
         m_queue.removeAll(index);
     }
     delete entry; // waits for a write in flight, deletes the data and its file
+}
+
+int VornCommandDataSerializer::WorkObject::GetCancelledWrites() const
+{
+    return m_cancelledWrites.load();
 }
 
 int VornCommandDataSerializer::WorkObject::GetDataCount() const

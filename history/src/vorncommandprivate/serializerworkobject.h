@@ -50,6 +50,7 @@ public:
     void RemoveData(unsigned int index);
     int GetDataCount() const;
     void WaitForIdle();
+    int GetCancelledWrites() const;
 
 public slots:
     void OnSerializeFinish();
@@ -67,13 +68,15 @@ private:
     QFutureWatcher<void>* m_watcher;
     QList<unsigned int> m_queue;
     bool m_running = false;
+    std::atomic<int> m_cancelledWrites {0};
 };
 
 // One entry of the table: a data object and the file it is written to.
 class VornCommandDataSerializer::WorkObject::SerializeData : public QObject
 {
 public:
-    SerializeData(VornCommandData* data, const QDir& folder);
+    // cancelledWrites counts the writes of this entry that were cancelled.
+    SerializeData(VornCommandData* data, const QDir& folder, std::atomic<int>* cancelledWrites = nullptr);
     ~SerializeData() override;
 
     // On the worker: takes the entry lock, then lets go of the table lock the
@@ -107,4 +110,5 @@ private:
     bool m_released = false;
     QDir m_folder;
     std::atomic<bool> m_cancel {false};
+    std::atomic<int>* m_cancelledWrites;
 };

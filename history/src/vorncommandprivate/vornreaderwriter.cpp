@@ -501,6 +501,11 @@ void VornReaderWriter::SetCancelFlag(const std::atomic<bool>* flag)
     d->cancel = flag;
 }
 
+bool VornReaderWriter::IsCancelRequested() const
+{
+    return IsRaised(d->cancel);
+}
+
 bool VornReaderWriter::ReadImage(QImage& image)
 {
     return d->Read([&](QDataStream& stream) { ReadImageRecord(stream, image); });

@@ -36,6 +36,8 @@ public:
     // stops at its next tile. The flag is read from the writing thread and
     // may be raised from any other; it must outlive this object (or be reset).
     void SetCancelFlag(const std::atomic<bool>* flag);
+    // True while the cancel flag is raised (a long Serialize may stop early).
+    bool IsCancelRequested() const;
 
     bool ReadImage(QImage& image) override;
     bool ReadInt(int& value) override;
