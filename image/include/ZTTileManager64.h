@@ -6,7 +6,8 @@
 
 // The process-wide keeper of 64 KiB pixel tiles. Images hold tile handles only;
 // the memory behind a handle is reached through GetMemory/FreeMemory pairs.
-// Freed tiles go back to a small pool so that editing does not churn the heap.
+// Freed tiles go back to a pool (up to 128 MiB) so that editing and undo reuse
+// memory already touched instead of faulting in fresh pages.
 // All operations are thread-safe.
 class VORNIMAGE_EXPORT ZTTileManager64
 {

@@ -14,7 +14,10 @@ namespace {
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kPoolLimit = 0;
 #else
-constexpr int kPoolLimit = 256; // 16 MiB of ready tiles at most
+// Enough for the two snapshots of a 4096 x 4096 layer that an undo reads back
+// while the previous ones are freed: fresh tile memory costs a page fault per
+// 4 KiB on first touch, a pooled tile nothing. 128 MiB of ready tiles at most.
+constexpr int kPoolLimit = 2048;
 #endif
 
 // Each tile's memory starts with this header; its pixels follow at HeaderBytes.
