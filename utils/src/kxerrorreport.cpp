@@ -58,18 +58,10 @@ QString KXErrorReport::UnknownExceptionText(const char* date, const char* time, 
 
 QString KXErrorReport::SourcePath(const char* file)
 {
-    QString path = QDir::cleanPath(QString::fromLocal8Bit(file));
-    if (!QDir::isRelativePath(path))
-        return QDir(QStringLiteral(VORN_HISTORY_SOURCE_ROOT)).relativeFilePath(path);
-    // A compiler cache may hand the compiler paths relative to the build
-    // folder ("../history/src/x.cpp"): climb to the source tree's top, then
-    // name the file from the library's folder as for an absolute path.
-    if (!path.startsWith(QLatin1String("../")))
+    const QString path = QDir::cleanPath(QString::fromLocal8Bit(file));
+    if (QDir::isRelativePath(path))
         return path;
-    while (path.startsWith(QLatin1String("../")))
-        path.remove(0, 3);
-    const QLatin1String library("history/");
-    return path.startsWith(library) ? path.mid(library.size()) : QStringLiteral("../") + path;
+    return QDir(QStringLiteral(VORN_HISTORY_SOURCE_ROOT)).relativeFilePath(path);
 }
 
 void KXErrorReport::Send(const QString& message)
