@@ -27,7 +27,7 @@ static_assert(TileBytes == TileCodec::TileBytes, "one tile size");
 // Tiles whose blob is this small (uniform or nearly uniform areas) are shared
 // again when several positions of a record hold the same blob.
 constexpr int SharedBlobBytes = 1024;
-// Tiles compressed and written per step: a cancelled write stops within one.
+// Positions whose tiles are compressed together (in parallel), then written.
 constexpr int WriteBatchTiles = 32;
 // KXPathElement's encoding: the type as a 32-bit integer, then x and y as doubles.
 constexpr qint64 PathElementBytes = 4 + 8 + 8;
