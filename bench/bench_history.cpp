@@ -1,35 +1,46 @@
-// The history library against plain baselines measured in the same run.
+// The history library beside baselines measured in the same run on the very
+// same bytes.
 //
-// Swap: 20 full-layer edits of a 4096 x 4096 layer pushed on a VornUndoStack
-// (photo-like content, then uniform content): time on the caller's thread per
-// push, time until the worker has written everything, undo and redo latency,
-// resident memory and bytes on disk. Baselines: single-thread qCompress and
-// qUncompress of the same tiles, memcpy of the same bytes, and a plain
-// QUndoStack keeping the same snapshots in memory.
+// For each layer size (default 1024, 4096 and 8192 pixels square, photo-like
+// content) one VornUndoStack takes quick whole-layer edits; every command's
+// record holds the layer before and after its edit (two tiled images). Then:
 //
-// Records: serializer round trips of records of 1, 16 and 1024 tiles beside
-// qCompress + qUncompress of the same tiles.
+// - pushes: the caller's thread per push beyond the command's own execution
+//   (the first push wakes an idle worker), time until everything is written,
+//   the worker's processor time beside what compressing every tile of every
+//   record with qCompress costs (the per-tile cost measured on the tiles of the
+//   last record), peak resident memory;
+// - undo and redo of the last command (its record read back) beside plain
+//   qUncompress and libdeflate of that record's blobs, memcpy and first touch
+//   of its raw size;
+// - undo of the entry the worker is writing, and a push with an undo limit of
+//   2 that deletes the entry being written, beside the idle undo above;
+// - records: serializer round trips of 1, 16 and 1024 tiles beside qCompress
+//   and qUncompress of the same tiles.
 //
-// Usage: bench_history [--size N] [--pushes N] [--image PATH] [--json FILE] [--tmp DIR]
+// Usage: bench_history [--sizes 1024,4096,8192] [--pushes N] [--json FILE] [--tmp DIR] [--only pushes|records]
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QUndoStack>
+#include <QThread>
 
-#include <malloc.h>
+#include <libdeflate.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
+#include <ctime>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include "KXImage.h"
@@ -40,18 +51,34 @@
 #include "vorncommand.h"
 #include "vorncommanddata.h"
 #include "vorncommanddataserializer.h"
+#include "vornreaderwriter.h"
 #include "vornundostack.h"
 
 namespace {
 
 constexpr double MiB = 1024.0 * 1024.0;
+constexpr int TileBytes = ZTTileManager64::TileBytes;
 
 double Milliseconds(const QElapsedTimer& timer)
 {
-    return timer.nsecsElapsed() / 1e6;
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Resident and peak resident memory of the process in bytes, from /proc.
+double CpuMs(clockid_t clock)
+{
+    timespec now {};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 qint64 StatusField(const char* name)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -63,15 +90,7 @@ qint64 StatusField(const char* name)
     }
     return -1;
 }
-qint64 ResidentBytes()
-{
-    malloc_trim(0); // freed tiles go back to the system before reading
-    return StatusField("VmRSS:");
-}
-qint64 PeakResidentBytes()
-{
-    return StatusField("VmHWM:");
-}
+
 void ResetPeakResident()
 {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
@@ -79,31 +98,9 @@ void ResetPeakResident()
         clear.write("5");
 }
 
-qint64 FolderBytes(const QString& path)
-{
-    qint64 bytes = 0;
-    QDirIterator it(path, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        bytes += it.fileInfo().size();
-    }
-    return bytes;
-}
-
-int FolderFiles(const QString& path)
-{
-    return QDir(path).entryList(QDir::Files).size();
-}
-
 // Photo-like content: smooth gradients with a little grain.
-KXImage32 PhotoImage(int size, const QString& path)
+KXImage32 PhotoImage(int size)
 {
-    if (!path.isEmpty()) {
-        const QImage picture(path);
-        if (!picture.isNull())
-            return KXImage32::FromQImage(picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        std::fprintf(stderr, "cannot read %s, using the built-in picture\n", qPrintable(path));
-    }
     KXImage32 image(static_cast<unsigned>(size), static_cast<unsigned>(size));
     std::vector<KXRGBA32i> line(static_cast<size_t>(size));
     quint32 seed = 12345;
@@ -120,77 +117,24 @@ KXImage32 PhotoImage(int size, const QString& path)
     return image;
 }
 
-// A full-layer edit: every pixel brightened by a step (each tile rewritten).
-KXImage32 Brighten(const KXImage32& source, int step)
+// A whole-layer edit (every tile rewritten): brighter by 3 on odd steps,
+// darker by 2 on even ones, so that the content stays photo-like.
+KXImage32 Adjust(const KXImage32& source, int step)
 {
+    const int delta = step % 2 ? 3 : -2;
     KXImage32 result = source.Copy();
     for (unsigned int row = 0; row < result.GetRows(); ++row) {
         for (unsigned int column = 0; column < result.GetColumns(); ++column) {
             ZTTileMemory memory(result.DetachTile(column, row), true);
             uchar* bytes = memory.Bytes();
-            for (int i = 0; i < ZTTileManager64::TileBytes; i += 4)
+            for (int i = 0; i < TileBytes; i += 4)
                 for (int c = 0; c < 3; ++c)
-                    bytes[i + c] = uchar(qMin(255, bytes[i + c] + step));
+                    bytes[i + c] = uchar(qBound(0, bytes[i + c] + delta, 255));
         }
     }
     return result;
 }
 
-// The raw bytes of each tile of some images, for the baselines.
-std::vector<QByteArray> RawTiles(const std::vector<KXImage32>& images)
-{
-    std::vector<QByteArray> tiles;
-    for (const KXImage32& image : images) {
-        for (unsigned int row = 0; row < image.GetRows(); ++row) {
-            for (unsigned int column = 0; column < image.GetColumns(); ++column) {
-                QByteArray raw(ZTTileManager64::TileBytes, Qt::Uninitialized);
-                ZTTileManager64::Instance()->ReadMemory(image.GetTile(column, row)->Handle(), raw.data());
-                tiles.push_back(raw);
-            }
-        }
-    }
-    return tiles;
-}
-
-struct Baselines
-{
-    double compressMBps = 0;
-    double uncompressMBps = 0;
-    double memcpyMBps = 0;
-    double compressedBytes = 0;
-};
-
-Baselines MeasureBaselines(const std::vector<QByteArray>& tiles)
-{
-    Baselines result;
-    const double bytes = double(tiles.size()) * ZTTileManager64::TileBytes;
-    std::vector<QByteArray> blobs;
-    blobs.reserve(tiles.size());
-    QElapsedTimer timer;
-    timer.start();
-    for (const QByteArray& tile : tiles)
-        blobs.push_back(qCompress(tile, -1));
-    result.compressMBps = bytes / MiB / (Milliseconds(timer) / 1000);
-    for (const QByteArray& blob : blobs)
-        result.compressedBytes += blob.size();
-    timer.restart();
-    qint64 check = 0;
-    for (const QByteArray& blob : blobs)
-        check += qUncompress(blob).size();
-    result.uncompressMBps = bytes / MiB / (Milliseconds(timer) / 1000);
-    std::vector<char> target(ZTTileManager64::TileBytes);
-    timer.restart();
-    for (const QByteArray& tile : tiles) {
-        std::memcpy(target.data(), tile.constData(), size_t(tile.size()));
-        check += target[size_t(check % ZTTileManager64::TileBytes)];
-    }
-    result.memcpyMBps = bytes / MiB / (Milliseconds(timer) / 1000);
-    if (check == 42)
-        std::printf(" ");
-    return result;
-}
-
-// The layer the edits change, and a command that swaps whole snapshots of it.
 struct Layer
 {
     KXImage32 image;
@@ -235,7 +179,7 @@ public:
         , m_executeMs(executeMs)
     {
         SetCommandData(new SnapshotData(before, after));
-        setText(QStringLiteral("Brightness"));
+        setText(QStringLiteral("Adjust"));
     }
 
 protected:
@@ -257,150 +201,293 @@ private:
     double* m_executeMs;
 };
 
-class PlainSnapshotCommand : public QUndoCommand
+// The record bytes of a data object, exactly as the serializer writes them.
+QByteArray RecordBytes(VornCommandData& data, const QString& folder)
 {
-public:
-    PlainSnapshotCommand(Layer* layer, const KXImage32& before, const KXImage32& after)
-        : m_layer(layer)
-        , m_before(before)
-        , m_after(after)
+    const QString path = folder + QStringLiteral("/baseline-record");
+    QByteArray bytes;
     {
+        VornReaderWriter writer;
+        if (writer.Open(path) && data.Serialize(&writer)) {
+            writer.Close();
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                bytes = file.readAll();
+        }
     }
-    void redo() override { m_layer->image = m_after; }
-    void undo() override { m_layer->image = m_before; }
+    return bytes;
+}
 
-private:
-    Layer* m_layer;
-    KXImage32 m_before;
-    KXImage32 m_after;
+// The tile blobs of a record of tiled images.
+std::vector<QByteArray> RecordBlobs(const QByteArray& record)
+{
+    std::vector<QByteArray> blobs;
+    QDataStream in(record);
+    while (!in.atEnd() && in.status() == QDataStream::Ok) {
+        quint32 width = 0;
+        quint32 height = 0;
+        in >> width >> height;
+        const quint64 tiles = quint64((width + 127) / 128) * ((height + 127) / 128);
+        for (quint64 i = 0; i < tiles && in.status() == QDataStream::Ok; ++i) {
+            QByteArray blob;
+            in >> blob;
+            blobs.push_back(blob);
+        }
+    }
+    return blobs;
+}
+
+// Single-thread baselines on one record's blobs (all milliseconds).
+struct ReadBaselines
+{
+    double qUncompressMs = 0;
+    double libdeflateMs = 0;
+    double memcpyMs = 0;
+    double firstTouchMs = 0;
+    double rawMiB = 0;
 };
+
+ReadBaselines MeasureReadBaselines(const std::vector<QByteArray>& blobs)
+{
+    ReadBaselines base;
+    const size_t raw = blobs.size() * size_t(TileBytes);
+    base.rawMiB = double(raw) / MiB;
+    qint64 check = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& blob : blobs)
+        check += qUncompress(blob).size();
+    base.qUncompressMs = Milliseconds(timer);
+
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    std::vector<char> tile(TileBytes);
+    timer.restart();
+    for (const QByteArray& blob : blobs)
+        check += libdeflate_zlib_decompress(decompressor, blob.constData() + 4, size_t(blob.size() - 4), tile.data(),
+            TileBytes, nullptr);
+    base.libdeflateMs = Milliseconds(timer);
+    libdeflate_free_decompressor(decompressor);
+
+    std::vector<char> from(raw, 1);
+    std::vector<char> to(raw, 2);
+    timer.restart();
+    std::memcpy(to.data(), from.data(), raw);
+    base.memcpyMs = Milliseconds(timer);
+    check += to[raw / 2];
+
+    void* fresh = mmap(nullptr, raw, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (fresh != MAP_FAILED) {
+        timer.restart();
+        for (size_t offset = 0; offset < raw; offset += 4096)
+            static_cast<char*>(fresh)[offset] = 1;
+        base.firstTouchMs = Milliseconds(timer);
+        munmap(fresh, raw);
+    }
+    if (check == 42)
+        std::printf(" ");
+    return base;
+}
+
+// qCompress processor time per tile, on up to 256 tiles of a record.
+double CompressMsPerTile(const std::vector<const KXImage32*>& images)
+{
+    std::vector<QByteArray> tiles;
+    for (const KXImage32* image : images) {
+        const int count = image->TileCount();
+        const int step = qMax(1, count * int(images.size()) / 256);
+        for (int i = 0; i < count; i += step) {
+            QByteArray raw(TileBytes, Qt::Uninitialized);
+            ZTTileManager64::Instance()->ReadMemory(
+                image->GetTile(unsigned(i) % image->GetColumns(), unsigned(i) / image->GetColumns())->Handle(),
+                raw.data());
+            tiles.push_back(raw);
+        }
+    }
+    const double begin = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+    qint64 check = 0;
+    for (const QByteArray& raw : tiles)
+        check += qCompress(raw, -1).size();
+    if (check == 42)
+        std::printf(" ");
+    return (CpuMs(CLOCK_THREAD_CPUTIME_ID) - begin) / double(tiles.size());
+}
 
 struct Options
 {
-    int size = 4096;
+    QList<int> sizes {1024, 4096, 8192};
     int pushes = 20;
-    QString image;
     QString tmp;
 };
 
-using Edit = std::function<KXImage32(const KXImage32&, int)>;
-
-QJsonObject RunSwap(const QString& name, const KXImage32& start, const Edit& edit, const Options& options)
+QString ScratchTemplate(const Options& options)
 {
-    const double snapshotMiB = double(start.TileCount()) * ZTTileManager64::TileBytes / MiB;
-    std::printf("\n== swap: %s content, %d pushes of a %dx%d layer (a snapshot is %.0f MiB of tiles, %d distinct)\n",
-        qPrintable(name), options.pushes, options.size, options.size, snapshotMiB, start.DistinctTileCount());
+    return (options.tmp.isEmpty() ? QDir::tempPath() : options.tmp) + QStringLiteral("/vornbench-XXXXXX");
+}
 
-    // Baselines on the tiles of one record (the snapshot before and after an edit).
-    const Baselines base = MeasureBaselines(RawTiles({start, edit(start, 1)}));
-    const double recordMiB = 2 * snapshotMiB;
+// Pushes edits on a stack; returns the caller's time per push beyond execution.
+struct PushTimes
+{
+    std::vector<double> overheadMs;
+    double executeMs = 0;
+};
 
-    QTemporaryDir scratch(options.tmp.isEmpty() ? QDir::tempPath() + QStringLiteral("/vornbench-XXXXXX")
-                                                : options.tmp + QStringLiteral("/vornbench-XXXXXX"));
-    QJsonObject result;
+void PushEdit(VornUndoStack& stack, Layer& layer, int step, PushTimes& times)
+{
+    const KXImage32 after = Adjust(layer.image, step); // the application's edit, not history time
+    double executeMs = 0;
+    auto* command = new SnapshotCommand(&layer, layer.image, after, &executeMs);
+    QElapsedTimer timer;
+    timer.start();
+    stack.push(command);
+    times.overheadMs.push_back(Milliseconds(timer) - executeMs);
+    times.executeMs += executeMs;
+}
+
+// Undo (or redo) of the top command, timed on the caller's thread.
+double TimedStep(VornUndoStack& stack, bool undo)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (undo)
+        stack.undo();
+    else
+        stack.redo();
+    return Milliseconds(timer);
+}
+
+// Sleeps until the worker is well inside its write (a whole-layer record takes
+// many tiles), so that a request meets a write in progress.
+void LetWorkerStart(int size)
+{
+    QThread::msleep(size >= 4096 ? 30 : 5);
+}
+
+QJsonObject RunSize(int size, const Options& options)
+{
+    const int pushes = size >= 8192 ? qMin(options.pushes, 5) : options.pushes;
+    const KXImage32 start = PhotoImage(size);
+    std::printf("\n== %dx%d photo layer: %d tiles a snapshot, %d quick pushes\n", size, size, start.TileCount(), pushes);
+    QTemporaryDir scratch(ScratchTemplate(options));
+    QJsonObject result {{QStringLiteral("size"), size}, {QStringLiteral("pushes"), pushes}};
+
+    // Quick pushes, then undo and redo of the last command on an idle worker.
     {
-        Layer layer{start.Copy()};
-        const qint64 residentBefore = ResidentBytes();
-        ResetPeakResident();
+        Layer layer {start};
         VornUndoStack stack;
         stack.setTemporaryFolder(QDir(scratch.path()));
-        double executeMs = 0;
-        double pushMs = 0;
+        ResetPeakResident();
+        const qint64 residentBefore = StatusField("VmRSS:");
+        PushTimes times;
         QElapsedTimer total;
         total.start();
-        double editMs = 0;
-        for (int i = 1; i <= options.pushes; ++i) {
-            // The application's edit, made before the command is pushed (not history time).
-            QElapsedTimer timer;
-            timer.start();
-            const KXImage32 after = edit(layer.image, i);
-            editMs += Milliseconds(timer);
-            auto* command = new SnapshotCommand(&layer, layer.image, after, &executeMs); // the host's work
-            timer.restart();
-            stack.push(command);
-            pushMs += Milliseconds(timer);
+        const double processCpu = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        const double callerCpu = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+        for (int i = 1; i <= pushes; ++i) {
+            PushEdit(stack, layer, i, times);
             QCoreApplication::processEvents(); // the host's event loop between edits
         }
-        const double pushExecuteMs = executeMs;
-        const double pushedMs = Milliseconds(total) - editMs;
         stack.GetSerializer()->WaitForIdle();
         const double writtenMs = Milliseconds(total);
-        const qint64 residentAfter = ResidentBytes();
-        const qint64 peak = PeakResidentBytes();
-        const qint64 diskBytes = FolderBytes(scratch.path());
-        const int files = FolderFiles(scratch.path());
+        const double workerCpuMs
+            = (CpuMs(CLOCK_PROCESS_CPUTIME_ID) - processCpu) - (CpuMs(CLOCK_THREAD_CPUTIME_ID) - callerCpu);
+        const qint64 peak = StatusField("VmHWM:");
 
-        double undoMs = 0;
-        double redoMs = 0;
-        const int steps = qMin(options.pushes, 5);
-        for (int i = 0; i < steps; ++i) {
-            QElapsedTimer timer;
-            timer.start();
-            stack.undo();
-            undoMs += Milliseconds(timer);
+        // Baselines on the last record's own tiles and bytes.
+        const KXImage32 lastAfter = layer.image;
+        stack.undo();
+        const KXImage32 lastBefore = layer.image;
+        stack.redo();
+        stack.GetSerializer()->WaitForIdle();
+        SnapshotData copy(lastBefore, lastAfter);
+        const double compressMsPerTile = CompressMsPerTile({&lastBefore, &lastAfter});
+        const double oldWorkerCpuMs = compressMsPerTile * 2 * start.TileCount() * pushes;
+        const std::vector<QByteArray> blobs = RecordBlobs(RecordBytes(copy, scratch.path()));
+        const ReadBaselines base = MeasureReadBaselines(blobs);
+
+        std::vector<double> undoMs;
+        std::vector<double> redoMs;
+        for (int round = 0; round < 3; ++round) {
+            undoMs.push_back(TimedStep(stack, true));
+            stack.GetSerializer()->WaitForIdle();
+            redoMs.push_back(TimedStep(stack, false));
             stack.GetSerializer()->WaitForIdle();
         }
-        for (int i = 0; i < steps; ++i) {
-            QElapsedTimer timer;
-            timer.start();
-            stack.redo();
-            redoMs += Milliseconds(timer);
+        const double undo = Median(undoMs);
+        const double redo = Median(redoMs);
+        const double meanOverhead = std::accumulate(times.overheadMs.begin(), times.overheadMs.end(), 0.0) / pushes;
+        const double maxOverhead = *std::max_element(times.overheadMs.begin(), times.overheadMs.end());
+
+        std::printf("%-52s %10.3f ms (mean; first push, waking the worker: %.3f ms; max %.3f ms)\n",
+            "caller's thread per push, beyond execution", meanOverhead, times.overheadMs.front(), maxOverhead);
+        std::printf("%-52s %10.0f ms\n", "everything written after", writtenMs);
+        std::printf("%-52s %10.0f ms  vs %.0f ms qCompress of every tile of every record = %.2fx\n",
+            "worker processor time", workerCpuMs, oldWorkerCpuMs, workerCpuMs / oldWorkerCpuMs);
+        std::printf("%-52s %10.0f MiB (before the pushes %.0f MiB)\n", "peak resident", peak / MiB,
+            residentBefore / MiB);
+        std::printf("%-52s %10.1f ms  = %.2fx qUncompress %.1f ms, %.2fx libdeflate %.1f ms\n",
+            "undo (the record read back)", undo, undo / base.qUncompressMs, base.qUncompressMs,
+            undo / base.libdeflateMs, base.libdeflateMs);
+        std::printf("%-52s %10.1f ms  = %.2fx qUncompress\n", "redo (the record read back)", redo,
+            redo / base.qUncompressMs);
+        std::printf("%-52s %10.1f ms memcpy, %.1f ms first touch of the record's %.0f MiB\n", "", base.memcpyMs,
+            base.firstTouchMs, base.rawMiB);
+
+        result.insert(QStringLiteral("pushOverheadMeanMs"), meanOverhead);
+        result.insert(QStringLiteral("pushOverheadFirstMs"), times.overheadMs.front());
+        result.insert(QStringLiteral("pushOverheadMaxMs"), maxOverhead);
+        result.insert(QStringLiteral("writtenMs"), writtenMs);
+        result.insert(QStringLiteral("workerCpuMs"), workerCpuMs);
+        result.insert(QStringLiteral("baselineCompressEveryTileCpuMs"), oldWorkerCpuMs);
+        result.insert(QStringLiteral("peakResidentBytes"), peak);
+        result.insert(QStringLiteral("residentBeforeBytes"), residentBefore);
+        result.insert(QStringLiteral("undoMs"), undo);
+        result.insert(QStringLiteral("redoMs"), redo);
+        result.insert(QStringLiteral("baselineQUncompressMs"), base.qUncompressMs);
+        result.insert(QStringLiteral("baselineLibdeflateMs"), base.libdeflateMs);
+        result.insert(QStringLiteral("baselineMemcpyMs"), base.memcpyMs);
+        result.insert(QStringLiteral("baselineFirstTouchMs"), base.firstTouchMs);
+        result.insert(QStringLiteral("recordRawBytes"), base.rawMiB * MiB);
+
+        // Undo of the entry the worker is writing right now.
+        std::vector<double> busyUndoMs;
+        const int cancelledBefore = stack.GetSerializer()->GetCancelledWrites();
+        for (int round = 0; round < 3; ++round) {
+            PushEdit(stack, layer, pushes + round + 1, times);
+            LetWorkerStart(size);
+            busyUndoMs.push_back(TimedStep(stack, true));
             stack.GetSerializer()->WaitForIdle();
         }
-        const double perPushOverheadMs = (pushMs - pushExecuteMs) / options.pushes;
-        // Wall time from the first push, edits included: the worker writes while the
-        // application edits, so this understates the worker's own speed.
-        const double writeMBps = recordMiB * options.pushes / (writtenMs / 1000);
-        const double undoMBps = recordMiB / (undoMs / steps / 1000);
-        std::printf("%-44s %12s %12s\n", "", "history", "baseline");
-        std::printf("%-44s %9.3f ms %12s\n", "caller's thread per push, beyond execute", perPushOverheadMs, "-");
-        std::printf("%-44s %9.0f ms %12s\n", "all pushes returned after (edits excluded)", pushedMs, "-");
-        std::printf("%-44s %9.0f ms %12s\n", "worker has written everything after", writtenMs, "-");
-        std::printf("%-44s %7.1f MiB/s %7.1f MiB/s  (qCompress; memcpy %.0f MiB/s)\n", "write throughput (raw tiles)",
-            writeMBps, base.compressMBps, base.memcpyMBps);
-        std::printf("%-44s %9.1f ms %9.1f ms  (qUncompress of one record)\n", "undo latency", undoMs / steps,
-            recordMiB / base.uncompressMBps * 1000);
-        std::printf("%-44s %9.1f ms\n", "redo latency", redoMs / steps);
-        std::printf("%-44s %7.1f MiB/s %7.1f MiB/s  (%.0f%%)\n", "undo restore throughput", undoMBps,
-            base.uncompressMBps, 100 * undoMBps / base.uncompressMBps);
-        std::printf("%-44s %9.0f MiB (peak %.0f MiB; before %.0f MiB)\n", "resident after pushes and writes",
-            residentAfter / MiB, peak / MiB, residentBefore / MiB);
-        std::printf("%-44s %9.0f MiB in %d files (qCompress of the same: %.0f MiB a record)\n", "on disk",
-            diskBytes / MiB, files, base.compressedBytes / MiB);
-        result = QJsonObject{{QStringLiteral("content"), name}, {QStringLiteral("pushes"), options.pushes},
-            {QStringLiteral("size"), options.size}, {QStringLiteral("pushOverheadMs"), perPushOverheadMs},
-            {QStringLiteral("pushedMs"), pushedMs}, {QStringLiteral("writtenMs"), writtenMs},
-            {QStringLiteral("writeMiBps"), writeMBps}, {QStringLiteral("undoMs"), undoMs / steps},
-            {QStringLiteral("redoMs"), redoMs / steps}, {QStringLiteral("undoMiBps"), undoMBps},
-            {QStringLiteral("residentBeforeBytes"), residentBefore}, {QStringLiteral("residentAfterBytes"), residentAfter},
-            {QStringLiteral("peakResidentBytes"), peak}, {QStringLiteral("diskBytes"), diskBytes},
-            {QStringLiteral("files"), files}, {QStringLiteral("snapshotBytes"), snapshotMiB * MiB},
-            {QStringLiteral("baselineCompressMiBps"), base.compressMBps},
-            {QStringLiteral("baselineUncompressMiBps"), base.uncompressMBps},
-            {QStringLiteral("baselineMemcpyMiBps"), base.memcpyMBps}};
+        const double busyUndo = Median(busyUndoMs);
+        const int cancelled = stack.GetSerializer()->GetCancelledWrites() - cancelledBefore;
+        std::printf("%-52s %10.1f ms  = %.2fx the idle undo (%d of 3 writes cancelled)\n",
+            "undo of the entry being written", busyUndo, busyUndo / undo, cancelled);
+        result.insert(QStringLiteral("undoWhileWritingMs"), busyUndo);
+        result.insert(QStringLiteral("undoWhileWritingCancelled"), cancelled);
     }
 
-    // The plain stack keeps every snapshot in memory.
+    // A push that deletes the entry being written (undo limit 2).
     {
-        Layer layer{start.Copy()};
-        const qint64 residentBefore = ResidentBytes();
-        QUndoStack plain;
-        double pushMs = 0;
-        for (int i = 1; i <= options.pushes; ++i) {
-            const KXImage32 after = edit(layer.image, i);
-            auto* command = new PlainSnapshotCommand(&layer, layer.image, after);
-            QElapsedTimer timer;
-            timer.start();
-            plain.push(command);
-            pushMs += Milliseconds(timer);
+        Layer layer {start};
+        VornUndoStack stack;
+        stack.setTemporaryFolder(QDir(scratch.path()));
+        stack.setUndoLimit(2);
+        PushTimes times;
+        std::vector<double> deletingPushMs;
+        for (int round = 0; round < 3; ++round) {
+            PushEdit(stack, layer, 1, times); // the worker starts writing it ...
+            PushEdit(stack, layer, 2, times);
+            LetWorkerStart(size);
+            PushEdit(stack, layer, 3, times); // ... and this push deletes it
+            deletingPushMs.push_back(times.overheadMs.back());
+            stack.GetSerializer()->WaitForIdle();
         }
-        const qint64 residentAfter = ResidentBytes();
-        std::printf("%-44s %9.0f MiB (grew %.0f MiB = %.1f snapshots; push %.3f ms)\n", "plain QUndoStack resident",
-            residentAfter / MiB, (residentAfter - residentBefore) / MiB,
-            (residentAfter - residentBefore) / MiB / snapshotMiB, pushMs / options.pushes);
-        result.insert(QStringLiteral("plainResidentAfterBytes"), residentAfter);
-        result.insert(QStringLiteral("plainGrowthBytes"), residentAfter - residentBefore);
-        result.insert(QStringLiteral("plainPushMs"), pushMs / options.pushes);
+        const double deletingPush = Median(deletingPushMs);
+        const double idleUndo = result.value(QStringLiteral("undoMs")).toDouble();
+        std::printf("%-52s %10.1f ms  = %.2fx the idle undo (%d writes cancelled)\n",
+            "push deleting the entry being written, beyond execution", deletingPush, deletingPush / idleUndo,
+            stack.GetSerializer()->GetCancelledWrites());
+        result.insert(QStringLiteral("pushDeletingWrittenEntryMs"), deletingPush);
+        result.insert(QStringLiteral("pushDeletingWrittenEntryCancelled"), stack.GetSerializer()->GetCancelledWrites());
     }
     return result;
 }
@@ -429,36 +516,49 @@ public:
     bool held = true;
 };
 
-QJsonArray RunRecords(const KXImage32& photo, const Options& options)
+// Each run writes a fresh copy of the image (new tiles, so nothing is reused
+// from earlier writes) and reads it back.
+QJsonArray RunRecords(const Options& options)
 {
-    std::printf("\n== records: serializer round trips (write on the worker, read back on the caller)\n");
-    std::printf("%-8s %6s %12s %12s %14s %14s\n", "tiles", "runs", "write ms", "read ms", "qCompress ms",
+    std::printf("\n== records: serializer round trips of fresh tiles (write on the worker, read back on the caller)\n");
+    std::printf("%-8s %6s %12s %14s %12s %16s\n", "tiles", "runs", "write ms", "qCompress ms", "read ms",
         "qUncompress ms");
     QJsonArray rows;
-    QTemporaryDir scratch(options.tmp.isEmpty() ? QDir::tempPath() + QStringLiteral("/vornbench-XXXXXX")
-                                                : options.tmp + QStringLiteral("/vornbench-XXXXXX"));
-    const QList<QSize> shapes{QSize(128, 128), QSize(512, 512), QSize(4096, 4096)};
+    QTemporaryDir scratch(ScratchTemplate(options));
+    const KXImage32 photo = PhotoImage(4096);
+    const QList<QSize> shapes {QSize(128, 128), QSize(512, 512), QSize(4096, 4096)};
     for (const QSize& shape : shapes) {
         const KXImage32 image = photo.Copy(QRect(QPoint(0, 0), shape));
         const int tiles = image.TileCount();
         const int runs = tiles == 1 ? 200 : tiles == 16 ? 50 : 3;
-        const Baselines base = MeasureBaselines(RawTiles({image}));
-        const double rawMiB = tiles * double(ZTTileManager64::TileBytes) / MiB;
+        ImageRecord sample(image);
+        const std::vector<QByteArray> blobs = RecordBlobs(RecordBytes(sample, scratch.path()));
+        QElapsedTimer timer;
+        timer.start();
+        for (const QByteArray& blob : blobs)
+            qUncompress(blob);
+        const double uncompressMs = Milliseconds(timer);
+        std::vector<QByteArray> raws;
+        for (const QByteArray& blob : blobs)
+            raws.push_back(qUncompress(blob));
+        timer.restart();
+        for (const QByteArray& raw : raws)
+            qCompress(raw, -1);
+        const double compressMs = Milliseconds(timer);
 
         VornCommandDataSerializer serializer;
         serializer.SetTemporaryFolder(QDir(scratch.path()));
-        double writeMs = 0;
-        double readMs = 0;
+        std::vector<double> writeMs;
+        std::vector<double> readMs;
         for (int run = 0; run < runs; ++run) {
-            const unsigned int index = serializer.AddData(new ImageRecord(image));
-            QElapsedTimer timer;
-            timer.start();
+            const unsigned int index = serializer.AddData(new ImageRecord(image.Copy()));
+            timer.restart();
             serializer.Serialize(index);
             serializer.WaitForIdle();
-            writeMs += Milliseconds(timer);
+            writeMs.push_back(Milliseconds(timer));
             timer.restart();
             auto* record = static_cast<ImageRecord*>(serializer.GetData(index));
-            readMs += Milliseconds(timer);
+            readMs.push_back(Milliseconds(timer));
             if (!record || !record->held || !record->image.IsPixelEqual(image)) {
                 std::fprintf(stderr, "record of %d tiles did not come back whole\n", tiles);
                 return rows;
@@ -466,14 +566,11 @@ QJsonArray RunRecords(const KXImage32& photo, const Options& options)
             serializer.Serialize(index);
             serializer.RemoveData(index);
         }
-        const double compressMs = rawMiB / base.compressMBps * 1000;
-        const double uncompressMs = rawMiB / base.uncompressMBps * 1000;
-        std::printf("%-8d %6d %12.3f %12.3f %14.3f %14.3f\n", tiles, runs, writeMs / runs, readMs / runs, compressMs,
-            uncompressMs);
-        rows.append(QJsonObject{{QStringLiteral("tiles"), tiles}, {QStringLiteral("runs"), runs},
-            {QStringLiteral("writeMs"), writeMs / runs}, {QStringLiteral("readMs"), readMs / runs},
-            {QStringLiteral("baselineCompressMs"), compressMs}, {QStringLiteral("baselineUncompressMs"), uncompressMs},
-            {QStringLiteral("baselineMemcpyMs"), rawMiB / base.memcpyMBps * 1000}});
+        std::printf("%-8d %6d %12.3f %14.3f %12.3f %16.3f\n", tiles, runs, Median(writeMs), compressMs,
+            Median(readMs), uncompressMs);
+        rows.append(QJsonObject {{QStringLiteral("tiles"), tiles}, {QStringLiteral("runs"), runs},
+            {QStringLiteral("writeMs"), Median(writeMs)}, {QStringLiteral("readMs"), Median(readMs)},
+            {QStringLiteral("baselineCompressMs"), compressMs}, {QStringLiteral("baselineUncompressMs"), uncompressMs}});
     }
     return rows;
 }
@@ -485,46 +582,36 @@ int main(int argc, char** argv)
     UseOffscreenPlatformWithoutDisplay();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Benchmarks the history library against plain baselines."));
+    parser.setApplicationDescription(QStringLiteral("Benchmarks the history library beside same-bytes baselines."));
     parser.addHelpOption();
-    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Layer side in pixels."),
-        QStringLiteral("N"), QStringLiteral("4096"));
-    const QCommandLineOption pushesOption(QStringLiteral("pushes"), QStringLiteral("Edits per scenario."),
-        QStringLiteral("N"), QStringLiteral("20"));
-    const QCommandLineOption imageOption(QStringLiteral("image"), QStringLiteral("A picture for the content."),
-        QStringLiteral("PATH"));
+    const QCommandLineOption sizesOption(QStringLiteral("sizes"),
+        QStringLiteral("Layer sides in pixels, comma-separated."), QStringLiteral("LIST"),
+        QStringLiteral("1024,4096,8192"));
+    const QCommandLineOption pushesOption(QStringLiteral("pushes"),
+        QStringLiteral("Quick pushes per size (at most 5 at 8192)."), QStringLiteral("N"), QStringLiteral("20"));
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Write the results as JSON."),
         QStringLiteral("FILE"));
     const QCommandLineOption tmpOption(QStringLiteral("tmp"), QStringLiteral("Folder for the temporary files."),
         QStringLiteral("DIR"));
-    const QCommandLineOption onlyOption(QStringLiteral("only"),
-        QStringLiteral("Run one scenario: photo, uniform or records."), QStringLiteral("NAME"));
-    parser.addOptions({sizeOption, pushesOption, imageOption, jsonOption, tmpOption, onlyOption});
+    const QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("Run one part: pushes or records."),
+        QStringLiteral("NAME"));
+    parser.addOptions({sizesOption, pushesOption, jsonOption, tmpOption, onlyOption});
     parser.process(app);
 
     Options options;
-    options.size = qBound(128, parser.value(sizeOption).toInt(), 16384);
-    options.pushes = qBound(1, parser.value(pushesOption).toInt(), 1000);
-    options.image = parser.value(imageOption);
+    options.sizes.clear();
+    for (const QString& size : parser.value(sizesOption).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        options.sizes.append(qBound(128, size.toInt(), 16384));
+    options.pushes = qBound(3, parser.value(pushesOption).toInt(), 1000);
     options.tmp = parser.value(tmpOption);
-
     const QString only = parser.value(onlyOption);
-    auto wanted = [&only](const char* name) { return only.isEmpty() || only == QLatin1String(name); };
-    const KXImage32 photo = PhotoImage(options.size, options.image);
-    QJsonArray swaps;
-    if (wanted("photo"))
-        swaps.append(RunSwap(QStringLiteral("photo"), photo, &Brighten, options));
-    KXImage32 uniform(static_cast<unsigned>(options.size), static_cast<unsigned>(options.size));
-    uniform.Fill(KXRGBA32i(120, 130, 140, 255));
-    if (wanted("uniform"))
-        swaps.append(RunSwap(QStringLiteral("uniform"), uniform,
-        [](const KXImage32& source, int step) {
-            KXImage32 result(source.GetWidth(), source.GetHeight());
-            result.Fill(KXRGBA32i(quint8(120 + step), 130, 140, 255));
-            return result;
-        },
-        options));
-    const QJsonArray records = wanted("records") ? RunRecords(photo, options) : QJsonArray();
+
+    QJsonArray sizes;
+    if (only.isEmpty() || only == QLatin1String("pushes"))
+        for (int size : options.sizes)
+            sizes.append(RunSize(size, options));
+    const QJsonArray records
+        = only.isEmpty() || only == QLatin1String("records") ? RunRecords(options) : QJsonArray();
 
     if (parser.isSet(jsonOption)) {
         QFile file(parser.value(jsonOption));
@@ -532,7 +619,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
             return 1;
         }
-        file.write(QJsonDocument(QJsonObject{{QStringLiteral("swap"), swaps}, {QStringLiteral("records"), records}})
+        file.write(QJsonDocument(QJsonObject {{QStringLiteral("sizes"), sizes}, {QStringLiteral("records"), records}})
                        .toJson());
     }
     return 0;

@@ -6,7 +6,8 @@
 
 // The process-wide keeper of 64 KiB pixel tiles. Images hold tile handles only;
 // the memory behind a handle is reached through GetMemory/FreeMemory pairs.
-// Freed tiles go back to a small pool so that editing does not churn the heap.
+// Freed tiles go back to a pool (up to 128 MiB) so that editing and undo reuse
+// memory already touched instead of faulting in fresh pages.
 // All operations are thread-safe.
 class VORNIMAGE_EXPORT ZTTileManager64
 {
@@ -24,6 +25,11 @@ public:
     // Copies a tile's 65536 bytes into buffer.
     void ReadMemory(void* tile, char* buffer);
     void CleanUpTile(void* tile);
+    // A number that changes whenever the tile is mapped for writing. Never
+    // shared by two tiles: a tile made later in the same memory gets its own.
+    // Lets callers keep something derived from a tile's bytes (such as its
+    // compressed form) for as long as the bytes stay the same.
+    quint64 Revision(void* tile) const;
 
     // Counters read by tests and benchmarks.
     qint64 LiveTiles() const;

@@ -14,8 +14,32 @@ namespace {
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kPoolLimit = 0;
 #else
-constexpr int kPoolLimit = 256; // 16 MiB of ready tiles at most
+// Enough for the two snapshots of a 4096 x 4096 layer that an undo reads back
+// while the previous ones are freed: fresh tile memory costs a page fault per
+// 4 KiB on first touch, a pooled tile nothing. 128 MiB of ready tiles at most.
+constexpr int kPoolLimit = 2048;
 #endif
+
+// Each tile's memory starts with this header; its pixels follow at HeaderBytes.
+struct TileHeader
+{
+    std::atomic<quint64> revision;
+};
+constexpr size_t HeaderBytes = 64; // keeps the pixels 64-byte aligned
+static_assert(sizeof(TileHeader) <= HeaderBytes, "tile header fits");
+
+// Revisions come from one counter, so no two states of any tiles share one.
+std::atomic<quint64> g_lastRevision{0};
+
+TileHeader* Header(void* tile)
+{
+    return static_cast<TileHeader*>(tile);
+}
+
+uchar* Pixels(void* tile)
+{
+    return static_cast<uchar*>(tile) + HeaderBytes;
+}
 } // namespace
 
 struct ZTTileManager64::Private
@@ -54,10 +78,12 @@ void* ZTTileManager64::MakeTile()
         }
     }
     if (!tile) {
-        tile = std::aligned_alloc(64, TileBytes);
+        tile = std::aligned_alloc(64, HeaderBytes + TileBytes);
         if (!tile)
             throw std::bad_alloc();
+        new (tile) TileHeader;
     }
+    Header(tile)->revision.store(++g_lastRevision, std::memory_order_release);
     const qint64 live = ++d->live;
     qint64 peak = d->peak.load();
     while (live > peak && !d->peak.compare_exchange_weak(peak, live)) {
@@ -65,12 +91,14 @@ void* ZTTileManager64::MakeTile()
     return tile;
 }
 
-uchar* ZTTileManager64::GetMemory(void* tile, bool /*write*/)
+uchar* ZTTileManager64::GetMemory(void* tile, bool write)
 {
     if (!tile)
         return nullptr;
+    if (write)
+        Header(tile)->revision.store(++g_lastRevision, std::memory_order_release);
     ++d->mappings;
-    return static_cast<uchar*>(tile);
+    return Pixels(tile);
 }
 
 void ZTTileManager64::FreeMemory(void* tile)
@@ -82,7 +110,12 @@ void ZTTileManager64::FreeMemory(void* tile)
 void ZTTileManager64::ReadMemory(void* tile, char* buffer)
 {
     if (tile && buffer)
-        memcpy(buffer, tile, TileBytes);
+        memcpy(buffer, Pixels(tile), TileBytes);
+}
+
+quint64 ZTTileManager64::Revision(void* tile) const
+{
+    return tile ? Header(tile)->revision.load(std::memory_order_acquire) : 0;
 }
 
 void ZTTileManager64::CleanUpTile(void* tile)

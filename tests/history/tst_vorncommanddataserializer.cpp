@@ -9,6 +9,7 @@
 #include "messagecapture.h"
 #include "testcommands.h"
 #include "vorncommanddataserializer.h"
+#include "vornreaderwriter.h"
 
 namespace {
 
@@ -63,6 +64,90 @@ private:
     rlimit m_previous;
     void (*m_previousHandler)(int);
 };
+
+// A record of two tiled images (many tiles, then one) that, on its first
+// write, holds the worker at one stage until a cancel is requested, so that
+// GetData or RemoveData arrive at a known point of the write.
+class StagedData : public PayloadData
+{
+public:
+    enum Stage
+    {
+        BeforeFirstTile,
+        BetweenImages,
+        BeforeLastTile,
+        AfterFileClosed
+    };
+
+    StagedData(Stage stage, const KXImage32& many, const KXImage32& last)
+        : PayloadData(QByteArray("staged"), many)
+        , m_stage(stage)
+        , m_last(last)
+    {
+    }
+
+    bool Serialize(IWriter* writer) override
+    {
+        ++serializeCalls;
+        m_writer = dynamic_cast<VornReaderWriter*>(writer);
+        const bool first = serializeCalls.load() == 1;
+        if (first && m_stage == BeforeFirstTile)
+            HoldUntilCancelled();
+        bool result = writer->WriteByteArray(payload()) && writer->WriteKXImage(image());
+        if (first && m_stage == BetweenImages)
+            HoldUntilCancelled();
+        result = writer->WriteKXImage(m_halfway) && result;
+        if (first && m_stage == BeforeLastTile)
+            HoldUntilCancelled();
+        const bool last = writer->WriteKXImage(m_last);
+        if (first && m_stage != AfterFileClosed)
+            writeAfterCancel = last;
+        return result && last;
+    }
+    bool Deserialize(IReader* reader) override
+    {
+        return PayloadData::Deserialize(reader) && reader->ReadKXImage(m_halfway) && reader->ReadKXImage(m_last);
+    }
+    void ReleaseSerializeData() override
+    {
+        if (releaseCalls.load() == 0 && m_stage == AfterFileClosed)
+            HoldUntilCancelled();
+        PayloadData::ReleaseSerializeData();
+        m_halfway = KXImage32();
+        m_last = KXImage32();
+    }
+
+    const KXImage32& last() const { return m_last; }
+
+    QSemaphore holding;
+    bool writeAfterCancel = true;
+
+private:
+    // Tells the test the worker is here, then waits for the cancel request.
+    void HoldUntilCancelled()
+    {
+        holding.release();
+        QElapsedTimer timer;
+        timer.start();
+        while (m_writer && !m_writer->IsCancelRequested() && timer.elapsed() < 10000)
+            QThread::msleep(1);
+    }
+
+    Stage m_stage;
+    KXImage32 m_halfway = KXImage32(128, 128);
+    KXImage32 m_last;
+    VornReaderWriter* m_writer = nullptr;
+};
+
+KXImage32 noiseImage(unsigned int width, unsigned int height, quint32 seed)
+{
+    KXImage32 image(width, height);
+    QRandomGenerator generator(seed);
+    for (unsigned int y = 0; y < height; ++y)
+        for (unsigned int x = 0; x < width; ++x)
+            image.SetPixel(x, y, KXRGBA32i::FromValue(generator.generate()));
+    return image;
+}
 
 } // namespace
 
@@ -321,6 +406,73 @@ private slots:
         }
     }
 
+    // GetData or RemoveData of the entry being written stop the write at its
+    // next tile: nothing reported, no file left, the data whole in memory and
+    // written again at the next Serialize. A request that comes after the
+    // file was closed changes nothing: the record stays written.
+    void cancelWriteInProgress_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("GetData before the first tile") << int(StagedData::BeforeFirstTile) << false;
+        QTest::newRow("GetData between images") << int(StagedData::BetweenImages) << false;
+        QTest::newRow("GetData before the last tile") << int(StagedData::BeforeLastTile) << false;
+        QTest::newRow("GetData after the file closed") << int(StagedData::AfterFileClosed) << false;
+        QTest::newRow("RemoveData before the first tile") << int(StagedData::BeforeFirstTile) << true;
+        QTest::newRow("RemoveData between images") << int(StagedData::BetweenImages) << true;
+        QTest::newRow("RemoveData after the file closed") << int(StagedData::AfterFileClosed) << true;
+    }
+    void cancelWriteInProgress()
+    {
+        QFETCH(int, stage);
+        QFETCH(bool, remove);
+        const KXImage32 many = noiseImage(520, 260, 11); // 5 x 3 tiles
+        const KXImage32 last = patternImage(128, 128, 12);
+        auto* data = new StagedData(StagedData::Stage(stage), many, last);
+        const int liveBefore = PayloadData::liveCount();
+        MessageCapture capture;
+        VornCommandDataSerializer serializer;
+        serializer.SetTemporaryFolder(folder());
+        const unsigned int index = serializer.AddData(data);
+        serializer.Serialize(index);
+        QVERIFY(data->holding.tryAcquire(1, 10000));
+
+        const bool closed = stage == StagedData::AfterFileClosed;
+        if (remove) {
+            serializer.RemoveData(index);
+            QCOMPARE(PayloadData::liveCount(), liveBefore - 1);
+            QVERIFY(recordFiles(folder()).isEmpty());
+            QCOMPARE(serializer.GetCancelledWrites(), closed ? 0 : 1);
+            QVERIFY(capture.texts().isEmpty());
+            return;
+        }
+        QCOMPARE(serializer.GetData(index), data);
+        QVERIFY(data->hasPayload());
+        QCOMPARE(data->payload(), QByteArray("staged"));
+        QVERIFY(data->image().IsPixelEqual(many));
+        QVERIFY(data->last().IsPixelEqual(last));
+        QCOMPARE(data->serializeCalls.load(), 1);
+        QCOMPARE(data->releaseCalls.load(), closed ? 1 : 0);
+        QCOMPARE(data->deserializeCalls.load(), closed ? 1 : 0); // read back only when it was written
+        QCOMPARE(data->writeAfterCancel, closed);                // the write stopped at its next tile
+        QCOMPARE(recordFiles(folder()).size(), closed ? 1 : 0);
+        QCOMPARE(serializer.GetCancelledWrites(), closed ? 0 : 1);
+        QVERIFY(capture.texts().isEmpty());
+
+        // Handed back: written (again, when it was cancelled), then read back whole.
+        serializer.Serialize(index);
+        serializer.WaitForIdle();
+        QCOMPARE(data->serializeCalls.load(), closed ? 1 : 2);
+        QCOMPARE(recordFiles(folder()).size(), 1);
+        QCOMPARE(serializer.GetData(index), data);
+        QCOMPARE(data->payload(), QByteArray("staged"));
+        QVERIFY(data->image().IsPixelEqual(many));
+        QVERIFY(data->last().IsPixelEqual(last));
+        serializer.Serialize(index);
+        serializer.RemoveData(index);
+        QVERIFY(recordFiles(folder()).isEmpty());
+    }
+
     void noFileOutlivesTheSerializer()
     {
         {
@@ -345,7 +497,10 @@ private slots:
         QVector<KXImage32> images;
         auto add = [&](int seed) {
             const QByteArray payload = randomBytes(200 + seed % 3000, quint32(seed));
-            const KXImage32 image = (seed % 5 == 0) ? patternImage(140, 20, quint32(seed)) : KXImage32();
+            // Some records take long enough to write that GetData and RemoveData often cancel them.
+            const KXImage32 image = (seed % 5 == 0) ? patternImage(140, 20, quint32(seed))
+                : (seed % 7 == 0)                   ? noiseImage(384, 256, quint32(seed))
+                                                    : KXImage32();
             indexes.append(serializer.AddData(new PayloadData(payload, image)));
             payloads.append(payload);
             images.append(image.Copy());
@@ -386,6 +541,7 @@ private slots:
         // Every live entry has been handed back at least once: each has its file, the removed ones none.
         serializer.WaitForIdle();
         QCOMPARE(recordFiles(folder()).size(), entries);
+        QVERIFY(serializer.GetCancelledWrites() > 0);
     }
 
 private:

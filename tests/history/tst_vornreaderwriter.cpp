@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -77,6 +78,52 @@ bool SameTiles(const KXImage32& a, const KXImage32& b)
             if (TileBytes(a, column, row) != TileBytes(b, column, row))
                 return false;
     return true;
+}
+
+// Smooth gradients with a little grain, like a photo.
+KXImage32 PhotoImage(unsigned int width, unsigned int height)
+{
+    KXImage32 image(width, height);
+    quint32 seed = 7;
+    for (unsigned int y = 0; y < height; ++y) {
+        for (unsigned int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 29) - 4;
+            image.SetPixel(x, y,
+                KXRGBA32i(quint8(qBound(0, int(x / 3) + grain, 255)), quint8(qBound(0, int(y / 2) + grain, 255)),
+                    quint8(qBound(0, int(x + y) / 5 + 60 + grain, 255)), 255));
+        }
+    }
+    return image;
+}
+
+// Random bytes everywhere: zlib stores these tiles rather than compressing them.
+KXImage32 NoiseImage(unsigned int width, unsigned int height)
+{
+    KXImage32 image(width, height);
+    quint32 seed = 99;
+    for (unsigned int y = 0; y < height; ++y)
+        for (unsigned int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            image.SetPixel(x, y, KXRGBA32i::FromValue(seed ^ (seed >> 13)));
+        }
+    return image;
+}
+
+// The tile blobs of a record holding one tiled image.
+QList<QByteArray> RecordBlobs(const QByteArray& record)
+{
+    QDataStream in(record);
+    quint32 width = 0;
+    quint32 height = 0;
+    in >> width >> height;
+    QList<QByteArray> blobs;
+    while (!in.atEnd() && in.status() == QDataStream::Ok) {
+        QByteArray blob;
+        in >> blob;
+        blobs.append(blob);
+    }
+    return blobs;
 }
 
 QImage SampleImage(QImage::Format format, int width, int height)
@@ -282,21 +329,27 @@ private slots:
     void tiledImageRecord_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("uniform");
+        QTest::addColumn<QString>("content");
         QTest::addColumn<int>("blobs");
-        QTest::newRow("129x1") << QSize(129, 1) << false << 2;
-        QTest::newRow("300x200") << QSize(300, 200) << false << 6;
-        QTest::newRow("300x300 uniform, shared tiles") << QSize(300, 300) << true << 9;
-        QTest::newRow("5x0") << QSize(5, 0) << false << 0;
+        QTest::newRow("129x1") << QSize(129, 1) << "pattern" << 2;
+        QTest::newRow("300x200") << QSize(300, 200) << "pattern" << 6;
+        QTest::newRow("300x300 uniform, shared tiles") << QSize(300, 300) << "uniform" << 9;
+        QTest::newRow("5x0") << QSize(5, 0) << "pattern" << 0;
+        // More tiles than one batch of parallel compression and decoding.
+        QTest::newRow("1100x600 photo") << QSize(1100, 600) << "photo" << 45;
+        QTest::newRow("300x140 noise") << QSize(300, 140) << "noise" << 6;
+        QTest::newRow("5000x200 uniform") << QSize(5000, 200) << "uniform" << 80;
     }
 
     void tiledImageRecord()
     {
         QFETCH(QSize, size);
-        QFETCH(bool, uniform);
+        QFETCH(QString, content);
         QFETCH(int, blobs);
-        KXImage32 image = PatternImage(size.width(), size.height());
-        if (uniform)
+        KXImage32 image = content == QLatin1String("photo") ? PhotoImage(size.width(), size.height())
+            : content == QLatin1String("noise")             ? NoiseImage(size.width(), size.height())
+                                                            : PatternImage(size.width(), size.height());
+        if (content == QLatin1String("uniform"))
             image.Fill(KXRGBA32i(9, 8, 7, 255));
         const std::unique_ptr<VornReaderWriter> rw = Written(Writes(&IWriter::WriteKXImage, image));
         QVERIFY(rw);
@@ -323,6 +376,65 @@ private slots:
         KXImage32 back;
         QVERIFY(rw->ReadKXImage(back));
         QVERIFY(SameTiles(back, image));
+    }
+
+    // Blobs are reused only while their tile keeps its bytes: a tile changed in
+    // place, a tile freed and its memory given to another, and a shared tile
+    // copied on write are all compressed anew.
+    void tileBlobsFollowTileChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("unchanged") << "none";
+        QTest::newRow("changed in place") << "in place";
+        QTest::newRow("freed, memory reused") << "reused";
+        QTest::newRow("copied on write") << "copy";
+    }
+    void tileBlobsFollowTileChanges()
+    {
+        QFETCH(QString, change);
+        KXImage32 image = PhotoImage(256, 128);
+        const std::unique_ptr<VornReaderWriter> first = Written(Writes(&IWriter::WriteKXImage, image));
+        QVERIFY(first);
+        const KXImage32 original = image.Copy();
+        if (change == QLatin1String("in place")) {
+            QVERIFY(!image.IsTileShared(1, 0));
+            QVERIFY(image.SetPixel(200, 5, KXRGBA32i(1, 2, 3, 4)));
+        } else if (change == QLatin1String("reused")) {
+            image = KXImage32(); // its tiles go back to the pool ...
+            image = NoiseImage(256, 128); // ... and are handed out again
+        } else if (change == QLatin1String("copy")) {
+            const KXImage32 keeper = image;
+            QVERIFY(image.SetPixel(0, 0, KXRGBA32i(9, 9, 9, 9)));
+            const std::unique_ptr<VornReaderWriter> kept = Written(Writes(&IWriter::WriteKXImage, keeper));
+            QVERIFY(kept);
+            QCOMPARE(Contents(*kept), Contents(*first));
+        }
+        const std::unique_ptr<VornReaderWriter> second = Written(Writes(&IWriter::WriteKXImage, image));
+        QVERIFY(second);
+        const QList<QByteArray> blobs = RecordBlobs(Contents(*second));
+        QCOMPARE(blobs.size(), 2);
+        for (unsigned int column = 0; column < 2; ++column)
+            QCOMPARE(blobs[int(column)], qCompress(TileBytes(image, column, 0), -1));
+        QCOMPARE(Contents(*second) == Contents(*first), image.IsPixelEqual(original));
+    }
+
+    // A raised cancel flag makes every write fail, a tiled image included;
+    // lowered again, writing goes on.
+    void cancelFlagStopsWrites()
+    {
+        std::atomic<bool> cancel {true};
+        VornReaderWriter rw;
+        rw.SetCancelFlag(&cancel);
+        QVERIFY(rw.Open(NewPath()));
+        QVERIFY(rw.IsCancelRequested());
+        QVERIFY(!rw.WriteInt(1));
+        QVERIFY(!rw.WriteKXImage(PatternImage(300, 200)));
+        QCOMPARE(rw.WriteRawData("ab", 2), -1);
+        cancel = false;
+        QVERIFY(!rw.IsCancelRequested());
+        QVERIFY(rw.WriteInt(2));
+        rw.Close();
+        QCOMPARE(Contents(rw).toHex(), QByteArray("00000002"));
     }
 
     // Read into blank fields and written again, the record comes out byte for byte.

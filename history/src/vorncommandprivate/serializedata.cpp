@@ -6,15 +6,18 @@
 #include "vorncommanddata.h"
 #include "vornreaderwriter.h"
 
-VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandData* data, const QDir& folder)
+VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandData* data, const QDir& folder,
+                                                                    std::atomic<int>* cancelledWrites)
     : m_data(data)
-    , m_file(new VornReaderWriter)
     , m_folder(folder)
+    , m_cancelledWrites(cancelledWrites)
 {
+    ResetFile();
 }
 
 VornCommandDataSerializer::WorkObject::SerializeData::~SerializeData()
 {
+    RequestCancel();
     {
         QMutexLocker locker(&m_lock);
         delete m_data;
@@ -41,9 +44,22 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Serialize(QReadLocker
     return false;
 }
 
-// Writes the record to a new file. On any failure the data stays whole in
-// memory and the file object is replaced (deleting what was written), so that
-// the next Serialize of this entry starts again from a fresh file.
+void VornCommandDataSerializer::WorkObject::SerializeData::RequestCancel()
+{
+    m_cancel.store(true, std::memory_order_release);
+}
+
+void VornCommandDataSerializer::WorkObject::SerializeData::ResetFile()
+{
+    m_file.reset(new VornReaderWriter);
+    m_file->SetCancelFlag(&m_cancel);
+}
+
+// Writes the record to a new file. On any failure, and when the write was
+// cancelled before the file was closed, the data stays whole in memory and
+// the file object is replaced (deleting what was written), so that the next
+// Serialize of this entry starts again from a fresh file. A cancelled write
+// is not reported.
 bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
 {
     QString path;
@@ -58,15 +74,22 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
         QThread::msleep(1);
     }
     if (!m_file->Open(QDir::toNativeSeparators(path))) {
-        m_file.reset(new VornReaderWriter);
+        ResetFile();
         return false;
     }
     const bool written = m_data->Serialize(m_file.get()) && m_file->Flush();
     const qint64 recordBytes = m_file->GetSize();
+    const bool cancelled = m_cancel.load(std::memory_order_acquire);
     m_file->Close();
+    if (cancelled) {
+        ResetFile();
+        if (m_cancelledWrites)
+            ++*m_cancelledWrites;
+        return false;
+    }
     if (!written) {
         VORN_REPORT(QStringLiteral("Serialize data error. Destination file:\"%1\"").arg(path));
-        m_file.reset(new VornReaderWriter);
+        ResetFile();
         return false;
     }
     m_written = true;
@@ -76,7 +99,9 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
 
 bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
 {
+    RequestCancel();
     QMutexLocker locker(&m_lock);
+    m_cancel.store(false, std::memory_order_release);
     if (!m_written)
         return false;
     if (!m_file->Open(QString()))

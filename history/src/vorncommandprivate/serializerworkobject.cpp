@@ -21,6 +21,12 @@ VornCommandDataSerializer::WorkObject::~WorkObject()
         QWriteLocker queueLocker(&m_queueLock);
         m_queue.clear();
     }
+    {
+        // Every entry is about to be deleted: a write in progress need not finish.
+        QReadLocker tableLocker(&m_tableLock);
+        for (SerializeData* entry : qAsConst(m_table))
+            entry->RequestCancel();
+    }
     m_watcher->waitForFinished();
     delete m_watcher;
     QWriteLocker tableLocker(&m_tableLock);
@@ -51,7 +57,7 @@ unsigned int VornCommandDataSerializer::WorkObject::AddData(VornCommandData* dat
     if (m_nextIndex == sBAD_INDEX) // indexes are never reused
         return sBAD_INDEX;
     const unsigned int index = m_nextIndex++;
-    m_table.insert(index, new SerializeData(data, m_temporaryFolder));
+    m_table.insert(index, new SerializeData(data, m_temporaryFolder, &m_cancelledWrites));
     return index;
 }
 
@@ -93,6 +99,11 @@ void VornCommandDataSerializer::WorkObject::RemoveData(unsigned int index)
         m_queue.removeAll(index);
     }
     delete entry; // waits for a write in flight, deletes the data and its file
+}
+
+int VornCommandDataSerializer::WorkObject::GetCancelledWrites() const
+{
+    return m_cancelledWrites.load();
 }
 
 int VornCommandDataSerializer::WorkObject::GetDataCount() const

@@ -28,6 +28,11 @@ class VornReaderWriter;
 // the worker checks, under the entry lock, that the index is still queued
 // before it touches the data. So the worker never touches data a command has
 // borrowed, nor an entry RemoveData is destroying.
+//
+// GetData and RemoveData do not wait for a long write of their entry: they
+// raise the entry's cancel flag first (no lock needed), the write stops at its
+// next tile and discards its partial file, and the data, still whole in
+// memory, is written again at the next Serialize.
 class VornCommandDataSerializer::WorkObject : public QObject
 {
     Q_OBJECT
@@ -46,6 +51,7 @@ public:
     int GetDataCount() const;
     void WaitForIdle();
     DataBytes GetDataBytes(unsigned int index) const;
+    int GetCancelledWrites() const;
 
 public slots:
     void OnSerializeFinish();
@@ -63,13 +69,15 @@ private:
     QFutureWatcher<void>* m_watcher;
     QList<unsigned int> m_queue;
     bool m_running = false;
+    std::atomic<int> m_cancelledWrites {0};
 };
 
 // One entry of the table: a data object and the file it is written to.
 class VornCommandDataSerializer::WorkObject::SerializeData : public QObject
 {
 public:
-    SerializeData(VornCommandData* data, const QDir& folder);
+    // cancelledWrites counts the writes of this entry that were cancelled.
+    SerializeData(VornCommandData* data, const QDir& folder, std::atomic<int>* cancelledWrites = nullptr);
     ~SerializeData() override;
 
     // On the worker: takes the entry lock, then lets go of the table lock the
@@ -78,8 +86,13 @@ public:
     // the data out (first time only) and releases its payload. False when
     // nothing was released.
     bool Serialize(QReadLocker& tableLocker, const std::function<bool()>& takeQueued);
-    // Reads the data back when it was written out; false otherwise.
+    // Reads the data back when it was written out; false otherwise. A write
+    // of this entry in progress is cancelled rather than waited for.
     bool Deserialize();
+    // Asks a write of this entry in progress to stop at its next tile. Any
+    // thread, any lock held; the request ends when the entry lock is next
+    // taken by Deserialize or the destructor.
+    void RequestCancel();
 
     VornCommandData* GetData() const { return m_data; }
     bool IsWritten() const;
@@ -90,6 +103,8 @@ public:
 
 private:
     bool WriteOut();
+    // A fresh reader/writer (the old one deletes its file) watching m_cancel.
+    void ResetFile();
 
     VornCommandData* m_data;
     bool m_written = false;
@@ -100,4 +115,6 @@ private:
     // Copies of the record's size and of released, readable without the lock.
     std::atomic<qint64> m_recordBytes{-1};
     std::atomic<bool> m_payloadReleased{false};
+    std::atomic<bool> m_cancel {false};
+    std::atomic<int>* m_cancelledWrites;
 };

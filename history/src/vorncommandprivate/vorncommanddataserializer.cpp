@@ -54,6 +54,11 @@ int VornCommandDataSerializer::GetDataCount() const
     return m_workObject ? m_workObject->GetDataCount() : 0;
 }
 
+int VornCommandDataSerializer::GetCancelledWrites() const
+{
+    return m_workObject ? m_workObject->GetCancelledWrites() : 0;
+}
+
 void VornCommandDataSerializer::WaitForIdle()
 {
     if (m_workObject)

@@ -43,6 +43,8 @@ public:
     int GetDataCount() const;
     // Waits until the worker has nothing left to write.
     void WaitForIdle();
+    // How many writes GetData or RemoveData have cancelled so far.
+    int GetCancelledWrites() const;
 
     // Where the data of one index lives now, for a history panel's memory column.
     struct DataBytes

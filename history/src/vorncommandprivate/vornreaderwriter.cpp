@@ -5,6 +5,8 @@
 #include <QPixelFormat>
 #include <QtEndian>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -14,18 +16,19 @@
 #include "KXErrorReport.h"
 #include "KXManagedFile.h"
 #include "ZTTileManager64.h"
+#include "tilecodec_p.h"
 
 namespace {
 
 using TiledImage = KXImage<KXRGBA32i, 128, 128>;
 
 constexpr int TileBytes = ZTTileManager64::TileBytes;
-// qCompress output for one tile: the 4-byte length, then at most zlib's
-// compressBound(65536) bytes. Anything longer is not a tile blob.
-constexpr int MaxTileBlobBytes = 4 + TileBytes + (TileBytes >> 12) + (TileBytes >> 14) + 13;
+static_assert(TileBytes == TileCodec::TileBytes, "one tile size");
 // Tiles whose blob is this small (uniform or nearly uniform areas) are shared
 // again when several positions of a record hold the same blob.
 constexpr int SharedBlobBytes = 1024;
+// Positions whose tiles are compressed together (in parallel), then written.
+constexpr int WriteBatchTiles = 32;
 // KXPathElement's encoding: the type as a 32-bit integer, then x and y as doubles.
 constexpr qint64 PathElementBytes = 4 + 8 + 8;
 
@@ -39,83 +42,95 @@ qint64 BytesLeft(const QDataStream& stream)
     return stream.device()->bytesAvailable();
 }
 
+bool IsRaised(const std::atomic<bool>* flag)
+{
+    return flag && flag->load(std::memory_order_acquire);
+}
+
+// The blob of one tile: reused from the cache while the tile is unchanged,
+// otherwise compressed and kept there. Null when compressing failed.
+QByteArray TileBlob(const TiledImage::Tile* tile)
+{
+    TileBlobCache& cache = TileBlobCache::Instance();
+    ZTTileManager64* manager = ZTTileManager64::Instance();
+    const quint64 revision = manager->Revision(tile->Handle());
+    QByteArray blob = cache.Find(tile, revision);
+    if (!blob.isNull())
+        return blob;
+    {
+        ZTTileMemory memory(tile->Handle(), false);
+        if (!memory.Bytes())
+            return QByteArray();
+        blob = TileCodec::Compress(memory.Bytes());
+    }
+    if (!blob.isNull())
+        cache.Insert(tile, revision, blob);
+    return blob;
+}
+
 // Writing: every position gets one QByteArray with qCompress of its tile's
-// 65536 bytes. A tile that fills several positions is compressed once; its
-// blob is kept only until its last position is written.
-void WriteTiledImage(QDataStream& stream, const TiledImage& image)
+// 65536 bytes. The distinct tiles of each batch of positions are compressed
+// in parallel (or taken from the cache); the blobs are then written in
+// position order. A raised cancel flag stops the write at the next tile.
+void WriteTiledImage(QDataStream& stream, const TiledImage& image, const std::atomic<bool>* cancel)
 {
     if (!IsOk(stream))
         return;
     stream << quint32(image.GetWidth()) << quint32(image.GetHeight());
 
-    QHash<const TiledImage::Tile*, int> positions;
-    if (image.DistinctTileCount() < image.TileCount()) {
-        for (unsigned int row = 0; row < image.GetRows(); ++row)
-            for (unsigned int column = 0; column < image.GetColumns(); ++column)
-                ++positions[image.GetTile(column, row)];
-    }
-    QHash<const TiledImage::Tile*, QByteArray> blobs;
-    const std::unique_ptr<char[]> raw(new char[TileBytes]);
-    for (unsigned int row = 0; row < image.GetRows() && IsOk(stream); ++row) {
-        for (unsigned int column = 0; column < image.GetColumns() && IsOk(stream); ++column) {
-            const TiledImage::Tile* tile = image.GetTile(column, row);
+    const int count = image.TileCount();
+    const unsigned int columns = image.GetColumns();
+    std::vector<const TiledImage::Tile*> distinct;
+    std::vector<QByteArray> blobs;
+    std::vector<int> blobOf(WriteBatchTiles);
+    qint64 imageBlobBytes = 0;
+    for (int first = 0; first < count && IsOk(stream); first += WriteBatchTiles) {
+        const int batch = qMin(WriteBatchTiles, count - first);
+        distinct.clear();
+        for (int i = 0; i < batch; ++i) {
+            const int position = first + i;
+            const TiledImage::Tile* tile = image.GetTile(unsigned(position) % columns, unsigned(position) / columns);
             if (!tile) {
                 stream.setStatus(QDataStream::WriteFailed);
                 return;
             }
-            const int left = positions.value(tile, 1) - 1;
-            QByteArray blob = blobs.value(tile);
-            if (blob.isNull()) {
-                ZTTileManager64::Instance()->ReadMemory(tile->Handle(), raw.get());
-                blob = qCompress(reinterpret_cast<const uchar*>(raw.get()), TileBytes, -1);
-                if (left > 0)
-                    blobs.insert(tile, blob);
+            const auto seen = std::find(distinct.begin(), distinct.end(), tile);
+            blobOf[size_t(i)] = int(seen - distinct.begin());
+            if (seen == distinct.end())
+                distinct.push_back(tile);
+        }
+        blobs.assign(distinct.size(), QByteArray());
+        TileCodec::ParallelFor(int(distinct.size()), [&](int k) {
+            if (IsRaised(cancel))
+                return;
+            try {
+                blobs[size_t(k)] = TileBlob(distinct[size_t(k)]);
+            } catch (const std::bad_alloc&) {
+                blobs[size_t(k)] = QByteArray();
             }
-            if (left > 0) {
-                positions[tile] = left;
-            } else {
-                blobs.remove(tile);
+        });
+        for (int i = 0; i < batch && IsOk(stream); ++i) {
+            const QByteArray& blob = blobs[size_t(blobOf[size_t(i)])];
+            if (IsRaised(cancel) || blob.isNull()) {
+                stream.setStatus(QDataStream::WriteFailed);
+                return;
             }
             stream << blob;
+            imageBlobBytes += blob.size();
         }
     }
-}
-
-// The uncompressed length qCompress put in front of a blob.
-quint32 StoredLength(const QByteArray& blob)
-{
-    const auto* bytes = reinterpret_cast<const uchar*>(blob.constData());
-    return quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | quint32(bytes[3]);
-}
-
-// A new tile holding one blob's pixels; null when the blob is not one
-// compressed tile of exactly 65536 bytes.
-TiledImage::TilePointer TileFromBlob(const QByteArray& blob)
-{
-    // The length prefix is checked first so that a corrupt blob cannot make
-    // qUncompress allocate what its prefix claims.
-    if (blob.size() <= 4 || blob.size() > MaxTileBlobBytes || StoredLength(blob) != quint32(TileBytes))
-        return TiledImage::TilePointer();
-    const QByteArray raw = qUncompress(blob);
-    if (raw.size() != TileBytes)
-        return TiledImage::TilePointer();
-    TiledImage::TilePointer tile(new TiledImage::Tile);
-    ZTTileMemory memory(tile.constData()->Handle(), true);
-    if (!memory.Bytes())
-        return TiledImage::TilePointer();
-    std::memcpy(memory.Bytes(), raw.constData(), TileBytes);
-    return tile;
+    TileBlobCache::Instance().FitImage(imageBlobBytes);
 }
 
 // One blob in QByteArray's encoding (32-bit length, then the bytes), refused
-// when its length is more than a compressed tile can take. The buffer is reused.
+// when its length is more than a compressed tile can take.
 bool ReadTileBlob(QDataStream& stream, QByteArray& blob)
 {
     quint32 length = 0;
     stream >> length;
     if (!IsOk(stream))
         return false;
-    if (length > quint32(MaxTileBlobBytes)) {
+    if (length > quint32(TileCodec::MaxBlobBytes)) {
         stream.setStatus(QDataStream::ReadCorruptData);
         return false;
     }
@@ -123,9 +138,22 @@ bool ReadTileBlob(QDataStream& stream, QByteArray& blob)
     return stream.readRawData(blob.data(), int(length)) == int(length);
 }
 
+// A new tile holding one blob's pixels, decoded straight into the tile; null
+// when the blob is not one compressed tile of exactly 65536 bytes.
+TiledImage::TilePointer TileFromBlob(const QByteArray& blob)
+{
+    TiledImage::TilePointer tile(new TiledImage::Tile);
+    ZTTileMemory memory(tile.constData()->Handle(), true);
+    if (!memory.Bytes() || !TileCodec::Decompress(blob.constData(), blob.size(), memory.Bytes()))
+        return TiledImage::TilePointer();
+    return tile;
+}
+
 // Reading: the size is checked against the tile limit and against what the
-// file can still hold (every blob needs its 4-byte length) before the image is
-// built, so a corrupt size cannot cause a huge allocation.
+// file can still hold (every blob needs its 4-byte length) before anything is
+// allocated, so a corrupt size cannot cause a huge allocation. All blobs are
+// read first, then decoded in parallel; positions with the same small blob
+// share one tile.
 void ReadTiledImage(QDataStream& stream, TiledImage& image)
 {
     if (!IsOk(stream))
@@ -146,27 +174,44 @@ void ReadTiledImage(QDataStream& stream, TiledImage& image)
         stream.setStatus(QDataStream::ReadPastEnd);
         return;
     }
-    TiledImage result(width, height);
-    QHash<QByteArray, TiledImage::TilePointer> shared;
+    std::vector<QByteArray> blobs;
+    std::vector<int> decodedAt(tiles); // position -> index into blobs
+    QHash<QByteArray, int> shared;
     QByteArray blob;
-    for (unsigned int row = 0; row < rows; ++row) {
-        for (unsigned int column = 0; column < columns; ++column) {
-            if (!ReadTileBlob(stream, blob))
-                return;
-            const bool shareable = blob.size() <= SharedBlobBytes;
-            TiledImage::TilePointer tile = shareable ? shared.value(blob) : TiledImage::TilePointer();
-            if (!tile.constData()) {
-                tile = TileFromBlob(blob);
-                if (!tile.constData()) {
-                    stream.setStatus(QDataStream::ReadCorruptData);
-                    return;
-                }
-                if (shareable)
-                    shared.insert(blob, tile);
-            }
-            result.SetTile(column, row, tile);
+    for (quint64 position = 0; position < tiles; ++position) {
+        if (!ReadTileBlob(stream, blob))
+            return;
+        const bool shareable = blob.size() <= SharedBlobBytes;
+        const auto found = shareable ? shared.constFind(blob) : shared.constEnd();
+        if (found != shared.constEnd()) {
+            decodedAt[position] = found.value();
+            continue;
         }
+        decodedAt[position] = int(blobs.size());
+        if (shareable)
+            shared.insert(blob, int(blobs.size()));
+        blobs.push_back(blob);
     }
+
+    std::vector<TiledImage::TilePointer> decoded(blobs.size());
+    std::atomic<bool> failed {false};
+    TileCodec::ParallelFor(int(blobs.size()), [&](int k) {
+        if (failed.load())
+            return;
+        try {
+            decoded[size_t(k)] = TileFromBlob(blobs[size_t(k)]);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!decoded[size_t(k)].constData())
+            failed = true;
+    });
+    if (failed) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    TiledImage result(width, height);
+    for (quint64 position = 0; position < tiles; ++position)
+        result.SetTile(unsigned(position % columns), unsigned(position / columns), decoded[size_t(decodedAt[position])]);
     image = std::move(result);
 }
 
@@ -376,7 +421,7 @@ public:
     // Runs one write on a fresh stream; refused once reading has started.
     template <class Operation> bool Write(Operation operation)
     {
-        if (!file.isOpen() || readStarted || !file.isWritable())
+        if (!file.isOpen() || readStarted || !file.isWritable() || IsRaised(cancel))
             return false;
         QDataStream stream(&file);
         try {
@@ -389,6 +434,7 @@ public:
 
     KXManagedFile file;
     bool readStarted = false;
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 VornReaderWriter::VornReaderWriter()
@@ -448,6 +494,16 @@ long long VornReaderWriter::GetSize() const
 QString VornReaderWriter::GetFileName() const
 {
     return d->file.fileName();
+}
+
+void VornReaderWriter::SetCancelFlag(const std::atomic<bool>* flag)
+{
+    d->cancel = flag;
+}
+
+bool VornReaderWriter::IsCancelRequested() const
+{
+    return IsRaised(d->cancel);
 }
 
 bool VornReaderWriter::ReadImage(QImage& image)
@@ -624,7 +680,7 @@ bool VornReaderWriter::WriteTransform(const QTransform& transform)
 
 bool VornReaderWriter::WriteKXImage(const KXImage<KXRGBA32i, 128, 128>& image)
 {
-    return d->Write([&](QDataStream& stream) { WriteTiledImage(stream, image); });
+    return d->Write([&](QDataStream& stream) { WriteTiledImage(stream, image, d->cancel); });
 }
 
 bool VornReaderWriter::WriteBrush(const QBrush& brush)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 #include "ireader.h"
 #include "iwriter.h"
 #include "vornhistory_export.h"
@@ -30,6 +32,12 @@ public:
     long long GetSize() const;
     // The file's name (empty before the first Open).
     QString GetFileName() const;
+    // While *flag is true every write fails, and a tiled image being written
+    // stops at its next tile. The flag is read from the writing thread and
+    // may be raised from any other; it must outlive this object (or be reset).
+    void SetCancelFlag(const std::atomic<bool>* flag);
+    // True while the cancel flag is raised (a long Serialize may stop early).
+    bool IsCancelRequested() const;
 
     bool ReadImage(QImage& image) override;
     bool ReadInt(int& value) override;
