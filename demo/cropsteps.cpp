@@ -7,13 +7,14 @@
 #include "KXImageOps.h"
 #include "KXMemoryDocument.h"
 #include "changecommandhelper.h"
-#include "cropcommand.h"
-#include "cropcommanddata.h"
 #include "kxchangelayerrastercommand.h"
 #include "kxchangemaskrastercommand.h"
 #include "kxchangerasterdata.h"
 #include "movecommand.h"
 #include "movecommanddata.h"
+#include "vornundostack.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -92,21 +93,23 @@ void Drag(KXMemoryDocument& document, unsigned int sun, const QPoint& delta, con
     push(command, QStringLiteral("Move"), QStringLiteral("move"));
 }
 
-// Keeps the middle of the picture: a tenth goes on every side.
-void Crop(KXMemoryDocument& document, const PushStep& push)
+// Keeps the middle of the picture: a tenth goes on every side (and the
+// selection, when there is one, goes first in the same history row).
+void Crop(KXMemoryDocument& document, VornUndoStack& stack)
 {
     const QSize canvas = document.GetCanvasSize();
     const QTransform transform = QTransform::fromTranslate(-canvas.width() / 10, -canvas.height() / 10);
-    auto* data = new CropCommandData;
-    ChangeCommandHelper::FillCropData(&document, transform, canvas * 0.8, false, false, *data);
-    auto* command = new CropCommand(&document);
-    command->SetCommandData(data);
-    push(command, QStringLiteral("Crop"), QStringLiteral("crop"));
+    const bool selected = document.HasSelection();
+    ChangeCommandHelper::MakeCropCommand(&document, QStringLiteral("Crop"), transform, canvas * 0.8, false, false,
+                                         &stack, QStringLiteral("crop"));
+    std::printf("  row %3d  %-24s (%s)  layers %u, state %d\n", stack.index(),
+                qPrintable(stack.GetItemMeta(stack.index(), 0).toString()),
+                selected ? "macro: selection, crop" : "crop", document.GetLayerCount(), document.GetDocumentState());
 }
 
 } // namespace
 
-void RecordCropSteps(KXMemoryDocument& document, const PushStep& push)
+void RecordCropSteps(KXMemoryDocument& document, const PushStep& push, VornUndoStack& stack)
 {
     RegisterIcons();
     const unsigned int sun = MaskedLayer(document);
@@ -114,5 +117,5 @@ void RecordCropSteps(KXMemoryDocument& document, const PushStep& push)
     Filter(document, sun, true, push);
     const QSize canvas = document.GetCanvasSize();
     Drag(document, sun, QPoint(-canvas.width() / 12, canvas.height() / 15), push);
-    Crop(document, push);
+    Crop(document, stack);
 }

@@ -18,14 +18,13 @@
 #include "channelpathsteps.h"
 #include "changeblendmodecommand.h"
 #include "changeblendmodecommanddata.h"
+#include "changecommandhelper.h"
 #include "changeopacitycommand.h"
 #include "changeopacitycommanddata.h"
 #include "cropsteps.h"
 #include "layercreatecommand.h"
 #include "layercreatecommanddata.h"
 #include "layerdataitem.h"
-#include "layerremovecommand.h"
-#include "layerremovecommanddata.h"
 #include "layernamechangecommand.h"
 #include "layernamechangecommanddata.h"
 #include "layerpaintcommand.h"
@@ -175,7 +174,7 @@ void EditSession::Record()
 {
     for (int round = 0; round < m_options.steps; ++round)
         Round(round);
-    RecordCropSteps(*m_document, [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); });
+    RecordCropSteps(*m_document, [this](VornCommand* command, const QString& text, const QString& icon) { Push(command, text, icon); }, *m_stack);
 }
 
 void EditSession::Round(int round)
@@ -205,7 +204,7 @@ void EditSession::Round(int round)
     // Geometry edits: a rotated layer, a transformed selection, an image size change.
     RecordTransformSteps(*m_document, [this](VornCommand* c, const QString& t, const QString& i) { Push(c, t, i); }, round);
     RecordTextSteps({*m_document, *m_panel, *m_panelSelection, [this](auto c, auto& t, auto& i) { Push(c, t, i); },
-                        [this](auto c, auto& t, auto& i, auto& f) { LiveEdit(c, t, i, f); }}, round);
+                        [this](auto c, auto& t, auto& i, auto& f) { LiveEdit(c, t, i, f); }, *m_stack}, round);
 }
 
 void EditSession::DragOpacity(unsigned int id, double to)
@@ -368,11 +367,10 @@ void EditSession::CreateLayer(int round)
 
 void EditSession::RemoveLayer(unsigned int id)
 {
-    auto* command = new LayerRemoveCommand(m_document.get(), false);
-    auto* data = new LayerRemoveCommandData(m_panelSelection.get());
-    data->AddLayerInfo(id, m_document.get());
-    command->SetCommandData(data);
-    Push(command, QStringLiteral("Delete layer"), QStringLiteral("layer-delete"));
+    ChangeCommandHelper::RemoveLayer(m_stack.get(), m_document.get(), m_panelSelection.get(), id,
+        QStringLiteral("Delete layer"), QStringLiteral("layer-delete"));
+    PrintRow(m_stack->index(), QStringLiteral("layer-delete"));
+    SavePicture(QStringLiteral("Delete layer"));
 }
 
 void EditSession::Push(VornCommand* command, const QString& text, const QString& icon)

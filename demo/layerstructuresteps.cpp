@@ -8,28 +8,19 @@
 
 #include "KXDocumentModel.h"
 #include "KXMemoryDocument.h"
-#include "layerdataitem.h"
-#include "layerduplicatecommand.h"
-#include "layerduplicatecommanddata.h"
+#include "changecommandhelper.h"
 #include "layermaskcreatecommand.h"
 #include "layermaskcreatecommanddata.h"
 #include "layermaskdisableenablecommand.h"
 #include "layermaskinvertcommand.h"
-#include "layermergecommand.h"
-#include "layermergecommanddata.h"
 #include "layermovecommand.h"
 #include "layermovecommanddata.h"
-#include "layerremovecommand.h"
-#include "layerremovecommanddata.h"
 #include "vorncommand.h"
 #include "vornundostack.h"
 
 void LayerStructureSteps::Run(int round)
 {
-    // The sun is renamed every other round.
-    unsigned int sun = FindLayer(QStringLiteral("Setting sun"));
-    if (sun == 0)
-        sun = FindLayer(QStringLiteral("Sun"));
+    const unsigned int sun = FindSun();
     if (sun == 0)
         return;
     if (round == 0)
@@ -50,20 +41,21 @@ unsigned int LayerStructureSteps::FindLayer(const QString& name) const
     return 0;
 }
 
+unsigned int LayerStructureSteps::FindSun() const
+{
+    // The sun is renamed every other round.
+    const unsigned int sun = FindLayer(QStringLiteral("Setting sun"));
+    return sun ? sun : FindLayer(QStringLiteral("Sun"));
+}
+
 unsigned int LayerStructureSteps::Duplicate(unsigned int id)
 {
-    // The application makes the copy above its source; the command names it
-    // and keeps it in the history.
-    LayerDataItem item;
-    InitLayerItemFromDocument(id, &document, item);
-    item.layerId = id + 1;
-    InitLayerItemToDocument(&document, item);
-    auto* data = new LayerDuplicateCommandData(&panelSelection);
-    data->SetLayerId(id + 1);
-    auto* command = new LayerDuplicateCommand(&document, true);
-    command->SetCommandData(data);
-    push(command, QStringLiteral("Duplicate layer"), QStringLiteral("layer-duplicate"));
-    return id + 1;
+    // The copy goes in at the source's id, below it, with the source's look.
+    ChangeCommandHelper::MakeDuplicateLayerCommand(id, document.GetLayerName(id) + QStringLiteral(" copy"),
+                                                   document.GetLayerOpacity(id), document.GetLayerBlendMode(id),
+                                                   &panelSelection, Panel(), &stack);
+    PrintRow("duplicate");
+    return id;
 }
 
 void LayerStructureSteps::Mask(unsigned int id)
@@ -89,8 +81,7 @@ void LayerStructureSteps::Mask(unsigned int id)
 
 unsigned int LayerStructureSteps::MoveToTop(unsigned int id)
 {
-    auto* panel = qobject_cast<KXDocumentModel*>(panelSelection.model());
-    auto* data = new LayerMoveCommandData(LayerMoveCommandData::MoveToTop, panel, &panelSelection, -1);
+    auto* data = new LayerMoveCommandData(LayerMoveCommandData::MoveToTop, Panel(), &panelSelection, -1);
     data->AddLayer(id);
     auto* command = new LayerMoveCommand(&document, true);
     command->SetCommandData(data);
@@ -100,34 +91,33 @@ unsigned int LayerStructureSteps::MoveToTop(unsigned int id)
 
 void LayerStructureSteps::Merge(unsigned int top)
 {
-    // The copy, with the previous round's merge result below it when there is
-    // one, becomes one layer: the merged layers go, then the merge puts the
-    // composed layer in their place.
-    const unsigned int below = top - 1;
-    const bool withPrevious = document.GetLayerName(below) == QStringLiteral("Merged Layer");
-    auto* mergeData = new LayerMergeCommandData(&panelSelection);
-    auto* removeData = new LayerRemoveCommandData(&panelSelection);
-    for (unsigned int id : withPrevious ? QList<unsigned int>{top, below} : QList<unsigned int>{top}) {
-        mergeData->MergeLayer(id, &document);
-        removeData->AddLayerInfo(id, &document);
+    // The copy on top and the previous round's merge result become one layer
+    // at the lower one's place. The first round has no result yet: a second
+    // copy of the sun stands in (it goes below the top, which stays on top).
+    unsigned int partner = FindLayer(QStringLiteral("Merge layer"));
+    if (partner == 0) {
+        partner = Duplicate(FindSun());
+        top = document.GetLayerCount() - 1;
     }
-    auto* remove = new LayerRemoveCommand(&document, true);
-    remove->SetCommandData(removeData);
-    auto* merge = new LayerMergeCommand(&document, true);
-    merge->SetCommandData(mergeData);
-    stack.beginMacro(QStringLiteral("Merge layers"), QStringLiteral("default"));
-    stack.push(remove);
-    stack.push(merge);
-    stack.endMacro();
-    std::printf("  row %3d  %-24s (macro: delete, merge)  layers %u, state %d\n", stack.index(),
-                qPrintable(stack.GetItemMeta(stack.index(), 0).toString()), document.GetLayerCount(),
+    ChangeCommandHelper::MakeMergeCommand({top, partner}, &panelSelection, Panel(), &stack);
+    PrintRow("macro: delete, merge");
+}
+
+KXDocumentModel* LayerStructureSteps::Panel() const
+{
+    return qobject_cast<KXDocumentModel*>(panelSelection.model());
+}
+
+void LayerStructureSteps::PrintRow(const char* what) const
+{
+    std::printf("  row %3d  %-24s (%s)  layers %u, state %d\n", stack.index(),
+                qPrintable(stack.GetItemMeta(stack.index(), 0).toString()), what, document.GetLayerCount(),
                 document.GetDocumentState());
 }
 
 void LayerStructureSteps::RegisterIcons()
 {
-    const QStringList names{QStringLiteral("layer-duplicate"), QStringLiteral("mask"), QStringLiteral("layer-move"),
-                            QStringLiteral("default")};
+    const QStringList names{QStringLiteral("mask"), QStringLiteral("layer-move"), QStringLiteral("default")};
     for (int i = 0; i < names.size(); ++i) {
         QImage icon(16, 16, QImage::Format_ARGB32);
         icon.fill(QColor::fromHsv(30 + i * 80, 120, 200));

@@ -2,9 +2,12 @@
 
 #include <QBrush>
 #include <QImage>
+#include <QMatrix4x4>
 #include <QItemSelectionModel>
 #include <QStringList>
 #include <QTransform>
+
+#include <cstdio>
 
 #include "KXDocumentModel.h"
 #include "KXImageHelper.h"
@@ -13,13 +16,11 @@
 #include "ZTBrightnessContrast.h"
 #include "adjustmentchangecommand.h"
 #include "adjustmentchangecommanddata.h"
-#include "converttexttoimagelayercommand.h"
+#include "changecommandhelper.h"
 #include "layerupdatetextdatacommand.h"
 #include "newadjustmentlayerdata.h"
 #include "newlayercommand.h"
-#include "newtextlayerdata.h"
-#include "textlayerchangecommand.h"
-#include "textlayerchangecommanddata.h"
+#include "vornundostack.h"
 
 namespace {
 
@@ -41,10 +42,18 @@ unsigned int FindLayer(const KXMemoryDocument& document, const QString& name)
     return 0;
 }
 
+// What the session prints for a history row it did not push itself.
+void PrintRow(const TextStepsHost& host, const char* what)
+{
+    std::printf("  row %3d  %-24s (%s)  layers %u, state %d\n", host.stack.index(),
+        qPrintable(host.stack.GetItemMeta(host.stack.index(), 0).toString()), what, host.document.GetLayerCount(),
+        host.document.GetDocumentState());
+}
+
 void RegisterIcons()
 {
     const QStringList names { QStringLiteral("text-new"), QStringLiteral("font"), QStringLiteral("text"),
-        QStringLiteral("adjustment-new"), QStringLiteral("adjustment"), QStringLiteral("rasterize") };
+        QStringLiteral("adjustment-new"), QStringLiteral("adjustment") };
     for (int i = 0; i < names.size(); ++i) {
         QImage icon(16, 16, QImage::Format_ARGB32);
         icon.fill(QColor::fromHsv(20 + i * 50, 120, 240));
@@ -64,25 +73,20 @@ unsigned int TypeText(const TextStepsHost& host, int round)
     const QString text = texts.at(round % texts.size());
     const unsigned int id = FindLayer(document, QStringLiteral("Title")) + 1;
 
-    auto* command = new NewLayerCommand(&host.panel, &host.panelSelection, true);
-    auto* data = new NewTextLayerData;
-    data->SetLayerID(id);
-    data->SetOpacity(1.0);
-    data->SetBlendMode(KXDocumentInterface::BlendNormal);
-    command->SetCommandData(data);
-    host.liveEdit(command, QStringLiteral("New text layer"), QStringLiteral("text-new"), [&] {
-        document.CreateTextLayer(QStringLiteral("Text"), id);
-        QFont font(QStringLiteral("DejaVu Serif"));
-        font.setPixelSize(qMax(10, canvas.height() / 14));
-        document.SetTextFont(id, font);
-        document.SetTextBrush(id, QBrush(QColor::fromHsv((round * 90 + 40) % 360, 90, 255)));
-        document.SetTextPosition(id, QPoint(canvas.width() / 12, canvas.height() * (5 + round % 3) / 10));
-        host.panelSelection.setCurrentIndex(host.panel.index(int(id) - 1, 0), QItemSelectionModel::ClearAndSelect);
-        for (int typed = 1; typed <= text.size(); ++typed) {
-            document.SetText(id, text.left(typed));
-            Render(document, id);
-        }
-    });
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(qMax(10, canvas.height() / 14));
+    const QPoint position(canvas.width() / 12, canvas.height() * (5 + round % 3) / 10);
+    ChangeCommandHelper::MakeNewTextCommand(&host.stack, &host.panel, &host.panelSelection, id,
+        QStringLiteral("New text layer"), QStringLiteral("Text"), font,
+        QBrush(QColor::fromHsv((round * 90 + 40) % 360, 90, 255)), position, 0, 1, 0, 0, 0, false, QMatrix4x4(),
+        KXDocumentInterface::BlendNormal, 1.0, 0);
+    host.panelSelection.setCurrentIndex(host.panel.index(int(id) - 1, 0), QItemSelectionModel::ClearAndSelect);
+    for (int typed = 1; typed <= text.size(); ++typed) {
+        document.SetText(id, text.left(typed));
+        Render(document, id);
+    }
+    host.stack.commit();
+    PrintRow(host, "live edit");
     return id;
 }
 
@@ -102,29 +106,16 @@ void BendTitle(const TextStepsHost& host, int round)
 {
     KXMemoryDocument& document = host.document;
     const unsigned int id = FindLayer(document, QStringLiteral("Title"));
-    auto* command = new TextLayerChangeCommand(&document);
-    auto* data = new TextLayerChangeCommandData;
-    data->SetLayerID(id);
-    data->SetUndoText(document.GetText(id));
-    data->SetUndoFont(document.GetTextFont(id));
-    data->SetUndoBrush(document.GetTextBrush(id));
-    data->SetUndoPosition(document.GetTextPosition(id));
-    data->SetUndoStyle(document.GetTextStyle(id));
-    data->SetUndoOrientation(document.GetTextOrientation(id));
-    data->SetUndoBend(document.GetTextBend(id));
-    data->SetUndoHDistortion(document.GetTextHDistortion(id));
-    data->SetUndoVDistortion(document.GetTextVDistortion(id));
-    data->SetUndoTransformation(document.GetTextTransform(id));
-    data->SetUndoRenderMode(document.GetTextRenderMode(id));
-    command->SetCommandData(data);
     const double from = document.GetTextBend(id);
     const double to = round % 2 ? 0.0 : 0.35;
-    host.liveEdit(command, QStringLiteral("Warp text"), QStringLiteral("text"), [&] {
-        for (int tick = 1; tick <= 5; ++tick) {
-            document.SetTextBend(id, from + (to - from) * tick / 5);
-            Render(document, id);
-        }
-    });
+    ChangeCommandHelper::MakeChangeTextLayerCommand(&host.stack, &document, id, QStringLiteral("Warp text"),
+        QStringLiteral("text"));
+    for (int tick = 1; tick <= 5; ++tick) {
+        document.SetTextBend(id, from + (to - from) * tick / 5);
+        Render(document, id);
+    }
+    host.stack.commit();
+    PrintRow(host, "live edit");
 }
 
 // A new brightness layer on top, then its brightness slider dragged.
@@ -168,6 +159,7 @@ void RecordTextSteps(const TextStepsHost& host, int round)
     ChangeFont(host, typed);
     BendTitle(host, round);
     AddBrightness(host, round);
-    host.push(new ConvertTextToImageLayerCommand(&host.document, typed, &host.panelSelection),
-        QStringLiteral("Rasterize type"), QStringLiteral("rasterize"));
+    ChangeCommandHelper::MakeRasterLayerFromTextLayer(&host.stack, &host.panel, &host.panelSelection, typed,
+        QStringLiteral("Rasterize type"));
+    PrintRow(host, "macro: delete, new layer");
 }

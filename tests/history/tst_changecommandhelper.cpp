@@ -1,0 +1,353 @@
+#include <QItemSelectionModel>
+#include <QtTest>
+
+#include <stdexcept>
+
+#include "KXColorTransformBase.h"
+#include "KXComposeHelper.h"
+#include "KXDocumentModel.h"
+#include "KXImageHelper.h"
+#include "KXMemoryDocument.h"
+#include "changecommandhelper.h"
+#include "recordtesting.h"
+#include "roundtrip.h"
+#include "selectioncommand.h"
+
+namespace {
+
+using Helper = ChangeCommandHelper;
+const QString kFile = QStringLiteral("src/layerchangecommands/changecommandhelper.cpp");
+const QString kException = QStringLiteral("^Build date=.+Unexpected exception: line=\\d+, file=\"%1\"\\. "
+                                          "Exception content:\"%2\"$");
+
+// A document whose layer 2 can report type 9 and whose layer reads can throw.
+struct TrapDocument : KXMemoryDocument
+{
+    using KXMemoryDocument::KXMemoryDocument;
+    bool oddType = false;
+    std::function<void()> trap; // called by GetLayerLocks and CreateTextLayer
+
+    int GetLayerType(unsigned int id) const override
+    {
+        return oddType && id == 2 ? 9 : KXMemoryDocument::GetLayerType(id);
+    }
+    unsigned int GetLayerLocks(unsigned int id) const override
+    {
+        return trap ? trap(), 0 : KXMemoryDocument::GetLayerLocks(id);
+    }
+    bool CreateTextLayer(const QString& name, unsigned int id) override
+    {
+        return trap ? trap(), false : KXMemoryDocument::CreateTextLayer(name, id);
+    }
+};
+
+// Layers L0-L7: rasters, a masked and locked raster (3), text (4), an
+// adjustment (6); a second document for copies between documents.
+struct Scene
+{
+    TrapDocument document { QSize(48, 32) };
+    KXDocumentModel panel { &document };
+    QItemSelectionModel selection { &panel };
+    KXMemoryDocument other { QSize(40, 40) };
+    KXDocumentModel otherPanel { &other };
+
+    explicit Scene(bool selected = false)
+    {
+        for (int id = 0; id < 8; ++id) {
+            const QString name = QStringLiteral("L%1").arg(id);
+            if (id == 4)
+                document.AddTextLayer(
+                    name, QStringLiteral("Hi"), QFont(QStringLiteral("DejaVu Sans"), 12), Qt::red, QPoint(3, 4));
+            else if (id == 6)
+                document.AddAdjustmentLayer(name, QStringLiteral("Hue/Saturation"));
+            else
+                document.AddRasterLayer(name, PatternImage(20 + id, 12, quint32(id)), QPoint(id, 2 * id));
+        }
+        document.CreateLayerMask(3, PatternImage(10, 9, 33), true);
+        document.SetMaskPos(3, QPoint(4, 5));
+        document.SetLayerLocks(3, 5);
+        other.AddRasterLayer(QStringLiteral("Base"), PatternImage(40, 40, 50));
+        other.AddRasterLayer(QStringLiteral("Top"), PatternImage(8, 8, 51));
+        KXImage32 mask(6, 6);
+        mask.Fill(KXRGBA32i::OpaqueBlack());
+        if (selected)
+            document.SetSelectionMask(mask, QPoint(3, 3));
+    }
+    DocumentFingerprint Print() const
+    {
+        DocumentFingerprint print = DocumentFingerprint::Take(document);
+        print.layers += DocumentFingerprint::Take(other).layers;
+        return print;
+    }
+    QString Names() const
+    {
+        QStringList names;
+        for (unsigned int id = 0; id < document.GetLayerCount(); ++id)
+            names << document.GetLayerName(id);
+        return names.join(',');
+    }
+};
+
+void Render(KXDocumentInterface& document, unsigned int id)
+{
+    KXImageHelper helper;
+    helper.InitHelper(&document, id);
+    QTransform placement;
+    helper.drawImage(&document, id, QTransform(), placement, false, false);
+}
+
+const KXGammaColorTransform kGamma(2.2, 1.0);
+const QSize kDefaultIcon(3, 5);
+const QSize kCropIcon(7, 2);
+
+// One factory edit: what it does to a scene (with or without a stack) and
+// what it must leave: the history row, the state counter with and without a
+// stack, the macro's children (the first a selection command when so marked),
+// and further checks on the edited scene.
+struct Case
+{
+    std::function<bool(Scene&, VornUndoStack*)> edit;
+    QString row;
+    QSize icon;
+    int stateWithStack;
+    int stateWithout;
+    int children;
+    std::function<void(Scene&)> check;
+    bool selected = false;
+};
+
+QMap<QString, Case> Cases()
+{
+    QMap<QString, Case> cases;
+    cases["merge {5, 2, 7}"] = { [](Scene& s, VornUndoStack* stack) {
+                                    return Helper::MakeMergeCommand({ 5, 2, 7 }, &s.selection, &s.panel, stack);
+                                },
+        "Merge layers", kDefaultIcon, 1, 1, 2,
+        [](Scene& s) {
+            QCOMPARE(s.Names(), QStringLiteral("L0,L1,Merge layer,L3,L4,L6"));
+            Scene fresh;
+            KXImage32 composed;
+            const QPoint at = KXComposeHelper::ComposeLayers(composed, { 2, 5, 7 }, &fresh.document);
+            QVERIFY(s.document.GetLayerImage(2)->IsPixelEqual(composed));
+            QCOMPARE(s.document.GetLayerGeometry(2).topLeft(), at);
+            QCOMPARE(s.document.GetLayerBlendMode(2) + s.document.GetLayerOpacity(2), 1.0);
+        } };
+    for (unsigned int layer : { 3u, 4u, 6u }) {
+        cases[QStringLiteral("duplicate layer %1").arg(layer)]
+            = { [=](Scene& s, VornUndoStack* stack) {
+                   return Helper::MakeDuplicateLayerCommand(layer, "Copy", 0.25, 2, &s.selection, &s.panel, stack);
+               },
+                  "Duplicate layer", kDefaultIcon, 1, 1, 0,
+                  [=](Scene& s) {
+                      // At the source's id: the source but for name, opacity and blend mode.
+                      const DocumentFingerprint print = DocumentFingerprint::Take(s.document);
+                      DocumentFingerprint::Layer copy = print.layers.value(int(layer));
+                      const DocumentFingerprint::Layer source = print.layers.value(int(layer) + 1);
+                      QCOMPARE(
+                          QStringList({ copy.name, QString::number(copy.opacity), QString::number(copy.blendMode) }),
+                          QStringList({ "Copy", "0.25", "2" }));
+                      std::tie(copy.name, copy.opacity, copy.blendMode)
+                          = std::tie(source.name, source.opacity, source.blendMode);
+                      QVERIFY(copy == source);
+                  } };
+    }
+    cases["duplicate into another document"]
+        = { [](Scene& s, VornUndoStack* stack) {
+               return Helper::MakeDuplicateLayerCommand(3, 1, "Pasted", 1.0, 0, nullptr, &s.panel, &s.otherPanel, stack,
+                   const_cast<KXGammaColorTransform*>(&kGamma));
+           },
+              "Duplicate layer", kDefaultIcon, 0, 0, 0,
+              [](Scene& s) {
+                  // The pixels converted one by one, alpha, mask and locks as they were.
+                  const KXRGBA32i in = s.document.GetLayerImage(3)->GetPixel(5, 5);
+                  const KXRGBA32i out = s.other.GetLayerImage(1)->GetPixel(5, 5);
+                  QCOMPARE(out.Value(),
+                      KXRGBA32i(kGamma.Convert(in.r), kGamma.Convert(in.g), kGamma.Convert(in.b), in.a).Value());
+                  QVERIFY(out != in);
+                  QCOMPARE(int(kGamma.Convert(128)), 56);
+                  QVERIFY(s.other.GetLayerMask(1)->IsPixelEqual(*s.document.GetLayerMask(3)));
+                  QCOMPARE(s.other.GetLayerLocks(1) + s.other.GetDocumentState(), 6u);
+              } };
+    for (bool selected : { false, true }) {
+        Case crop { [](Scene& s, VornUndoStack* stack) {
+                       return Helper::MakeCropCommand(&s.document, "Crop", QTransform::fromTranslate(-5, -3),
+                           QSize(48, 32), false, false, stack, "crop");
+                   },
+            "Crop", kCropIcon, 1 + selected, 1 + selected, 2 * selected,
+            [](Scene& s) {
+                QCOMPARE(s.document.GetLayerGeometry(1), QRect(0, 0, 17, 11)); // 21x12 at (1, 2), moved and clipped
+                QVERIFY(!s.document.HasSelection());
+            },
+            selected };
+        cases[selected ? "crop with a selection" : "crop"] = crop;
+    }
+    cases["new text, typed, committed"] = { [](Scene& s, VornUndoStack* stack) {
+                                               QMatrix4x4 placement;
+                                               placement.translate(2, 1);
+                                               // Locks would reach only a later redo (the live edit does not set them):
+                                               // none here.
+                                               const bool made = Helper::MakeNewTextCommand(stack, &s.panel,
+                                                   &s.selection, 2, "New text", "Evening", QFont("DejaVu Serif", 11),
+                                                   QBrush(Qt::blue), QPoint(5, 6), 0, 0, 0.1, 0.0, 0.2, false,
+                                                   placement, 3, 0.75, 0);
+                                               s.document.SetText(2, QStringLiteral("Evening"));
+                                               Render(s.document, 2);
+                                               return made && s.document.GetLayerType(2) == 1
+                                                   && (!stack || stack->hasDelayed());
+                                           },
+        "New text", kDefaultIcon, 1, 1, 0,
+        [](Scene& s) {
+            QCOMPARE(s.document.GetLayerOpacity(2) + s.document.GetLayerBlendMode(2) + s.document.GetTextBend(2), 3.95);
+            QVERIFY(!s.document.GetLayerImage(2)->IsEmpty());
+        } };
+    cases["text change"] = { // without a stack nothing is recorded: the host's edit stands alone
+        [](Scene& s, VornUndoStack* stack) {
+            const bool made = Helper::MakeChangeTextLayerCommand(stack, &s.document, 4, "Warp", "crop");
+            s.document.SetTextBend(4, 0.4);
+            s.document.SetText(4, QStringLiteral("Hello"));
+            Render(s.document, 4);
+            return made;
+        },
+        "Warp", kCropIcon, 1, 0, 0, {}
+    };
+    cases["text to raster"]
+        = { [](Scene& s, VornUndoStack* stack) {
+               return Helper::MakeRasterLayerFromTextLayer(stack, &s.panel, &s.selection, 4, "Rasterize");
+           },
+              "Rasterize", kDefaultIcon, 2, 2, 2,
+              [](Scene& s) {
+                  Scene fresh;
+                  QCOMPARE(s.document.GetLayerType(4) + s.Names().count("L4"), 1);
+                  QVERIFY(s.document.GetLayerImage(4)->IsPixelEqual(*fresh.document.GetLayerImage(4)));
+                  QCOMPARE(s.document.GetLayerGeometry(4), fresh.document.GetLayerGeometry(4));
+              } };
+    cases["remove layer"]
+        = { [](Scene& s, VornUndoStack* stack) {
+               return Helper::RemoveLayer(stack, &s.document, &s.selection, 3, "Delete layer", "crop");
+           },
+              "Delete layer", kCropIcon, 1, 1, 0,
+              [](Scene& s) { QCOMPARE(s.Names(), QStringLiteral("L0,L1,L2,L4,L5,L6,L7")); } };
+    return cases;
+}
+
+} // namespace
+
+class TestChangeCommandHelper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        VornCommand::SetIcon(QStringLiteral("default"), QImage(kDefaultIcon, QImage::Format_ARGB32));
+        VornCommand::SetIcon(QStringLiteral("crop"), QImage(kCropIcon, QImage::Format_ARGB32));
+    }
+
+    // Each edit with a stack (one row, undone and redone twice through the
+    // record files, bit-identical each time), then without one: both end alike.
+    void edit_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString& name : Cases().keys())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void edit()
+    {
+        QFETCH(QString, name);
+        const Case test = Cases().value(name);
+        HistoryFixture history;
+        Scene scene(test.selected);
+        const DocumentFingerprint before = scene.Print();
+        QVERIFY(test.edit(scene, &history.stack));
+        history.stack.commit();
+        history.WaitWritten();
+        QCOMPARE(history.stack.count(), 2);
+        QCOMPARE(history.stack.GetItemMeta(1, 0).toString(), test.row);
+        QCOMPARE(history.stack.GetItemMeta(1, 1).value<QImage>().size(), test.icon);
+        QCOMPARE(history.stack.command(0)->childCount(), test.children);
+        if (test.selected)
+            QVERIFY(dynamic_cast<const SelectionCommand*>(history.stack.command(0)->child(0)));
+        QCOMPARE(scene.document.GetDocumentState(), test.stateWithStack);
+        const DocumentFingerprint after = scene.Print();
+        if (test.check)
+            test.check(scene);
+        for (int cycle = 0; cycle < 2 && !QTest::currentTestFailed(); ++cycle) {
+            history.stack.undo();
+            history.WaitWritten();
+            CompareFingerprints(scene.Print(), before, "after undo");
+            history.stack.redo();
+            history.WaitWritten();
+            CompareFingerprints(scene.Print(), after, "after redo");
+        }
+        Scene plain(test.selected);
+        QVERIFY(test.edit(plain, nullptr));
+        CompareFingerprints(plain.Print(), after, "without a stack");
+        QCOMPARE(plain.document.GetDocumentState(), test.stateWithout);
+    }
+
+    void refusals()
+    {
+        // Each call builds and changes nothing; the refusals answer false,
+        // the calls that have nothing to do true.
+        HistoryFixture history;
+        Scene scene;
+        VornUndoStack* stack = &history.stack;
+        KXDocumentModel* panel = &scene.panel;
+        const DocumentFingerprint before = scene.Print();
+        const QTransform moved = QTransform::fromTranslate(1, 0);
+        const QVector<bool> refused { Helper::MakeMergeCommand({ 0, 3 }, nullptr, panel, stack),
+            Helper::MakeMergeCommand({ 3 }, nullptr, panel, stack),
+            Helper::MakeMergeCommand({ 2, 3 }, nullptr, nullptr, stack),
+            Helper::MakeDuplicateLayerCommand(0, "x", 1, 0, nullptr, panel, stack),
+            Helper::MakeDuplicateLayerCommand(0, "x", 1, 0, nullptr, panel, nullptr),
+            Helper::MakeDuplicateLayerCommand(2, 0, "x", 1, 0, nullptr, panel, &scene.otherPanel, stack, nullptr),
+            Helper::MakeDuplicateLayerCommand(0, 1, "x", 1, 0, nullptr, panel, &scene.otherPanel, stack, nullptr),
+            Helper::MakeDuplicateLayerCommand(2, 1, "x", 1, 0, nullptr, panel, nullptr, stack, nullptr),
+            Helper::MakeCropCommand(&scene.document, "c", QTransform(), QSize(48, 32), false, false, stack, "i"),
+            Helper::MakeCropCommand(&scene.document, "c", moved, QSize(0, 32), false, false, stack, "i"),
+            Helper::MakeCropCommand(&scene.document, "c", moved, QSize(300001, 9), false, false, stack, "i"),
+            Helper::MakeCropCommand(nullptr, "c", moved, QSize(9, 9), false, false, stack, "i"),
+            Helper::MakeNewTextCommand(stack, nullptr, nullptr, 1, "t", "n", QFont(), QBrush(), QPoint(), 0, 0, 0, 0, 0,
+                false, QMatrix4x4(), 0, 1, 0) };
+        QCOMPARE(refused, QVector<bool>(refused.size(), false));
+        QVERIFY(Helper::MakeRasterLayerFromTextLayer(stack, nullptr, nullptr, 4, "r"));
+        QVERIFY(Helper::MakeChangeTextLayerCommand(nullptr, &scene.document, 4, "t", "i"));
+        QVERIFY(Helper::RemoveLayer(nullptr, nullptr, nullptr, 3, "t", "i"));
+        QCOMPARE(history.stack.count(), 1);
+        QVERIFY(!history.stack.hasDelayed());
+        CompareFingerprints(scene.Print(), before, "refused");
+        QCOMPARE(scene.document.GetDocumentState(), 0);
+    }
+
+    void reports()
+    {
+        HistoryFixture history;
+        Scene scene;
+        MessageCapture capture;
+        // A layer of an unknown type: reported, raised, caught and reported again.
+        scene.document.oddType = true;
+        const QString odd = QStringLiteral("Error layer type passed. Type = 9");
+        QVERIFY(!Helper::MakeDuplicateLayerCommand(2, "x", 1, 0, nullptr, &scene.panel, &history.stack));
+        // Into another document it is refused without a word.
+        QVERIFY(!Helper::MakeDuplicateLayerCommand(
+            2, 1, "x", 1, 0, nullptr, &scene.panel, &scene.otherPanel, &history.stack, nullptr));
+        // Other exceptions are reported and passed on: the copy's data is
+        // deleted, a new text without a stack takes its count back.
+        scene.document.trap = [] { throw 7; };
+        QVERIFY_EXCEPTION_THROWN(Helper::MakeDuplicateLayerCommand(3, "x", 1, 0, nullptr, &scene.panel, nullptr), int);
+        scene.document.trap = [] { throw std::runtime_error("no room"); };
+        QVERIFY_EXCEPTION_THROWN(Helper::MakeNewTextCommand(nullptr, &scene.panel, nullptr, 1, "t", "n", QFont(),
+                                     QBrush(), QPoint(), 0, 0, 0, 0, 0, false, QMatrix4x4(), 0, 1, 0),
+            std::runtime_error);
+        CompareReports(capture.texts(),
+            { ReportPattern(kFile, odd), kException.arg(QRegularExpression::escape(kFile), odd),
+                QStringLiteral("^Build date=.+Unexpected unknown exception: line=\\d+, file=\"%1\"$")
+                    .arg(QRegularExpression::escape(kFile)),
+                kException.arg(QRegularExpression::escape(kFile), "no room") });
+        QCOMPARE(history.stack.count() + scene.document.GetDocumentState(), 1);
+        QCOMPARE(scene.document.GetLayerCount() + scene.other.GetLayerCount(), 10u);
+    }
+};
+
+QTEST_MAIN(TestChangeCommandHelper)
+#include "tst_changecommandhelper.moc"
