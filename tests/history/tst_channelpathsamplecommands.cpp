@@ -403,8 +403,9 @@ private slots:
         capture.clear();
         m_document->faultId = 0;
         QVERIFY_EXCEPTION_THROWN(run({ 0 }, ChannelDocument::ThrowUnknown), int);
-        CompareReports(capture.texts(), { ExceptionPattern(QStringLiteral("src/channelcommands/deletechannelcommand.cpp"),
-                                            QStringLiteral("unknown exception")) });
+        CompareReports(capture.texts(),
+            { ExceptionPattern(QStringLiteral("src/channelcommands/deletechannelcommand.cpp"),
+                QStringLiteral("unknown exception")) });
     }
 
     // The insert command's reports; the counter moves whenever there is a record.

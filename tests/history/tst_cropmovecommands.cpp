@@ -237,7 +237,8 @@ private slots:
         QTest::newRow("rotated, clipped, nearest") << rotated << QSize(70, 60) << false << false;
         QTest::newRow("skewed, clipped") << QTransform(1, 0.2, 0.3, 1, -3.5, 2.5) << QSize(70, 60) << false << true;
         QTest::newRow("wholly outside") << QTransform::fromTranslate(-55, 0) << QSize(5, 5) << false << false;
-        QTest::newRow("translation, keep outside") << QTransform::fromTranslate(-5, -5) << QSize(70, 50) << true << false;
+        QTest::newRow("translation, keep outside")
+            << QTransform::fromTranslate(-5, -5) << QSize(70, 50) << true << false;
         QTest::newRow("translation, clipped") << QTransform::fromTranslate(-30, -30) << QSize(70, 50) << false << false;
     }
     void cropMatchesReference()
@@ -457,7 +458,8 @@ private slots:
         MessageCapture capture;
         command.redoExec(&data);
         CompareReports(capture.texts(),
-            { ReportPattern(QStringLiteral("src/layerchangecommands/cropcommand.cpp"), QStringLiteral("Wrong crop size.")) });
+            { ReportPattern(
+                QStringLiteral("src/layerchangecommands/cropcommand.cpp"), QStringLiteral("Wrong crop size.")) });
         CompareFingerprints(DocumentFingerprint::Take(document), before, "after the refused crop");
     }
 
@@ -565,14 +567,11 @@ private slots:
         document.SetTextTransform(5, QMatrix4x4(oldPlacement));
         const DocumentFingerprint original = DocumentFingerprint::Take(document);
         const QPoint delta(4, -2);
-        auto drag = [&](const QPoint& by) {
-            document.MoveLayerAndMask(3, by, by);
-            document.MoveLayer(5, by);
-            document.MoveMask(7, by);
-            document.MoveMask(7, by); // 7 is listed twice in the mask list
-            document.TranslateSelection(by);
-        };
-        drag(delta);
+        document.MoveLayerAndMask(3, delta, delta);
+        document.MoveLayer(5, delta);
+        document.MoveMask(7, delta);
+        document.MoveMask(7, delta); // 7 is listed twice in the mask list
+        document.TranslateSelection(delta);
         document.SetTextTransform(5, QMatrix4x4(QTransform::fromTranslate(5, 6)));
         const DocumentFingerprint moved = DocumentFingerprint::Take(document);
 

@@ -73,7 +73,8 @@ QList<int> SelectedRows(const QItemSelectionModel& selection)
 
 void CheckOneReport(const MessageCapture& capture, const QString& source, const QString& message)
 {
-    CompareReports(capture.texts(), {ReportPattern(QStringLiteral("src/layerchangecommands/%1.cpp").arg(source), message)});
+    const QString file = QStringLiteral("src/layerchangecommands/%1.cpp").arg(source);
+    CompareReports(capture.texts(), {ReportPattern(file, message)});
 }
 
 } // namespace

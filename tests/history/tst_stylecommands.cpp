@@ -110,8 +110,7 @@ QString StylePattern(Kind kind, const QString& message)
 // What badInput hands a command.
 enum Input
 {
-    WrongData,
-    NoData,
+    WrongData, // (no data takes the same branch: the shared cast answers null for both)
     NoDocument,
     NoStyle,
     NoRecord,
@@ -312,7 +311,8 @@ private slots:
             QString uid;
             QByteArray settings;
             bool enabled = false;
-            QVERIFY(!model->GetRedoEffect(1, uid, settings, enabled) && !model->GetRedoEffect(-1, uid, settings, enabled));
+            QVERIFY(!model->GetRedoEffect(1, uid, settings, enabled));
+            QVERIFY(!model->GetRedoEffect(-1, uid, settings, enabled));
         } else if (kind == Params) {
             auto* params = static_cast<KXStyleChangeModelParamsCommandData*>(data.get());
             params->AddUndoEffect("p", false);
@@ -357,10 +357,10 @@ private slots:
         for (Kind kind : { Insert, Remove, Move, Model, Params }) {
             const QByteArray name = kFiles[kind];
             row((name + ", wrong data").constData(), kind, WrongData, kBadInput, {});
-            row((name + ", no data").constData(), kind, NoData, kBadInput, {});
             row((name + ", no document").constData(), kind, NoDocument, kBadInput, {});
             // Whole-style and parameter changes count even without a style model.
-            row((name + ", no style").constData(), kind, NoStyle, QString(), kind >= Model ? QList<int> { 1, 0 } : QList<int>());
+            const QList<int> counted = kind >= Model ? QList<int> { 1, 0 } : QList<int>();
+            row((name + ", no style").constData(), kind, NoStyle, QString(), counted);
         }
         row("insert, no record", Insert, NoRecord, QString(), {});
         row("move, no record", Move, NoRecord, QString(), { 1, 0 });
@@ -383,7 +383,7 @@ private slots:
             data.reset(EmptyData(Kind(kind)));
         else if (input == RowsOut)
             data.reset(kind == Params ? ParamsForRows(4) : RowData(Kind(kind), 4, 5));
-        else if (input != NoData)
+        else
             data.reset(GoodData(Kind(kind)));
         if (input == NoStyle)
             m_document->SetCurrentLayer(KXMemoryDocument::InvalidId);
