@@ -126,3 +126,14 @@ inline void CompareReports(const QStringList& actual, const QStringList& pattern
     for (int i = 0; i < patterns.size(); ++i)
         QVERIFY2(QRegularExpression(patterns[i]).match(actual[i]).hasMatch(), qPrintable(actual[i]));
 }
+
+// Values in QDataStream's default encoding, one after another (what record
+// fields such as transforms and paths are).
+template <class... T>
+QByteArray Streamed(const T&... values)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    (void)std::initializer_list<int> { ((stream << values), 0)... };
+    return bytes;
+}

@@ -69,3 +69,28 @@ inline void CheckRoundTrip(HistoryFixture& history, const KXDocumentInterface& d
             extra(true);
     }
 }
+
+// The undo and redo cycles of CheckRoundTrip for a command already on the
+// stack (pushed after the host changed the document, or committed from a live
+// edit): after every undo the document must equal `before`, after every redo
+// what it is now. `extra` as in CheckRoundTrip.
+inline void CheckUndoRedo(HistoryFixture& history, const KXDocumentInterface& document,
+    const DocumentFingerprint& before, int cycles = 2, const std::function<void(bool redone)>& extra = {})
+{
+    history.WaitWritten();
+    const DocumentFingerprint after = DocumentFingerprint::Take(document);
+    for (int cycle = 0; cycle < cycles && !QTest::currentTestFailed(); ++cycle) {
+        history.stack.undo();
+        history.WaitWritten();
+        CompareFingerprints(DocumentFingerprint::Take(document), before, "after undo");
+        if (extra && !QTest::currentTestFailed())
+            extra(false);
+        if (QTest::currentTestFailed())
+            return;
+        history.stack.redo();
+        history.WaitWritten();
+        CompareFingerprints(DocumentFingerprint::Take(document), after, "after redo");
+        if (extra && !QTest::currentTestFailed())
+            extra(true);
+    }
+}

@@ -1,6 +1,3 @@
-#include <QDataStream>
-#include <QFile>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -18,30 +15,14 @@
 #include "kxchangelayerrastercommand.h"
 #include "kxchangemaskrastercommand.h"
 #include "kxchangerasterdata.h"
-#include "messagecapture.h"
 #include "movecommand.h"
 #include "movecommanddata.h"
+#include "recordtesting.h"
 #include "roundtrip.h"
-#include "vornreaderwriter.h"
 
 namespace {
 
 using Path = KXPathsListModel::Path;
-
-QByteArray hex(const char* digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-// A field in QDataStream's default encoding (what every record field is).
-template <class T>
-QByteArray encoded(const T& value)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << value;
-    return bytes;
-}
 
 // An image whose every pixel differs from its neighbours.
 KXImage32 pattern(int width, int height, int seed)
@@ -129,34 +110,6 @@ Expected reference(const KXImage32& source, const QPoint& offset, const QTransfo
     return { image.Copy(QRect(qRound(inside.x() - placed.x()), qRound(inside.y() - placed.y()), qRound(inside.width()),
                  qRound(inside.height()))),
         QPoint(qRound(inside.x()), qRound(inside.y())) };
-}
-
-QString reportPattern(const QString& file, const QString& message)
-{
-    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%3\"\\. %4$")
-        .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(file),
-            QRegularExpression::escape(message));
-}
-
-// Writes data's record through a real reader/writer and returns the file's bytes.
-QByteArray recordOf(VornCommandData& data, const QString& path)
-{
-    VornReaderWriter file;
-    if (!file.Open(path) || !data.Serialize(&file))
-        return QByteArray("<not written>");
-    file.Close();
-    QFile written(file.GetFileName());
-    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("<unreadable>");
-}
-
-// Reads bytes back into data through a real reader/writer.
-bool readInto(VornCommandData& data, const QByteArray& bytes, const QString& path)
-{
-    VornReaderWriter file;
-    if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-        return false;
-    file.Close();
-    return file.Open(QString()) && data.Deserialize(&file);
 }
 
 // A record file whose integer fields throw (a standard exception or an int).
@@ -270,26 +223,31 @@ private slots:
     }
 
     // Each raster layer and mask ends as the reference crop made here from
-    // its pre-crop image: size, pixels and offset; masks over their fill.
+    // its pre-crop image: size, pixels and offset; masks over their fill. The
+    // edge cases: a layer wholly outside a clipped canvas becomes empty at
+    // (0, 0); a translation with keep-outside keeps the pixels.
     void cropMatchesReference_data()
     {
         QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QSize>("canvas");
         QTest::addColumn<bool>("keepOutside");
         QTest::addColumn<bool>("bicubic");
         const QTransform rotated = QTransform().translate(12.25, -7.5).rotate(33);
-        QTest::newRow("rotated, keep outside, bicubic") << rotated << true << true;
-        QTest::newRow("rotated, keep outside, nearest") << rotated << true << false;
-        QTest::newRow("rotated, clipped, bicubic") << rotated << false << true;
-        QTest::newRow("rotated, clipped, nearest") << rotated << false << false;
-        QTest::newRow("skewed, clipped") << QTransform(1, 0.2, 0.3, 1, -3.5, 2.5) << false << true;
+        QTest::newRow("rotated, keep outside, bicubic") << rotated << QSize(70, 60) << true << true;
+        QTest::newRow("rotated, clipped, nearest") << rotated << QSize(70, 60) << false << false;
+        QTest::newRow("skewed, clipped") << QTransform(1, 0.2, 0.3, 1, -3.5, 2.5) << QSize(70, 60) << false << true;
+        QTest::newRow("wholly outside") << QTransform::fromTranslate(-55, 0) << QSize(5, 5) << false << false;
+        QTest::newRow("translation, keep outside")
+            << QTransform::fromTranslate(-5, -5) << QSize(70, 50) << true << false;
+        QTest::newRow("translation, clipped") << QTransform::fromTranslate(-30, -30) << QSize(70, 50) << false << false;
     }
     void cropMatchesReference()
     {
         QFETCH(QTransform, transform);
+        QFETCH(QSize, canvas);
         QFETCH(bool, keepOutside);
         QFETCH(bool, bicubic);
         auto document = sixLayers();
-        const QSize canvas(70, 60);
         const KXImage32 photo = *document->GetLayerImage(1);
         const KXImage32 masked = *document->GetLayerImage(2);
         const KXImage32 mask = *document->GetLayerMask(2);
@@ -310,55 +268,20 @@ private slots:
         const QPoint offsets[] = { document->GetLayerGeometry(1).topLeft(), document->GetLayerGeometry(2).topLeft(),
             document->GetMaskGeometry(2).topLeft(), document->GetMaskGeometry(4).topLeft() };
         for (int i = 0; i < 4; ++i) {
-            QVERIFY(!expected[i].image.IsEmpty());
             QCOMPARE(actual[i]->GetSize(), expected[i].image.GetSize());
             QVERIFY2(actual[i]->IsPixelEqual(expected[i].image), qPrintable(QString::number(i)));
             QCOMPARE(offsets[i], expected[i].offset);
         }
+        if (transform.type() == QTransform::TxTranslate && keepOutside)
+            QVERIFY(actual[0]->IsPixelEqual(photo));
+        else if (canvas == QSize(5, 5))
+            QVERIFY(actual[0]->IsEmpty() && offsets[0].isNull());
     }
 
-    // The edge cases with known answers: a layer wholly outside a clipped
-    // canvas becomes empty at (0, 0); a translation with keep-outside keeps
-    // the pixels and moves the offset by the translation.
-    void cropEdgeCases_data()
-    {
-        QTest::addColumn<QTransform>("transform");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("keepOutside");
-        QTest::addColumn<QSize>("imageSize");
-        QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<bool>("samePixels");
-        QTest::newRow("wholly outside") << QTransform::fromTranslate(-55, 0) << QSize(5, 5) << false << QSize(0, 0)
-                                        << QPoint(0, 0) << false;
-        QTest::newRow("translation (10, 20) by (-5, -5)") << QTransform::fromTranslate(-5, -5) << QSize(70, 50) << true
-                                                          << QSize(40, 30) << QPoint(5, 15) << true;
-        QTest::newRow("translation, clipped") << QTransform::fromTranslate(-30, -30) << QSize(70, 50) << false
-                                              << QSize(20, 20) << QPoint(0, 0) << false;
-    }
-    void cropEdgeCases()
-    {
-        QFETCH(QTransform, transform);
-        QFETCH(QSize, size);
-        QFETCH(bool, keepOutside);
-        QFETCH(QSize, imageSize);
-        QFETCH(QPoint, offset);
-        QFETCH(bool, samePixels);
-        auto document = sixLayers();
-        const KXImage32 photo = *document->GetLayerImage(1);
-        HistoryFixture history;
-        CheckRoundTrip(history, *document, cropCommand(document.get(), transform, size, keepOutside, false), 1,
-            [&](bool redone) {
-                if (!redone)
-                    return;
-                QCOMPARE(document->GetLayerImage(1)->GetSize(), imageSize);
-                QCOMPARE(document->GetLayerGeometry(1).topLeft(), offset);
-                QCOMPARE(document->GetLayerImage(1)->IsPixelEqual(photo), samePixels);
-            });
-    }
-
-    // The preparation copies what undo needs: one record per layer above the
-    // bottom one, of the kind of its type, images sharing the layer's tiles;
-    // a text layer without mask gets its full transform, one with a mask the identity.
+    // The preparation (what the round trip cannot see): no document, no
+    // record; images share the layer's tiles; a text layer without mask gets
+    // its full transform, one with a mask the identity; a placed text layer's
+    // rendering is moved to the origin before the crop.
     void fillCropData()
     {
         auto document = sixLayers();
@@ -368,35 +291,17 @@ private slots:
         QVERIFY(!data.HasRecord());
         QVERIFY(ChangeCommandHelper::FillCropData(document.get(), transform, QSize(50, 40), true, true, data));
         QCOMPARE(data.GetIndexes(), (QList<unsigned int> { 1, 2, 3, 4, 5 }));
-        QSize canvas;
-        QVERIFY(data.GetUndoCanvasSize(canvas));
-        QCOMPARE(canvas, QSize(80, 60));
-
         QRect rect, maskRect;
         KXImage32 image, mask;
         bool hasMask = true;
         QVERIFY(data.GetUndoLayerData(1, rect, image, hasMask, maskRect, mask));
-        QCOMPARE(rect, QRect(10, 20, 40, 30));
-        QVERIFY(!hasMask);
         QVERIFY(image.GetTile(0, 0) == document->GetLayerImage(1)->GetTile(0, 0)); // shared, not copied
-        QVERIFY(data.GetUndoLayerData(2, rect, image, hasMask, maskRect, mask));
-        QVERIFY(hasMask);
-        QCOMPARE(maskRect, QRect(35, 15, 20, 20));
-        QVERIFY(mask.IsPixelEqual(*document->GetLayerMask(2)));
         QTransform textTransform, fullTransform;
-        QVERIFY(!data.GetUndoLayerData(3, hasMask, maskRect, mask)); // text, not adjustment
         QVERIFY(data.GetUndoLayerData(3, rect, textTransform, fullTransform, hasMask, maskRect, mask));
-        QCOMPARE(fullTransform, transform); // no text transform: the crop's own
+        QCOMPARE(fullTransform, transform);
         QVERIFY(data.GetUndoLayerData(5, rect, textTransform, fullTransform, hasMask, maskRect, mask));
         QCOMPARE(fullTransform, QTransform());
-        QVERIFY(data.GetUndoLayerData(4, hasMask, maskRect, mask));
-        QCOMPARE(maskRect, QRect(50, 40, 10, 10));
-        QList<Path> paths;
-        QVERIFY(data.GetUndoPathList(paths));
-        QCOMPARE(paths, document->GetPathListModel()->GetPaths());
 
-        // A text placement: the full transform moves its rendering's mapped
-        // rectangle to the origin before the crop.
         document->SetTextTransform(3, QMatrix4x4(QTransform().rotate(30)));
         const QTransform rotation = document->GetTextTransform(3).toTransform();
         KXImageHelper helper;
@@ -406,40 +311,9 @@ private slots:
             rotation * QTransform::fromTranslate(-placed.left(), -placed.top()) * transform);
     }
 
-    // Setters reuse or replace a layer's record by kind; the mask is stored only with hasMask.
-    void cropDataAccessors()
-    {
-        CropCommandData data;
-        QList<Path> paths;
-        QSize size;
-        QVERIFY(!data.GetUndoPathList(paths) && !data.GetUndoCanvasSize(size) && data.GetIndexes().isEmpty());
-        KXImage32 mask = pattern(3, 3, 9);
-        data.SetUndoLayerData(7, true, QRect(1, 2, 3, 3), mask);
-        data.SetUndoLayerData(7, false, QRect(9, 9, 9, 9), KXImage32()); // keeps the stored mask
-        bool hasMask = true;
-        QRect maskRect;
-        KXImage32 readMask;
-        QVERIFY(data.GetUndoLayerData(7, hasMask, maskRect, readMask));
-        QVERIFY(!hasMask && maskRect.isNull() && readMask.IsEmpty()); // not written without a mask
-        data.SetUndoLayerData(7, true, QRect(4, 4, 3, 3), mask);
-        QVERIFY(data.GetUndoLayerData(7, hasMask, maskRect, readMask));
-        QCOMPARE(maskRect, QRect(4, 4, 3, 3));
-
-        data.SetUndoLayerData(7, QRect(0, 0, 2, 2), pattern(2, 2, 1), false, QRect(), KXImage32()); // now raster
-        QVERIFY(!data.GetUndoLayerData(7, hasMask, maskRect, readMask));
-        QRect rect;
-        KXImage32 image;
-        QVERIFY(data.GetUndoLayerData(7, rect, image, hasMask, maskRect, readMask));
-        QVERIFY(!hasMask); // a new record of the new kind
-        QCOMPARE(data.GetIndexes(), QList<unsigned int> { 7 });
-        data.ReleaseSerializeData();
-        QVERIFY(!data.GetUndoLayerData(7, rect, image, hasMask, maskRect, readMask));
-    }
-
     // The crop record field by field.
     void cropRecordBytes()
     {
-        QTemporaryDir folder;
         CropCommandData data;
         const QTransform transform = QTransform::fromTranslate(-1, -2);
         data.SetUndoCanvasSize(QSize(3, 2));
@@ -448,20 +322,20 @@ private slots:
         data.SetUndoLayerData(2, QRect(1, 1, 0, 0), KXImage32(), true, QRect(5, 6, 0, 0), KXImage32());
         data.SetUndoLayerData(3, QRect(0, 0, 1, 1), QTransform(), transform, false, QRect(), KXImage32());
         data.SetUndoPathList({ path({ QPointF(1, 2) }) });
-        const QByteArray emptyImage = hex("00000000 00000000");
-        const QByteArray expected = hex("00000003 00000002 00000002 00000001") + encoded(transform) + hex("00000001 00000000")
-            + hex("00000003") // three layers, by id
-            + hex("00000001") + emptyImage + encoded(QRect(1, 1, 0, 0)) + hex("00000001") + emptyImage
-            + encoded(QRect(5, 6, 0, 0)) + hex("00000002")
-            + hex("00000002") + encoded(QTransform()) + encoded(transform) + encoded(QRect(0, 0, 1, 1)) + hex("00000000")
-            + hex("00000003") + hex("00000003 00000000 00000004")
-            + hex("00000001 00000001 00000001 00000000 3ff0000000000000 4000000000000000 00000000");
-        const QByteArray record = recordOf(data, folder.filePath(QStringLiteral("record")));
+        const QByteArray emptyImage = Hex("00000000 00000000");
+        const QByteArray expected = Hex("00000003 00000002 00000002 00000001") + Streamed(transform) + Hex("00000001 00000000")
+            + Hex("00000003") // three layers, by id
+            + Hex("00000001") + emptyImage + Streamed(QRect(1, 1, 0, 0)) + Hex("00000001") + emptyImage
+            + Streamed(QRect(5, 6, 0, 0)) + Hex("00000002")
+            + Hex("00000002") + Streamed(QTransform()) + Streamed(transform) + Streamed(QRect(0, 0, 1, 1)) + Hex("00000000")
+            + Hex("00000003") + Hex("00000003 00000000 00000004")
+            + Hex("00000001 00000001 00000001 00000000 3ff0000000000000 4000000000000000 00000000");
+        const QByteArray record = RecordOf(data);
         QCOMPARE(record.toHex(), expected.toHex());
 
         CropCommandData back;
-        QVERIFY(readInto(back, record, folder.filePath(QStringLiteral("read"))));
-        QCOMPARE(recordOf(back, folder.filePath(QStringLiteral("again"))).toHex(), expected.toHex());
+        QVERIFY(ReadRecord(record, back));
+        QCOMPARE(RecordOf(back).toHex(), expected.toHex());
     }
 
     // Damaged crop records: whatever is wrong, the data ends with no record
@@ -474,21 +348,21 @@ private slots:
         QTest::addColumn<QList<unsigned int>>("indexes");
         QTest::addColumn<int>("reports");
         QTest::addColumn<bool>("layerFour");
-        const QByteArray head = hex("00000003 00000002 00000002 00000001") + encoded(QTransform()) + hex("00000000 00000000");
-        const QByteArray adjustment = hex("00000003 00000000");
-        const QByteArray noPaths = hex("00000000");
-        QTest::newRow("whole") << head + hex("00000001") + adjustment + hex("00000004") + noPaths << true
+        const QByteArray head = Hex("00000003 00000002 00000002 00000001") + Streamed(QTransform()) + Hex("00000000 00000000");
+        const QByteArray adjustment = Hex("00000003 00000000");
+        const QByteArray noPaths = Hex("00000000");
+        QTest::newRow("whole") << head + Hex("00000001") + adjustment + Hex("00000004") + noPaths << true
                                << QList<unsigned int> { 4 } << 0 << true;
-        QTest::newRow("layer id missing") << head + hex("00000001") + adjustment << false << QList<unsigned int>() << 0 << false;
-        QTest::newRow("unknown kind") << head + hex("00000001 00000009 00000004") + noPaths << true
+        QTest::newRow("layer id missing") << head + Hex("00000001") + adjustment << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("unknown kind") << head + Hex("00000001 00000009 00000004") + noPaths << true
                                       << QList<unsigned int> { 4 } << 1 << false;
-        QTest::newRow("mask image cut") << head + hex("00000001 00000003 00000001 00000001") << false
+        QTest::newRow("mask image cut") << head + Hex("00000001 00000003 00000001 00000001") << false
                                         << QList<unsigned int>() << 1 << false;
-        QTest::newRow("negative layer count") << head + hex("ffffffff") + noPaths << false << QList<unsigned int>() << 0 << false;
-        QTest::newRow("hostile layer count") << head + hex("7fffffff") + adjustment + hex("00000004") << false
+        QTest::newRow("negative layer count") << head + Hex("ffffffff") + noPaths << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("hostile layer count") << head + Hex("7fffffff") + adjustment + Hex("00000004") << false
                                              << QList<unsigned int>() << 1 << false;
-        QTest::newRow("path cut") << head + hex("00000000 00000002 00000001") << false << QList<unsigned int>() << 0 << false;
-        QTest::newRow("huge image") << head + hex("00000001 00000001 7fffffff 7fffffff") << false
+        QTest::newRow("path cut") << head + Hex("00000000 00000002 00000001") << false << QList<unsigned int>() << 0 << false;
+        QTest::newRow("huge image") << head + Hex("00000001 00000001 7fffffff 7fffffff") << false
                                     << QList<unsigned int>() << 1 << false;
         QTest::newRow("head cut") << head.left(20) << false << QList<unsigned int>() << 0 << false;
     }
@@ -499,19 +373,15 @@ private slots:
         QFETCH(QList<unsigned int>, indexes);
         QFETCH(int, reports);
         QFETCH(bool, layerFour);
-        QTemporaryDir folder;
         MessageCapture capture;
         CropCommandData data;
-        QCOMPARE(readInto(data, bytes, folder.filePath(QStringLiteral("read"))), read);
+        QCOMPARE(ReadRecord(bytes, data), read);
         QCOMPARE(data.HasRecord(), read);
         QCOMPARE(data.GetIndexes(), indexes);
-        QCOMPARE(capture.texts().size(), reports);
-        for (const QString& text : capture.texts())
-            QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/layerchangecommands/cropcommanddata.cpp"),
-                                            QStringLiteral("Error")))
-                         .match(text)
-                         .hasMatch(),
-                qPrintable(text));
+        CompareReports(capture.texts(),
+            QVector<QString>(reports, ReportPattern(QStringLiteral("src/layerchangecommands/cropcommanddata.cpp"),
+                                          QStringLiteral("Error")))
+                .toList());
         bool hasMask = false;
         QRect maskRect;
         KXImage32 mask;
@@ -562,9 +432,7 @@ private slots:
             thrown = true;
         }
         QVERIFY(thrown);
-        QCOMPARE(capture.texts().size(), 2);
-        for (const QString& text : capture.texts())
-            QVERIFY2(QRegularExpression(report).match(text).hasMatch(), qPrintable(text));
+        CompareReports(capture.texts(), { report, report });
     }
 
     // A crop whose result would exceed the largest document (a damaged or
@@ -589,12 +457,9 @@ private slots:
         CropCommand command(&document);
         MessageCapture capture;
         command.redoExec(&data);
-        QCOMPARE(capture.texts().size(), 1);
-        QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/layerchangecommands/cropcommand.cpp"),
-                                        QStringLiteral("Wrong crop size.")))
-                     .match(capture.texts().first())
-                     .hasMatch(),
-            qPrintable(capture.texts().first()));
+        CompareReports(capture.texts(),
+            { ReportPattern(
+                QStringLiteral("src/layerchangecommands/cropcommand.cpp"), QStringLiteral("Wrong crop size.")) });
         CompareFingerprints(DocumentFingerprint::Take(document), before, "after the refused crop");
     }
 
@@ -604,7 +469,7 @@ private slots:
     {
         auto document = sixLayers();
         const KXPathsListModel* paths = document->GetPathListModel();
-        const QByteArray tail = hex("00000002") + encoded(paths->GetPath(0)) + encoded(paths->GetPath(1));
+        const QByteArray tail = Hex("00000002") + Streamed(paths->GetPath(0)) + Streamed(paths->GetPath(1));
         HistoryFixture history;
         history.stack.push(cropCommand(document.get(), QTransform::fromTranslate(-10, -8), QSize(50, 40), false, false));
         history.WaitWritten();
@@ -613,7 +478,7 @@ private slots:
         QFile file(QDir(history.folder.path()).filePath(name));
         QVERIFY(file.open(QIODevice::ReadWrite));
         const QByteArray record = file.readAll();
-        QVERIFY(record.endsWith(hex("00000005") + tail)); // the last layer id, then the paths
+        QVERIFY(record.endsWith(Hex("00000005") + tail)); // the last layer id, then the paths
         QVERIFY(file.resize(record.size() - tail.size() - 2)); // half of that layer id is left
         file.close();
 
@@ -621,13 +486,8 @@ private slots:
         history.stack.undo();
         CompareFingerprints(DocumentFingerprint::Take(*document), cropped, "after damaged undo");
         QCOMPARE(document->GetDocumentState(), 0);
-        const QStringList texts = capture.texts();
-        QCOMPARE(texts.size(), 1);
-        QVERIFY2(QRegularExpression(reportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
-                                        QStringLiteral("Deserialize data error.")))
-                     .match(texts.first())
-                     .hasMatch(),
-            qPrintable(texts.first()));
+        CompareReports(capture.texts(), { ReportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
+                                            QStringLiteral("Deserialize data error.")) });
     }
 
     // Data of another kind, no document, or no record: the documented report
@@ -678,9 +538,7 @@ private slots:
             command->redoExec(data.get());
         else
             command->undoExec(data.get());
-        QCOMPARE(capture.texts().size(), 1);
-        QVERIFY2(QRegularExpression(reportPattern(file, message)).match(capture.texts().first()).hasMatch(),
-            qPrintable(capture.texts().first()));
+        CompareReports(capture.texts(), { ReportPattern(file, message) });
         CompareFingerprints(DocumentFingerprint::Take(*document), before, "after bad input");
         QCOMPARE(document->GetDocumentState(), state);
     }
@@ -709,14 +567,11 @@ private slots:
         document.SetTextTransform(5, QMatrix4x4(oldPlacement));
         const DocumentFingerprint original = DocumentFingerprint::Take(document);
         const QPoint delta(4, -2);
-        auto drag = [&](const QPoint& by) {
-            document.MoveLayerAndMask(3, by, by);
-            document.MoveLayer(5, by);
-            document.MoveMask(7, by);
-            document.MoveMask(7, by); // 7 is listed twice in the mask list
-            document.TranslateSelection(by);
-        };
-        drag(delta);
+        document.MoveLayerAndMask(3, delta, delta);
+        document.MoveLayer(5, delta);
+        document.MoveMask(7, delta);
+        document.MoveMask(7, delta); // 7 is listed twice in the mask list
+        document.TranslateSelection(delta);
         document.SetTextTransform(5, QMatrix4x4(QTransform::fromTranslate(5, 6)));
         const DocumentFingerprint moved = DocumentFingerprint::Take(document);
 
@@ -733,17 +588,11 @@ private slots:
         history.stack.push(command);
         QVERIFY(command->GetFirstRedo());
         CompareFingerprints(DocumentFingerprint::Take(document), moved, "after push");
-        QCOMPARE(document.GetDocumentState(), 1);
-        history.WaitWritten();
-        for (int cycle = 0; cycle < 2; ++cycle) {
-            history.stack.undo();
-            CompareFingerprints(DocumentFingerprint::Take(document), original, "after undo");
-            QCOMPARE(document.GetDocumentState(), 0);
-            history.stack.redo();
-            QCOMPARE(document.GetTextTransform(5).toTransform(), QTransform::fromTranslate(5, 6));
-            CompareFingerprints(DocumentFingerprint::Take(document), moved, "after redo");
-            QCOMPARE(document.GetDocumentState(), 1);
-        }
+        CheckUndoRedo(history, document, original, 2, [&](bool redone) {
+            QCOMPARE(document.GetDocumentState(), redone ? 1 : 0);
+            if (redone)
+                QCOMPARE(document.GetTextTransform(5).toTransform(), QTransform::fromTranslate(5, 6));
+        });
         QVERIFY(capture.texts().isEmpty());
     }
 
@@ -783,26 +632,25 @@ private slots:
     // stops at the first id that is cut off, and a cut record is not kept.
     void moveRecord()
     {
-        QTemporaryDir folder;
         MoveCommandData data;
         data.SetDelta(QPoint(4, -2));
         data.SetLayers({ 3, 0x01020304 });
         data.SetMasks({ 7 });
         const QTransform placement = QTransform::fromTranslate(1, 2);
         data.SetTextLayerNewTransformation(placement);
-        const QByteArray expected = hex("00000004 fffffffe 00000002 03000000 04030201 00000001 07000000")
-            + encoded(QTransform()) + encoded(placement);
-        const QByteArray record = recordOf(data, folder.filePath(QStringLiteral("record")));
+        const QByteArray expected = Hex("00000004 fffffffe 00000002 03000000 04030201 00000001 07000000")
+            + Streamed(QTransform()) + Streamed(placement);
+        const QByteArray record = RecordOf(data);
         QCOMPARE(record.toHex(), expected.toHex());
 
         MoveCommandData back;
-        QVERIFY(readInto(back, record, folder.filePath(QStringLiteral("read"))));
+        QVERIFY(ReadRecord(record, back));
         QList<unsigned int> layers;
         QVERIFY(back.GetLayers(layers));
         QCOMPARE(layers, (QList<unsigned int> { 3, 0x01020304 }));
-        QVERIFY(!readInto(back, record.left(14), folder.filePath(QStringLiteral("cut"))));
+        QVERIFY(!ReadRecord(record.left(14), back));
         QVERIFY(!back.GetLayers(layers));
-        QVERIFY(!readInto(back, hex("00000004 fffffffe 7fffffff 03000000"), folder.filePath(QStringLiteral("hostile"))));
+        QVERIFY(!ReadRecord(Hex("00000004 fffffffe 7fffffff 03000000"), back));
     }
 
     // A filter applied as a change-raster on a layer (shrinking it) and on a
@@ -840,10 +688,9 @@ private slots:
         VornCommand* command = mask ? static_cast<VornCommand*>(new KXChangeMaskRasterCommand(document.get(), firstRedo))
                                     : new KXChangeLayerRasterCommand(document.get(), firstRedo);
         command->SetCommandData(data);
-        auto image = [&] { return mask ? document->GetLayerMask(id) : document->GetLayerImage(id); };
-        auto rect = [&] { return mask ? document->GetMaskGeometry(id) : document->GetLayerGeometry(id); };
+        const DocumentFingerprint original = DocumentFingerprint::Take(*document);
         if (!firstRedo) { // the application runs the filter
-            *image() = filtered;
+            *(mask ? document->GetLayerMask(id) : document->GetLayerImage(id)) = filtered;
             mask ? document->SetMaskPos(id, newOffset) : document->SetLayerPosition(id, newOffset);
         }
         QSignalSpy views(document.get(), &KXDocumentInterface::viewUpdateRequested);
@@ -856,37 +703,27 @@ private slots:
         QCOMPARE(notices.isEmpty(), false);
         QCOMPARE(notices.last().first().toUInt(), id);
         QCOMPARE(views.size(), firstRedo && maskEnabled ? 1 : 0);
+        QVERIFY((mask ? document->GetLayerMask(id) : document->GetLayerImage(id))->IsPixelEqual(filtered));
+        views.clear();
         const QRect both = oldRect | QRect(newOffset, filtered.GetSize());
-        for (int cycle = 0; cycle < 2; ++cycle) {
-            views.clear();
-            history.stack.undo();
-            QVERIFY(image()->IsPixelEqual(before));
-            QCOMPARE(rect(), oldRect);
-            QCOMPARE(document->GetDocumentState(), 0);
-            history.stack.redo();
-            QVERIFY(image()->IsPixelEqual(filtered));
-            QCOMPARE(rect(), QRect(newOffset, filtered.GetSize()));
-            QCOMPARE(document->GetDocumentState(), 1);
-            QCOMPARE(views.size(), maskEnabled ? 2 : 0);
+        CheckUndoRedo(history, *document, original, 2, [&](bool redone) {
+            QCOMPARE(document->GetDocumentState(), redone ? 1 : 0);
+            QCOMPARE(views.size(), maskEnabled ? 1 : 0);
             if (maskEnabled)
-                QCOMPARE(views.first().first().toRect(), both);
-        }
+                QCOMPARE(views.takeFirst().first().toRect(), both);
+        });
         QVERIFY(capture.texts().isEmpty());
     }
 
     // The change-raster record.
     void changeRasterRecord()
     {
-        QTemporaryDir folder;
         KXChangeRasterData data;
-        QPoint offset;
-        KXImage32 image;
-        QVERIFY(!data.GetUndoImage(offset, image));
         data.SetUndoImage(QPoint(1, 2), KXImage32());
         data.SetRedoImage(QPoint(-3, 4), KXImage32());
         data.SetLayerID(0xFFFFFFFE);
-        QCOMPARE(recordOf(data, folder.filePath(QStringLiteral("record"))).toHex(),
-            hex("00000000 00000000 00000000 00000000 00000001 00000002 fffffffd 00000004 fffffffe").toHex());
+        QCOMPARE(RecordOf(data).toHex(),
+            Hex("00000000 00000000 00000000 00000000 00000001 00000002 fffffffd 00000004 fffffffe").toHex());
     }
 };
 

@@ -1,7 +1,5 @@
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -28,9 +26,8 @@
 #include "layermovecommanddata.h"
 #include "mergecommand.h"
 #include "mergecommanddata.h"
-#include "messagecapture.h"
+#include "recordtesting.h"
 #include "roundtrip.h"
-#include "vornreaderwriter.h"
 
 namespace {
 
@@ -74,38 +71,10 @@ QList<int> SelectedRows(const QItemSelectionModel& selection)
     return rows;
 }
 
-// The bytes data writes.
-QByteArray RecordOf(VornCommandData& data, const QString& path)
-{
-    VornReaderWriter file;
-    if (!file.Open(path) || !data.Serialize(&file))
-        return QByteArray("failed");
-    file.Close();
-    QFile written(path);
-    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray("unreadable");
-}
-
-// Deserializes data from a file holding the bytes.
-bool ReadRecord(VornCommandData& data, const QByteArray& bytes, const QString& path)
-{
-    VornReaderWriter file;
-    if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-        return false;
-    file.Close();
-    return file.Open(QString()) && data.Deserialize(&file);
-}
-
 void CheckOneReport(const MessageCapture& capture, const QString& source, const QString& message)
 {
-    const QStringList texts = capture.texts();
-    QCOMPARE(texts.size(), 1);
-    const QString pattern
-        = QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"%5src/layerchangecommands/%3\\.cpp\"\\. %4$")
-              .arg(reportDatePattern(), reportTimePattern(), source, QRegularExpression::escape(message),
-                   // A compiler cache with a base folder makes the compiler see
-                   // paths relative to the build folder.
-                   QStringLiteral("(\\.\\./history/)?"));
-    QVERIFY2(QRegularExpression(pattern).match(texts.first()).hasMatch(), qPrintable(texts.first()));
+    const QString file = QStringLiteral("src/layerchangecommands/%1.cpp").arg(source);
+    CompareReports(capture.texts(), {ReportPattern(file, message)});
 }
 
 } // namespace
@@ -113,10 +82,6 @@ void CheckOneReport(const MessageCapture& capture, const QString& source, const 
 class TestLayerStructureCommands : public QObject
 {
     Q_OBJECT
-
-    QTemporaryDir m_folder;
-    int m_files = 0;
-    QString NewPath() { return m_folder.filePath(QStringLiteral("record%1").arg(++m_files)); }
 
 private slots:
     void recordBytes_data()
@@ -179,43 +144,32 @@ private slots:
         };
         std::unique_ptr<VornCommandData> written = make();
         if (kind == "layermerge")
-            QVERIFY(ReadRecord(*written, bytes, NewPath()));
-        QCOMPARE(RecordOf(*written, NewPath()).toHex(), bytes.toHex());
+            QVERIFY(ReadRecord(bytes, *written));
+        QCOMPARE(RecordOf(*written).toHex(), bytes.toHex());
 
         std::unique_ptr<VornCommandData> read = make();
-        QVERIFY(ReadRecord(*read, bytes, NewPath()));
-        QCOMPARE(RecordOf(*read, NewPath()).toHex(), bytes.toHex());
-        QVERIFY(!ReadRecord(*read, bytes.left(bytes.size() - 1), NewPath()));
-        QCOMPARE(RecordOf(*read, NewPath()), QByteArray("failed"));
+        QVERIFY(ReadRecord(bytes, *read));
+        QCOMPARE(RecordOf(*read).toHex(), bytes.toHex());
+        QVERIFY(!ReadRecord(bytes.left(bytes.size() - 1), *read));
+        QVERIFY(RecordOf(*read).isEmpty());
     }
 
     // Hostile counts: nothing is allocated ahead and the record is dropped.
     void hostileCounts()
     {
         LayerMergeCommandData merge(nullptr);
-        QVERIFY(!ReadRecord(merge, QByteArray::fromHex("ffffffff 00000000"), NewPath()));
+        QVERIFY(!ReadRecord(QByteArray::fromHex("ffffffff 00000000"), merge));
         QCOMPARE(merge.GetLayerCount(), 0);
-        LayerDataItem item;
-        QVERIFY(!merge.GetMergedLayerInfo(item));
         ChangeLayersSequenceData sequence({}, {}, false);
-        QVERIFY(!ReadRecord(sequence, QByteArray::fromHex("00000001 7fffffff 00000001"), NewPath()));
+        QVERIFY(!ReadRecord(QByteArray::fromHex("00000001 7fffffff 00000001"), sequence));
         QVERIFY(sequence.GetRedoSequence().isEmpty());
-        QVERIFY(!sequence.IsLayerSel());
     }
 
-    // Number 19 is shared: the duplicate cast takes create data too (and the
-    // duplicate command then reads its layer id); 23 is shared with mask paint data.
+    // Number 19 is shared: the duplicate command takes create data too and reads its layer id.
     void sharedTypeNumbers()
     {
         LayerCreateCommandData create(nullptr, LayerCreateCommandData::RasterLayer, -1);
         create.SetLayerId(1);
-        LayerDuplicateCommandData duplicate(nullptr);
-        QCOMPARE(LayerDuplicateCommanddata_cast(&create), static_cast<LayerDuplicateCommandData*>(&create));
-        QCOMPARE(LayerDuplicateCommanddata_cast(&duplicate), &duplicate);
-        QVERIFY(!LayerCreateCommanddata_cast(&duplicate));
-        LayerMaskPaintCommandData maskPaint;
-        QVERIFY(!LayerMoveCommanddata_cast(&maskPaint));
-
         KXMemoryDocument document(QSize(40, 40));
         BuildLayers(document, 2);
         LayerDuplicateCommand command(&document, false);
@@ -237,34 +191,16 @@ private slots:
         QFETCH(int, kind);
         QFETCH(bool, maskType);
         const KXImage32 source = Pattern(150, 40, 9);
-        KXImage32 expected;
-        switch (kind) {
-        case 0:
-        case 5:
-            expected = source;
-            break;
-        case 1:
-            QVERIFY(CreateRevealAllMask(expected, source));
-            QCOMPARE(expected.GetPixel(149, 39).Value(), 0xFFFFFFFFu);
-            break;
-        case 2:
-            QVERIFY(CreateHideAllMask(expected, source));
-            QCOMPARE(expected.GetPixel(0, 0).Value(), 0xFF000000u);
-            break;
-        case 3:
-            QVERIFY(CreateFromTransparancyMask(expected, source));
-            break;
-        case 4:
-            QVERIFY(CreateFromSourceMask(expected, source));
-            break;
-        case 6:
-            expected = source;
-            QVERIFY(InvertImage(expected, KXInvertLayerMask));
-            QVERIFY(!expected.IsPixelEqual(source));
-            break;
-        default:
-            break; // no mask pixels
-        }
+        // Kinds 0 and 5 take the source, 6 inverts it, 7 has no mask pixels.
+        KXImage32 expected = source;
+        bool (*const makers[])(KXImage32&, const KXImage32&)
+            = {nullptr, CreateRevealAllMask, CreateHideAllMask, CreateFromTransparancyMask, CreateFromSourceMask};
+        if (kind >= 1 && kind <= 4)
+            QVERIFY(makers[kind](expected, source));
+        if (kind == 6)
+            QVERIFY(InvertImage(expected, KXInvertLayerMask) && !expected.IsPixelEqual(source));
+        if (kind == 1 || kind == 2)
+            QCOMPARE(expected.GetPixel(149, 39).Value(), kind == 1 ? 0xFFFFFFFFu : 0xFF000000u);
         HistoryFixture history;
         KXMemoryDocument document(QSize(200, 100));
         BuildLayers(document, 3);
@@ -413,6 +349,7 @@ private slots:
         KXMemoryDocument document(QSize(100, 100));
         BuildLayers(document, 4);
         document.AddRasterLayer(QStringLiteral("Sky"), Pattern(30, 20, 5), QPoint(1, 2));
+        const DocumentFingerprint original = DocumentFingerprint::Take(document);
         // The copy sits above its source, at id 2; it has a mask and locks.
         document.CreateRasterLayer(QStringLiteral("L1"), 2);
         document.SetLayerImage(2, Pattern(21, 13, 1));
@@ -425,21 +362,12 @@ private slots:
         auto* command = new LayerDuplicateCommand(&document, false);
         command->SetCommandData(data);
         history.stack.push(command);
-        history.WaitWritten();
         QCOMPARE(Names(document), (QStringList{"L0", "L1", "L1 copy", "L2", "L3", "Sky"}));
-        QCOMPARE(document.GetDocumentState(), 1);
-        const DocumentFingerprint copied = DocumentFingerprint::Take(document);
-        for (int cycle = 0; cycle < 2; ++cycle) {
-            history.stack.undo();
-            history.WaitWritten();
-            QCOMPARE(Names(document), (QStringList{"L0", "L1", "L2", "L3", "Sky"}));
-            QCOMPARE(document.GetDocumentState(), 0);
-            history.stack.redo();
-            history.WaitWritten();
-            CompareFingerprints(DocumentFingerprint::Take(document), copied, "after redo");
-            QCOMPARE(document.GetLayerLocks(2), 5u);
-            QCOMPARE(document.GetLayerName(3), QStringLiteral("L2"));
-        }
+        CheckUndoRedo(history, document, original, 2, [&](bool redone) {
+            QCOMPARE(document.GetDocumentState(), redone ? 1 : 0);
+            if (redone)
+                QCOMPARE(document.GetLayerLocks(2), 5u);
+        });
     }
 
     void merge_data()

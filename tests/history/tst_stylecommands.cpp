@@ -1,6 +1,4 @@
 #include <QAbstractItemModelTester>
-#include <QFile>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -17,9 +15,8 @@
 #include "kxstyleeffectmovecommanddata.h"
 #include "kxstyleeffectremovecommand.h"
 #include "kxstyleeffectremovecommanddata.h"
-#include "messagecapture.h"
+#include "recordtesting.h"
 #include "roundtrip.h"
-#include "vornreaderwriter.h"
 
 namespace {
 
@@ -31,11 +28,6 @@ enum Kind
     Model,
     Params
 };
-
-QByteArray Hex(const char* digits)
-{
-    return QByteArray::fromHex(digits);
-}
 
 // The style's rows as "UID:settings:enabled", space-separated.
 QString Rows(const KXStyleProxy& style)
@@ -110,18 +102,15 @@ VornCommand* MakeCommand(Kind kind, KXDocumentInterface* document, bool flag = t
 const char* const kFiles[] = { "kxstyleeffectinsertcommand", "kxstyleeffectremovecommand", "kxstyleeffectmovecommand",
     "kxstylechangemodelcommand", "kxstylechangemodelparamscommand" };
 
-QString ReportPattern(Kind kind, const QString& message)
+QString StylePattern(Kind kind, const QString& message)
 {
-    return QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, file=\"src/stylecommands/%3\\.cpp\"\\. %4$")
-        .arg(
-            reportDatePattern(), reportTimePattern(), QLatin1String(kFiles[kind]), QRegularExpression::escape(message));
+    return ReportPattern(QStringLiteral("src/stylecommands/%1.cpp").arg(QLatin1String(kFiles[kind])), message);
 }
 
 // What badInput hands a command.
 enum Input
 {
-    WrongData,
-    NoData,
+    WrongData, // (no data takes the same branch: the shared cast answers null for both)
     NoDocument,
     NoStyle,
     NoRecord,
@@ -171,15 +160,12 @@ private slots:
         QTest::addColumn<int>("destination");
         QTest::addColumn<QString>("redone");
         QTest::newRow("insert first") << int(Insert) << 0 << -1 << "X:x:1 A:a:1 B:b:0 C:c:1";
-        QTest::newRow("insert middle") << int(Insert) << 1 << -1 << "A:a:1 X:x:1 B:b:0 C:c:1";
         QTest::newRow("insert last") << int(Insert) << 3 << -1 << "A:a:1 B:b:0 C:c:1 X:x:1";
         // The removed effect is what the data stores, not what the row held.
         QTest::newRow("remove first") << int(Remove) << 0 << -1 << "B:b:0 C:c:1";
-        QTest::newRow("remove middle") << int(Remove) << 1 << -1 << "A:a:1 C:c:1";
         QTest::newRow("remove last") << int(Remove) << 2 << -1 << "A:a:1 B:b:0";
         // Moves to the row count and from the last row; the moved copy is the stored effect.
         QTest::newRow("move first to end") << int(Move) << 0 << 3 << "B:b:0 C:c:1 X:x:1";
-        QTest::newRow("move middle to end") << int(Move) << 1 << 3 << "A:a:1 C:c:1 X:x:1";
         QTest::newRow("move last to first") << int(Move) << 3 << 0 << "X:x:1 A:a:1 B:b:0";
         QTest::newRow("move last to middle") << int(Move) << 3 << 1 << "A:a:1 X:x:1 B:b:0";
     }
@@ -318,7 +304,6 @@ private slots:
         std::unique_ptr<VornCommandData> data(EmptyData(Kind(kind)));
         if (kind == Model) {
             auto* model = static_cast<KXStyleChangeModelCommandData*>(data.get());
-            QCOMPARE(model->GetUndoEffectCount(), -1);
             model->SetUndoStyleName(QStringLiteral("Old"));
             model->SetUndoStyleUID(QStringLiteral("u1"));
             model->SetRedoStyleName(QString::fromLatin1(""));
@@ -326,13 +311,10 @@ private slots:
             QString uid;
             QByteArray settings;
             bool enabled = false;
-            QVERIFY(
-                !model->GetRedoEffect(1, uid, settings, enabled) && !model->GetRedoEffect(-1, uid, settings, enabled));
-            QVERIFY(uid.isNull() && model->GetRedoEffect(0, uid, settings, enabled));
-            QVERIFY(uid == QLatin1String("A") && settings == "x" && enabled);
+            QVERIFY(!model->GetRedoEffect(1, uid, settings, enabled));
+            QVERIFY(!model->GetRedoEffect(-1, uid, settings, enabled));
         } else if (kind == Params) {
             auto* params = static_cast<KXStyleChangeModelParamsCommandData*>(data.get());
-            QCOMPARE(params->GetRedoEffectCount(), -1);
             params->AddUndoEffect("p", false);
             params->AddRedoEffect(QByteArray(), true);
             params->AddRedoEffect("qq", true);
@@ -340,26 +322,24 @@ private slots:
             data.reset(RowData(Kind(kind), 1, 4));
         }
         QCOMPARE(data->GetDataType(), type);
-        QVERIFY(!data->Serialize(nullptr));
-        QVERIFY(!data->Deserialize(nullptr));
-        QCOMPARE(Serialized(*data), record);
+        QCOMPARE(RecordOf(*data), record);
 
         std::unique_ptr<VornCommandData> copy(EmptyData(Kind(kind)));
-        QCOMPARE(Serialized(*copy), QByteArray()); // no record, nothing written
-        QVERIFY(ReadInto(*copy, record));
-        QCOMPARE(Serialized(*copy), record);
+        QCOMPARE(RecordOf(*copy), QByteArray()); // no record, nothing written
+        QVERIFY(ReadRecord(record, *copy));
+        QCOMPARE(RecordOf(*copy), record);
         std::unique_ptr<VornCommandData> cut(EmptyData(Kind(kind)));
-        QVERIFY(!ReadInto(*cut, record.left(record.size() - 1)));
-        QCOMPARE(Serialized(*cut), QByteArray()); // a damaged record is not kept
+        QVERIFY(!ReadRecord(record.left(record.size() - 1), *cut));
+        QCOMPARE(RecordOf(*cut), QByteArray()); // a damaged record is not kept
 
         // An enabled value of 5 reads as true and is written back as 1.
         QByteArray five = record;
         five[five.size() - 1] = 5;
-        QVERIFY(ReadInto(*copy, five));
-        QCOMPARE(Serialized(*copy), record);
+        QVERIFY(ReadRecord(five, *copy));
+        QCOMPARE(RecordOf(*copy), record);
 
         data->ReleaseSerializeData();
-        QCOMPARE(Serialized(*data), QByteArray());
+        QCOMPARE(RecordOf(*data), QByteArray());
     }
 
     // Bad data, a missing document or style model, rows out of range and
@@ -373,23 +353,19 @@ private slots:
         const auto row = [](const char* title, Kind kind, int input, const QString& report, const QList<int>& states) {
             QTest::newRow(title) << int(kind) << input << report << states;
         };
+        // Every command checks its own input, each in its own file.
         for (Kind kind : { Insert, Remove, Move, Model, Params }) {
             const QByteArray name = kFiles[kind];
             row((name + ", wrong data").constData(), kind, WrongData, kBadInput, {});
-            row((name + ", no data").constData(), kind, NoData, kBadInput, {});
             row((name + ", no document").constData(), kind, NoDocument, kBadInput, {});
+            // Whole-style and parameter changes count even without a style model.
+            const QList<int> counted = kind >= Model ? QList<int> { 1, 0 } : QList<int>();
+            row((name + ", no style").constData(), kind, NoStyle, QString(), counted);
         }
-        row("insert, no style", Insert, NoStyle, QString(), {});
-        row("remove, no style", Remove, NoStyle, QString(), {});
-        row("move, no style", Move, NoStyle, QString(), {});
-        row("model, no style", Model, NoStyle, QString(), { 1, 0 });
-        row("params, no style", Params, NoStyle, QString(), { 1, 0 });
         row("insert, no record", Insert, NoRecord, QString(), {});
-        row("remove, no record", Remove, NoRecord, QString(), {});
         row("move, no record", Move, NoRecord, QString(), { 1, 0 });
         row("model, no record", Model, NoRecord, QString(), { 1, 0 });
         row("params, no record", Params, NoRecord, kBroken, { 1, 0 });
-        row("insert, row past the end", Insert, RowsOut, QString(), {});
         row("remove, row past the end", Remove, RowsOut, QString(), {});
         row("move, rows past the end", Move, RowsOut, QString(), { 1, 0 });
         row("params, an effect more", Params, RowsOut, kBroken, { 1, 0 });
@@ -407,7 +383,7 @@ private slots:
             data.reset(EmptyData(Kind(kind)));
         else if (input == RowsOut)
             data.reset(kind == Params ? ParamsForRows(4) : RowData(Kind(kind), 4, 5));
-        else if (input != NoData)
+        else
             data.reset(GoodData(Kind(kind)));
         if (input == NoStyle)
             m_document->SetCurrentLayer(KXMemoryDocument::InvalidId);
@@ -415,10 +391,8 @@ private slots:
         MessageCapture capture;
         command->redoExec(data.get());
         command->undoExec(data.get());
-        const QStringList texts = capture.texts();
-        QCOMPARE(texts.size(), report.isEmpty() ? 0 : 2);
-        for (const QString& text : texts)
-            QVERIFY2(QRegularExpression(ReportPattern(Kind(kind), report)).match(text).hasMatch(), qPrintable(text));
+        const QString pattern = StylePattern(Kind(kind), report);
+        CompareReports(capture.texts(), report.isEmpty() ? QStringList() : QStringList { pattern, pattern });
         QCOMPARE(m_states, states);
         m_document->SetCurrentLayer(1);
         QCOMPARE(Rows(*m_style), kStart);
@@ -456,32 +430,6 @@ private:
         return data;
     }
 
-    // What Serialize writes (nothing when it fails).
-    QByteArray Serialized(VornCommandData& data)
-    {
-        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
-        VornReaderWriter file;
-        if (!file.Open(path))
-            return "<not opened>";
-        const bool written = data.Serialize(&file);
-        file.Close();
-        QFile result(path);
-        const QByteArray bytes = result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray();
-        return written == bytes.isEmpty() ? QByteArray("<result does not match the file>") : bytes;
-    }
-
-    // Deserialize from a file holding the bytes.
-    bool ReadInto(VornCommandData& data, const QByteArray& bytes)
-    {
-        const QString path = QDir(m_folder.path()).filePath(QStringLiteral("record"));
-        VornReaderWriter file;
-        if (!file.Open(path) || file.WriteRawData(bytes.constData(), bytes.size()) != bytes.size())
-            return false;
-        file.Close();
-        return file.Open(QString()) && data.Deserialize(&file);
-    }
-
-    QTemporaryDir m_folder;
     std::unique_ptr<KXMemoryDocument> m_document;
     KXStyleProxy* m_style = nullptr;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
