@@ -229,7 +229,6 @@ private slots:
         QTest::addColumn<KXRGBA32i>("destination");
         QTest::addColumn<double>("opacity");
         QTest::addColumn<KXRGBA32i>("expected");
-        QTest::addColumn<int>("tolerance");
 
         const KXRGBA32i s = Px(60, 180, 240, 255);
         const KXRGBA32i d = Px(200, 100, 30, 255);
@@ -244,12 +243,12 @@ private slots:
             KXRGBA32i opaque, quarter, translucent;
         };
         const Row rows[] = {
-            {"normal", 0, Px(60, 180, 240, 255), Px(165, 120, 82, 255), Px(18, 230, 137, 222)},
+            {"normal", 0, Px(60, 180, 240, 255), Px(165, 120, 83, 255), Px(18, 230, 137, 222)},
             {"multiply", 13, Px(47, 71, 28, 255), Px(162, 93, 30, 255), Px(15, 155, 131, 222)},
             {"screen", 14, Px(213, 209, 242, 255), Px(203, 127, 83, 255), Px(48, 230, 176, 222)},
             {"overlay", 15, Px(171, 141, 56, 255), Px(193, 110, 37, 255), Px(17, 169, 170, 222)},
             {"darken", 22, Px(60, 100, 30, 255), Px(165, 100, 30, 255), Px(18, 155, 137, 222)},
-            {"lighten", 23, Px(200, 180, 240, 255), Px(200, 120, 82, 255), Px(46, 230, 170, 222)},
+            {"lighten", 23, Px(200, 180, 240, 255), Px(200, 120, 83, 255), Px(46, 230, 170, 222)},
             {"colour dodge", 17, Px(255, 255, 255, 255), Px(214, 139, 86, 255), Px(47, 231, 182, 222)},
             {"colour burn", 16, Px(21, 35, 16, 255), Px(155, 84, 26, 255), Px(14, 154, 157, 222)},
             {"hard light", 21, Px(94, 164, 229, 255), Px(174, 116, 80, 255), Px(17, 228, 170, 222)},
@@ -261,24 +260,24 @@ private slots:
         };
         for (const Row& row : rows) {
             const QByteArray name(row.name);
-            QTest::newRow(name) << row.mode << s << d << 1.0 << row.opaque << 1;
-            QTest::newRow(name + " quarter opacity") << row.mode << s << d << 0.25 << row.quarter << 1;
-            QTest::newRow(name + " translucent") << row.mode << st << dt << 1.0 << row.translucent << 1;
+            QTest::newRow(name) << row.mode << s << d << 1.0 << row.opaque;
+            QTest::newRow(name + " quarter opacity") << row.mode << s << d << 0.25 << row.quarter;
+            QTest::newRow(name + " translucent") << row.mode << st << dt << 1.0 << row.translucent;
             // Over a transparent pixel every mode gives the source.
-            QTest::newRow(name + " on transparent") << row.mode << s << clear << 1.0 << s << 0;
-            QTest::newRow(name + " transparent source") << row.mode << clear << d << 1.0 << d << 0;
+            QTest::newRow(name + " on transparent") << row.mode << s << clear << 1.0 << s;
+            QTest::newRow(name + " transparent source") << row.mode << clear << d << 1.0 << d;
         }
         const KXRGBA32i halfOverD = Px(130, 140, 135, 255);
-        QTest::newRow("normal half alpha") << 0u << Px(60, 180, 240, 128) << d << 1.0 << halfOverD << 1;
-        QTest::newRow("normal half opacity on transparent") << 0u << s << clear << 0.5 << Px(60, 180, 240, 128) << 1;
-        QTest::newRow("normal opacity above 1") << 0u << s << d << 7.0 << s << 0;
-        QTest::newRow("normal opacity 0") << 0u << s << d << 0.0 << d << 0;
-        QTest::newRow("normal negative opacity") << 0u << s << d << -1.0 << d << 0;
-        QTest::newRow("unknown code blends as normal") << 7u << s << d << 1.0 << s << 0;
-        QTest::newRow("replace") << 3u << st << d << 1.0 << st << 0;
-        QTest::newRow("replace with transparent") << 3u << clear << d << 1.0 << clear << 0;
-        QTest::newRow("replace half opacity") << 3u << s << d << 0.5 << halfOverD << 1;
-        QTest::newRow("replace half, transparent") << 3u << clear << d << 0.5 << Px(200, 100, 30, 128) << 1;
+        QTest::newRow("normal half alpha") << 0u << Px(60, 180, 240, 128) << d << 1.0 << halfOverD;
+        QTest::newRow("normal half opacity on transparent") << 0u << s << clear << 0.5 << Px(60, 180, 240, 128);
+        QTest::newRow("normal opacity above 1") << 0u << s << d << 7.0 << s;
+        QTest::newRow("normal opacity 0") << 0u << s << d << 0.0 << d;
+        QTest::newRow("normal negative opacity") << 0u << s << d << -1.0 << d;
+        QTest::newRow("unknown code blends as normal") << 7u << s << d << 1.0 << s;
+        QTest::newRow("replace") << 3u << st << d << 1.0 << st;
+        QTest::newRow("replace with transparent") << 3u << clear << d << 1.0 << clear;
+        QTest::newRow("replace half opacity") << 3u << s << d << 0.5 << halfOverD;
+        QTest::newRow("replace half, transparent") << 3u << clear << d << 0.5 << Px(200, 100, 30, 128);
 
         // Selection masks (selected 0xFF000000, unselected 0): the result for
         // (destination, source) off/off, off/on, on/off, on/on as bits 0 to 3.
@@ -288,9 +287,9 @@ private slots:
             for (int bit = 0; bit < 4; ++bit)
                 QTest::newRow(QByteArray("selection ") + QByteArray::number(mode) + " case " + QByteArray::number(bit))
                     << mode << (bit & 1 ? Selected : clear) << (bit & 2 ? Selected : clear) << 1.0
-                    << (table >> bit & 1 ? Selected : clear) << 0;
-        QTest::newRow("union makes black") << 93u << Selected << Px(9, 9, 9, 0) << 1.0 << Selected << 0;
-        QTest::newRow("subtract half") << 95u << Px(0, 0, 0, 128) << Selected << 1.0 << Px(0, 0, 0, 127) << 1;
+                    << (table >> bit & 1 ? Selected : clear);
+        QTest::newRow("union makes black") << 93u << Selected << Px(9, 9, 9, 0) << 1.0 << Selected;
+        QTest::newRow("subtract half") << 95u << Px(0, 0, 0, 128) << Selected << 1.0 << Px(0, 0, 0, 127);
     }
     void modeRules()
     {
@@ -299,12 +298,11 @@ private slots:
         QFETCH(KXRGBA32i, destination);
         QFETCH(double, opacity);
         QFETCH(KXRGBA32i, expected);
-        QFETCH(int, tolerance);
         const KXImage32 from = Filled(3, 2, source);
         KXImage32 to = Filled(5, 4, destination);
         const QRect target(1, 1, 3, 2);
         QVERIFY(BlendOn(from, from.GetRect(), mode, to, target, opacity, false));
-        VERIFY_PIXELS(to, [&](int x, int y) { return target.contains(x, y) ? expected : destination; }, tolerance);
+        VERIFY_PIXELS(to, [&](int x, int y) { return target.contains(x, y) ? expected : destination; });
     }
 
     // The intersection modes clear what the source rectangle does not reach.
@@ -372,7 +370,7 @@ private slots:
                 const KXRGBA32i pixel = At(source, from.x(), from.y());
                 const auto mix = [&pixel](int s, int d) { return (s * pixel.a + d * (255 - pixel.a) + 127) / 255; };
                 return mode == 3 ? pixel : Px(mix(pixel.r, Grey.r), mix(pixel.g, Grey.g), mix(pixel.b, Grey.b), 255);
-            }, mode == 3 ? 0 : 1);
+            });
             if (!result)
                 QVERIFY(TilesSharedOutside(destination, before, QRect()));
         }
