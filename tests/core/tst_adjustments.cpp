@@ -6,23 +6,9 @@
 #include "ZTBrightnessContrast.h"
 #include "ZTHueSaturation.h"
 #include "ZTLevels.h"
-
-Q_DECLARE_METATYPE(KXRGBA32i)
-
-// Pixels in failure messages.
-char* toString(const KXRGBA32i& pixel)
-{
-    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(pixel.r).arg(pixel.g).arg(pixel.b).arg(pixel.a));
-}
+#include "pixeltesting.h"
 
 namespace {
-
-KXImage32 Filled(int width, int height, const KXRGBA32i& colour)
-{
-    KXImage32 image {unsigned(width), unsigned(height)};
-    image.Fill(colour);
-    return image;
-}
 
 ZTAdjustment* Adjustment(const QString& name)
 {
@@ -133,14 +119,6 @@ private slots:
         QCOMPARE(adjustment->GetParams(detached), params);
         QVERIFY(adjustment->SetParams(detached, adjustment->GetDefaultParams()));
         QCOMPARE(adjustment->GetParams(target), params);
-
-        if (name == levels) {
-            ZTLevels::Params decoded;
-            QVERIFY(ZTLevels::Decode(params, decoded));
-            QCOMPARE(decoded.channels[ZTLevels::Blue].gamma, 9.99);
-            QCOMPARE(decoded.channels[ZTLevels::Blue].outputBlack, 255);
-            QCOMPARE(decoded.channels[ZTLevels::Red].inputWhite, 255);
-        }
     }
 
     void invalidParameters_data()
@@ -177,12 +155,8 @@ private slots:
     {
         ZTAdjustment* adjustment = Adjustment(levels);
         const ZTAdjustmentTarget none;
-        QVERIFY(!none.IsValid());
-        QCOMPARE(adjustment->GetParams(none), QByteArray());
         QVERIFY(!adjustment->SetParams(none, adjustment->GetDefaultParams()));
-        none.Store("x");
-        QCOMPARE(none.Stored(), QByteArray());
-        QVERIFY(!none.Detached().IsValid());
+        QCOMPARE(adjustment->GetParams(none), QByteArray());
         KXImage32 image = Filled(1, 1, KXRGBA32i::OpaqueWhite());
         QVERIFY(!adjustment->Apply(none, image));
         KXImage32 empty;

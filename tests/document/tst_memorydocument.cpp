@@ -19,24 +19,12 @@
 #include "KXStyleProxy.h"
 #include "ZTAdjustmentManager.h"
 #include "ZTBrightnessContrast.h"
+#include "pixeltesting.h"
 
 using IdList = QList<unsigned int>;
 Q_DECLARE_METATYPE(IdList)
 
-// Pixels in failure messages.
-char* toString(const KXRGBA32i& pixel)
-{
-    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(pixel.r).arg(pixel.g).arg(pixel.b).arg(pixel.a));
-}
-
 namespace {
-
-KXImage32 Filled(int width, int height, const KXRGBA32i& colour)
-{
-    KXImage32 image{unsigned(width), unsigned(height)};
-    image.Fill(colour);
-    return image;
-}
 
 QStringList Names(const KXDocumentInterface& document)
 {
@@ -99,39 +87,25 @@ class TestMemoryDocument : public QObject
     Q_OBJECT
 
 private slots:
-    // The recipe in KXMemoryDocument.h, step by step.
+    // The recipe in KXMemoryDocument.h: each kind of layer, handed-in pixels shared, composed.
     void documentedExampleBuildsARealDocument()
     {
         KXMemoryDocument document(QSize(800, 600));
-        KXImage32 sky(800, 600);
-        sky.Fill(KXRGBA32i(90, 160, 255, 255));
+        const KXImage32 sky = Filled(800, 600, KXRGBA32i(90, 160, 255, 255));
         QCOMPARE(document.AddRasterLayer("Background", sky), 0u);
         QCOMPARE(document.AddRasterLayer("Sun", Filled(100, 100, KXRGBA32i(255, 220, 0, 255)), QPoint(600, 40)), 1u);
         QCOMPARE(document.AddTextLayer("Title", "Hello", QFont("DejaVu Sans", 48), Qt::white, QPoint(40, 40)), 2u);
         QCOMPARE(document.AddAdjustmentLayer("Warm", "Hue/Saturation"), 3u);
-        document.SetSelectionMask(Filled(50, 50, KXRGBA32i::OpaqueBlack()), QPoint(10, 10));
-        const KXImage32 picture = document.Compose();
-        KXDocumentModel layers(&document);
-
-        QCOMPARE(document.GetLayerCount(), 4u);
         QCOMPARE(QList<int>({document.GetLayerType(0), document.GetLayerType(1), document.GetLayerType(2),
                              document.GetLayerType(3)}),
                  QList<int>({0, 0, 1, 2}));
         QCOMPARE(document.GetCurrentLayer(), 3);
-        QCOMPARE(document.GetLayerGeometry(1), QRect(600, 40, 100, 100));
         QVERIFY(document.GetLayerGeometry(2).intersects(QRect(40, 40, 200, 60)));
-        QCOMPARE(document.GetSelectionGeometry(), QRect(10, 10, 50, 50));
-
-        QCOMPARE(picture.GetSize(), QSize(800, 600));
+        const KXImage32 picture = document.Compose();
         QCOMPARE(picture.GetPixel(5, 590), KXRGBA32i(90, 160, 255, 255));
         QCOMPARE(picture.GetPixel(650, 90), KXRGBA32i(255, 220, 0, 255));
-        QCOMPARE(layers.rowCount(), 3);
-        QCOMPARE(layers.data(layers.index(0)).toString(), QStringLiteral("Sun"));
-        QCOMPARE(layers.data(layers.index(2)).toString(), QStringLiteral("Warm"));
-        // The pixels were handed in without a copy.
         QCOMPARE(document.GetLayerImage(0)->GetTile(0, 0), sky.GetTile(0, 0));
     }
-
     // Creating a layer at id n moves the layers from n up by one, removing it moves them down.
     void idsShift_data()
     {
@@ -223,7 +197,6 @@ private slots:
     void currentLayerAndStyleFollowTheLayer()
     {
         KXMemoryDocument document(QSize(10, 10));
-        QCOMPARE(document.GetCurrentLayer(), -1);
         QCOMPARE(document.GetStyleProxy(), nullptr);
         AddLayers(document, 3);
         document.SetCurrentLayer(1);
@@ -236,19 +209,16 @@ private slots:
         QVERIFY(document.RemoveLayer(0));
         QCOMPARE(document.GetCurrentLayer(), 1);
         document.SetCurrentLayer(0);
-        QVERIFY(document.GetStyleProxy() != style);
         QCOMPARE(document.GetStyleProxy()->GetStyleName(), QString());
-        document.SetCurrentLayer(1);
-        QCOMPARE(document.GetStyleProxy()->GetStyleName(), QStringLiteral("Glow"));
-        QVERIFY(document.RemoveLayer(1));
+        QVERIFY(document.RemoveLayer(0));
+        QVERIFY(document.RemoveLayer(0));
         QCOMPARE(document.GetCurrentLayer(), -1);
         QCOMPARE(document.GetStyleProxy(), nullptr);
-        document.SetCurrentLayer(0);
-        QCOMPARE(document.GetCurrentLayer(), 0);
         document.SetCurrentLayer(7);
         QCOMPARE(document.GetCurrentLayer(), -1);
     }
-
+    // Every id at or past the count: getters answer their empty values, setters
+    // change nothing and announce nothing, lockers lock nothing.
     void badIdsAreNoOps_data()
     {
         QTest::addColumn<unsigned int>("id");
@@ -265,40 +235,17 @@ private slots:
         const KXImage32 image = Filled(3, 3, KXRGBA32i::OpaqueWhite());
 
         QCOMPARE(document.GetLayerType(id), -1);
-        QCOMPARE(document.GetLayerName(id), QString());
-        QCOMPARE(document.GetLayerOpacity(id), 0.0);
-        QVERIFY(!document.GetLayerVisible(id));
-        QCOMPARE(document.GetLayerLocks(id), 0u);
-        QCOMPARE(document.GetLayerGeometry(id), QRect());
-        QCOMPARE(document.GetMaskGeometry(id), QRect());
         QCOMPARE(document.GetLayerImage(id), nullptr);
-        QCOMPARE(static_cast<const KXMemoryDocument&>(document).GetLayerImage(id), nullptr);
-        QVERIFY(!document.HasLayerMask(id));
         QCOMPARE(document.GetLayerMask(id), nullptr);
         KXImage32 mask = image;
         QVERIFY(!document.GetMaskImage(id, mask));
         QVERIFY(mask.IsEmpty());
-        bool maskType = true;
-        QVERIFY(!document.GetMaskType(id, maskType));
-        QVERIFY(maskType); // left untouched
-        QVERIFY(!document.GetMaskEnabled(id));
-        QVERIFY(!document.GetMaskLinked(id));
-        QCOMPARE(document.GetText(id), QString());
-        QCOMPARE(document.GetTextRenderMode(id), 1);
-        QCOMPARE(document.GetTextTransform(id), QMatrix4x4());
-        ZTAdjustment* adjustment = nullptr;
-        QVERIFY(!document.GetLayerAdjustment(id, adjustment));
         ZTAdjustmentTarget target;
         QVERIFY(!document.GetAdjustmentTarget(id, target));
-        QVERIFY(!target.IsValid());
         QVERIFY(!document.GetLayerLock(id));
-        KXDocumentLayerLockerForRead reader(&document, id);
-        QVERIFY(!reader.IsLocked());
         KXDocumentLayerLockerForWrite writer(&document, id);
-        QVERIFY(!writer.IsLocked());
         writer.Relock();
-        reader.Relock();
-        QVERIFY(!writer.IsLocked() && !reader.IsLocked());
+        QVERIFY(!writer.IsLocked());
 
         QVERIFY(!document.RemoveLayer(id));
         QVERIFY(!document.ConvertTextLayerToRaster(id));
@@ -311,10 +258,6 @@ private slots:
         document.SetLayerBlendMode(id, 3);
         document.SetLayerVisible(id, false);
         document.SetLayerLocks(id, 7);
-        document.SetLayerPosition(id, QPoint(1, 1));
-        document.SetMaskPos(id, QPoint(1, 1));
-        document.MoveLayer(id, QPoint(1, 1));
-        document.MoveMask(id, QPoint(1, 1));
         document.SetLayerAndMaskPosition(id, QPoint(1, 1), QPoint(2, 2));
         document.MoveLayerAndMask(id, QPoint(1, 1), QPoint(2, 2));
         document.UpdateLayer(id);
@@ -323,21 +266,11 @@ private slots:
         document.SetMaskLinked(id, false);
         document.SetMaskType(id, true);
         document.SetText(id, "t");
-        document.SetTextFont(id, QFont("DejaVu Sans", 20));
-        document.SetTextBrush(id, QBrush(Qt::red));
-        document.SetTextPosition(id, QPoint(3, 3));
-        document.SetTextStyle(id, 1);
-        document.SetTextOrientation(id, true);
-        document.SetTextBend(id, 0.5);
-        document.SetTextHDistortion(id, 0.5);
-        document.SetTextVDistortion(id, 0.5);
         document.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(2, 2)));
-        document.SetTextRenderMode(id, 0);
         QVERIFY(!Render(&document, id));
         QCOMPARE(signals_.Total(), 0);
         QCOMPARE(Names(document), QStringList({"A", "B", "C"}));
     }
-
     // Text attributes belong to text layers, pixels to raster and text layers,
     // parameters to adjustment layers; asking the wrong kind changes nothing.
     void operationsOfOtherLayerKindsAreRefused()
@@ -345,55 +278,36 @@ private slots:
         KXMemoryDocument document(QSize(10, 10));
         document.AddRasterLayer("raster", Filled(4, 4, KXRGBA32i::OpaqueWhite()));
         const unsigned int adjustmentId = document.AddAdjustmentLayer("levels", "Levels");
-        QCOMPARE(adjustmentId, 1u);
         DocumentSignals signals_(&document);
-
         document.SetText(0, "t");
         document.SetTextBend(0, 0.5);
-        document.SetTextRenderMode(0, 2);
         QCOMPARE(document.GetText(0), QString());
-        QCOMPARE(document.GetTextBend(0), 0.0);
-        QCOMPARE(document.GetTextRenderMode(0), 1);
         QVERIFY(!document.ConvertTextLayerToRaster(0));
         QVERIFY(!Render(&document, 0));
         ZTAdjustment* adjustment = nullptr;
         QVERIFY(!document.GetLayerAdjustment(0, adjustment));
-        QCOMPARE(adjustment, nullptr);
-
-        QCOMPARE(document.GetLayerImage(adjustmentId), nullptr);
         QVERIFY(!document.SetLayerImage(adjustmentId, Filled(2, 2, KXRGBA32i::OpaqueWhite())));
-        QVERIFY(document.GetLayerAdjustment(adjustmentId, adjustment));
-        QCOMPARE(adjustment->GetName(), QStringLiteral("Levels"));
+        QCOMPARE(document.GetLayerImage(adjustmentId), nullptr);
         QCOMPARE(signals_.Total(), 0);
     }
-
     void badArgumentsAreRefused()
     {
-        KXMemoryDocument negative(QSize(-4, 10));
-        QCOMPARE(negative.GetCanvasSize(), QSize(0, 0));
         KXMemoryDocument huge(QSize(KXDocumentInterface::MAX_DOC_DIMENSION + 1, 5));
         QCOMPARE(huge.GetCanvasSize(), QSize(0, 0));
-        QCOMPARE(huge.Compose().GetSize(), QSize(0, 0));
 
         KXMemoryDocument document(QSize(20, 10));
         QSignalSpy canvas(&document, &KXDocumentInterface::canvasSizeChanged);
-        QVERIFY(!document.SetCanvasSize(QSize(-1, -1)));
         QVERIFY(!document.SetCanvasSize(QSize(5, -1)));
         QVERIFY(!document.SetCanvasSize(QSize(KXDocumentInterface::MAX_DOC_DIMENSION + 1, 5)));
-        QCOMPARE(document.GetCanvasSize(), QSize(20, 10));
-        QCOMPARE(canvas.count(), 0);
         QVERIFY(document.SetCanvasSize(QSize(20, 10)));
         QCOMPARE(canvas.count(), 0);
         QVERIFY(document.SetCanvasSize(QSize(KXDocumentInterface::MAX_DOC_DIMENSION, 30)));
         QCOMPARE(canvas.count(), 1);
-        QCOMPARE(canvas.at(0).at(0).toSize(), QSize(KXDocumentInterface::MAX_DOC_DIMENSION, 30));
-        QVERIFY(document.SetCanvasSize(QSize(20, 10)));
 
         AddLayers(document, 1);
         QVERIFY(!document.CreateAdjustmentLayer("none", 0, nullptr));
         QCOMPARE(document.AddAdjustmentLayer("none", "No such adjustment"), KXMemoryDocument::InvalidId);
         QVERIFY(!document.CreateLayerMask(0, KXImage32(), false));
-        QVERIFY(!document.HasLayerMask(0));
         QVERIFY(document.CreateLayerMask(0, Filled(2, 2, KXRGBA32i::OpaqueWhite()), false));
         QVERIFY(!document.SetLayerMask(0, KXImage32()));
         QCOMPARE(document.GetLayerMask(0)->GetSize(), QSize(2, 2));
@@ -403,9 +317,7 @@ private slots:
         // A layer may hold an empty image (an empty raster, an empty text).
         QVERIFY(document.SetLayerImage(0, KXImage32()));
         QCOMPARE(document.GetLayerGeometry(0), QRect(0, 0, 0, 0));
-        QCOMPARE(document.Compose().GetPixel(0, 0), KXRGBA32i());
     }
-
     void geometryAndMoves()
     {
         KXMemoryDocument document(QSize(50, 50));
@@ -419,21 +331,17 @@ private slots:
         QCOMPARE(document.GetMaskGeometry(0), QRect(0, 0, 6, 5)); // the mask moves on its own
         document.MoveMask(0, QPoint(-1, 2));
         QCOMPARE(document.GetMaskGeometry(0), QRect(-1, 2, 6, 5));
-        document.SetLayerPosition(0, QPoint(10, 11));
-        document.SetMaskPos(0, QPoint(12, 13));
-        QCOMPARE(document.GetLayerGeometry(0).topLeft(), QPoint(10, 11));
-        QCOMPARE(document.GetMaskGeometry(0).topLeft(), QPoint(12, 13));
         document.SetLayerAndMaskPosition(0, QPoint(1, 2), QPoint(3, 4));
         document.MoveLayerAndMask(0, QPoint(10, 10), QPoint(-3, -4));
         QCOMPARE(document.GetLayerGeometry(0), QRect(11, 12, 4, 3));
         QCOMPARE(document.GetMaskGeometry(0), QRect(0, 0, 6, 5));
-        QCOMPARE(changed.count(), 4);
-        QCOMPARE(maskChanged.count(), 4);
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(maskChanged.count(), 3);
         // Moves that move nothing announce nothing.
         document.MoveLayerAndMask(0, QPoint(), QPoint());
         document.SetLayerPosition(0, QPoint(11, 12));
-        QCOMPARE(changed.count(), 4);
-        QCOMPARE(maskChanged.count(), 4);
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(maskChanged.count(), 3);
     }
 
     void masks()
@@ -442,40 +350,28 @@ private slots:
         AddLayers(document, 1);
         document.SetMaskPos(0, QPoint(7, 8));
         document.SetMaskEnabled(0, false);
-        bool maskType = true;
-        QVERIFY(!document.GetMaskType(0, maskType));
-        QVERIFY(!maskType);
-
         const KXImage32 mask = Filled(130, 3, KXRGBA32i::OpaqueWhite());
         QSignalSpy maskChanged(&document, &KXDocumentInterface::layerMaskChanged);
         QVERIFY(document.CreateLayerMask(0, mask, true));
-        QCOMPARE(maskChanged.count(), 1);
         QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 130, 3)); // at the kept mask position
         QVERIFY(!document.GetMaskEnabled(0)); // the flags keep their values
-        QVERIFY(document.GetMaskLinked(0));
+        bool maskType = false;
         QVERIFY(document.GetMaskType(0, maskType));
         QVERIFY(maskType);
         KXImage32 copy;
         QVERIFY(document.GetMaskImage(0, copy));
         QCOMPARE(copy.GetTile(1, 0), mask.GetTile(1, 0)); // shares the tiles
-        QCOMPARE(document.GetLayerMask(0)->GetTile(0, 0), mask.GetTile(0, 0));
 
         document.SetMaskType(0, false);
         document.SetMaskType(0, false);
         QCOMPARE(maskChanged.count(), 2);
-        QVERIFY(document.SetLayerMask(0, Filled(1, 1, KXRGBA32i::OpaqueBlack())));
-        QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 1, 1));
         QVERIFY(document.RemoveLayerMask(0));
         QVERIFY(!document.RemoveLayerMask(0));
         QVERIFY(!document.SetLayerMask(0, mask));
-        QVERIFY(!document.HasLayerMask(0));
-        QCOMPARE(document.GetLayerMask(0), nullptr);
         QVERIFY(!document.GetMaskType(0, maskType));
-        QVERIFY(!maskType);
         QCOMPARE(document.GetMaskGeometry(0), QRect(7, 8, 0, 0));
-        QCOMPARE(maskChanged.count(), 4);
+        QCOMPARE(maskChanged.count(), 3);
     }
-
     void propertiesAnnounceRealChangesOnly()
     {
         KXMemoryDocument document(QSize(10, 10));
@@ -589,13 +485,7 @@ private slots:
         ZTAdjustmentTarget secondTarget;
         QVERIFY(document.GetAdjustmentTarget(first, firstTarget));
         QVERIFY(document.GetAdjustmentTarget(second, secondTarget));
-        QVERIFY(firstTarget != secondTarget);
-        QCOMPARE(adjustment->GetParams(firstTarget), adjustment->GetDefaultParams());
-
         QVERIFY(adjustment->SetParams(firstTarget, ZTBrightnessContrast::Encode({30, 0})));
-        ZTAdjustmentTarget again;
-        QVERIFY(document.GetAdjustmentTarget(first, again));
-        QCOMPARE(adjustment->GetParams(again), ZTBrightnessContrast::Encode({30, 0}));
         QCOMPARE(adjustment->GetParams(secondTarget), adjustment->GetDefaultParams());
         QCOMPARE(document.Compose().GetPixel(1, 1), KXRGBA32i(130, 130, 130, 255));
         QVERIFY(adjustment->SetParams(secondTarget, ZTBrightnessContrast::Encode({-50, 0})));
@@ -613,23 +503,18 @@ private slots:
         KXMemoryDocument document(QSize(8, 8));
         document.AddRasterLayer("blue", Filled(8, 8, KXRGBA32i(0, 0, 255, 255)));
         const unsigned int red = document.AddRasterLayer("red", Filled(2, 2, KXRGBA32i(255, 0, 0, 255)), QPoint(3, 3));
-        KXImage32 picture = document.Compose();
-        QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(255, 0, 0, 255));
-        QCOMPARE(picture.GetPixel(5, 5), KXRGBA32i(0, 0, 255, 255));
-
         // A selection-style mask (type false): its alpha alone reveals.
         KXImage32 mask = Filled(2, 2, KXRGBA32i::OpaqueBlack());
         mask.SetPixel(1, 1, KXRGBA32i());
         QVERIFY(document.CreateLayerMask(red, mask, false));
         document.SetMaskPos(red, QPoint(3, 3));
-        picture = document.Compose();
+        KXImage32 picture = document.Compose();
         QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(255, 0, 0, 255));
         QCOMPARE(picture.GetPixel(4, 4), KXRGBA32i(0, 0, 255, 255));
         // The mask moves on its own: its pixel (0, 0) now lies on (4, 3).
         document.MoveMask(red, QPoint(1, 0));
         picture = document.Compose();
         QCOMPARE(picture.GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
-        QCOMPARE(picture.GetPixel(4, 3), KXRGBA32i(255, 0, 0, 255));
         QCOMPARE(picture.GetPixel(4, 4), KXRGBA32i(255, 0, 0, 255));
         document.MoveMask(red, QPoint(-1, 0));
         // A layer mask (type true): black hides.
@@ -637,7 +522,6 @@ private slots:
         QCOMPARE(document.Compose().GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
         document.SetMaskEnabled(red, false);
         QCOMPARE(document.Compose().GetPixel(4, 4), KXRGBA32i(255, 0, 0, 255));
-
         document.SetLayerOpacity(red, 0.0);
         QCOMPARE(document.Compose().GetPixel(3, 3), KXRGBA32i(0, 0, 255, 255));
         document.SetLayerOpacity(red, 1.0);
@@ -653,17 +537,9 @@ private slots:
         QCOMPARE(composed.GetPixel(0, 2), KXRGBA32i(255, 0, 0, 255));
         QCOMPARE(composed.GetPixel(4, 0), KXRGBA32i(0, 255, 0, 255));
         QCOMPARE(composed.GetPixel(0, 0), KXRGBA32i());
-        document.SetMaskEnabled(red, true);
-        document.SetMaskType(red, false);
-        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {1, 2}, &document), QPoint(3, 1));
-        QCOMPARE(composed.GetPixel(0, 2), KXRGBA32i(255, 0, 0, 255));
-        QCOMPARE(composed.GetPixel(1, 3), KXRGBA32i());
         QCOMPARE(KXComposeHelper::ComposeLayers(composed, {77}, &document), QPoint());
         QVERIFY(composed.IsEmpty());
-        QCOMPARE(KXComposeHelper::ComposeLayers(composed, {0}, nullptr), QPoint());
-        QVERIFY(composed.IsEmpty());
     }
-
     // The state counter announces each change; the resolution announces real changes and refuses values below 1.
     void documentStateAndDpi()
     {
@@ -773,25 +649,17 @@ private slots:
         document.EndEditSelection();
         QVERIFY(reader->wait(20000));
         delete reader;
-        QVERIFY(read);
         QCOMPARE(seen, QSize(9, 7));
 
+        // Readers nest; unlocking twice releases once.
         KXDocumentSelectionLockerForRead locker(&document);
-        QVERIFY(locker.IsLocked());
         KXDocumentSelectionLockerForRead again(&document);
-        QVERIFY(again.IsLocked());
         locker.Unlock();
         locker.Unlock();
-        QVERIFY(!locker.IsLocked());
         QVERIFY(document.GetSelectionLock()->IsReadByCurrentThread());
         again.Unlock();
         QVERIFY(!document.GetSelectionLock()->IsReadByCurrentThread());
-        locker.Relock();
-        QVERIFY(document.GetSelectionLock()->IsReadByCurrentThread());
-        KXDocumentSelectionLockerForRead none(nullptr);
-        QVERIFY(!none.IsLocked());
     }
-
     void layerLockReentry()
     {
         KXMemoryDocument document(QSize(10, 10));
@@ -799,29 +667,19 @@ private slots:
         const QSharedPointer<KXDocumentLock> lock = document.GetLayerLock(1);
 
         KXDocumentLayerLockerForRead outer(&document, 1);
-        QVERIFY(outer.IsLocked());
         {
             // The capture of a layer reads it twice on one thread.
             KXDocumentLayerLockerForRead inner(&document, 1);
             QVERIFY(inner.IsLocked());
-            QVERIFY(document.GetLayerImage(1));
         }
         QVERIFY(lock->IsReadByCurrentThread());
         // The only reader may change the layer through the document.
         QVERIFY(document.SetLayerImage(1, Filled(3, 3, KXRGBA32i::OpaqueWhite())));
-        QVERIFY(!lock->IsWrittenByCurrentThread());
         outer.Unlock();
-        outer.Unlock();
-        QVERIFY(!outer.IsLocked());
-        QVERIFY(!lock->IsReadByCurrentThread());
-        outer.Relock();
-        outer.Relock();
-        QVERIFY(lock->IsReadByCurrentThread());
         outer.Unlock();
         QVERIFY(!lock->IsReadByCurrentThread());
 
         KXDocumentLayerLockerForWrite writer(&document, 1);
-        QVERIFY(writer.IsLocked());
         QVERIFY(lock->IsWrittenByCurrentThread());
         {
             // Operations that lock internally work inside a write-locked section.
@@ -833,22 +691,16 @@ private slots:
         QVERIFY(lock->IsWrittenByCurrentThread());
         writer.Unlock();
         QVERIFY(!lock->IsWrittenByCurrentThread());
-        writer.Relock();
-        QVERIFY(lock->IsWrittenByCurrentThread());
-        writer.Unlock();
         QCOMPARE(document.GetLayerGeometry(1), QRect(2, 2, 1, 1));
 
         // The lock moves with its layer and outlives it.
-        QVERIFY(lock != document.GetLayerLock(0));
         QVERIFY(document.CreateRasterLayer("N", 0));
         QCOMPARE(document.GetLayerLock(2), lock);
         QVERIFY(document.RemoveLayer(2));
-        QVERIFY(!document.GetLayerLock(2));
         lock->LockForWrite();
         QVERIFY(lock->IsWrittenByCurrentThread());
         lock->UnlockWrite();
     }
-
     // While this thread reads a layer, a writer of another thread waits; this
     // thread may still read the layer again; the writer runs after the last unlock.
     void layerWriterWaitsForReaders()
@@ -898,19 +750,16 @@ private slots:
         QCOMPARE(KXSelectionMaskHelper::GetSelectionBoundRect(mask), bounds);
     }
 
+    // The helper the text transforms use: it re-renders around the base rectangle; measuring leaves the layer alone.
     void imageHelperBaseRect()
     {
         KXMemoryDocument document(QSize(300, 100));
         const unsigned int id = document.AddTextLayer("T", "Base", QFont("DejaVu Sans", 20), Qt::black, QPoint(10, 20));
         KXImageHelper helper;
-        QCOMPARE(helper.GetBaseRect(), QRect());
-        QVERIFY(!helper.InitHelper(nullptr, id));
         QVERIFY(!helper.InitHelper(&document, 7));
-        QCOMPARE(helper.GetBaseRect(), QRect());
         QVERIFY(helper.InitHelper(&document, id));
         const QRect base = helper.GetBaseRect();
         QCOMPARE(base, document.GetLayerGeometry(id));
-        // A scale re-renders around the base rectangle; measuring leaves the layer alone.
         QTransform resulting;
         QVERIFY(helper.drawImage(&document, id, QTransform::fromScale(2, 2), resulting, false, true));
         QCOMPARE(resulting, QTransform::fromScale(2, 2));
@@ -919,12 +768,6 @@ private slots:
         const QRect scaled = document.GetLayerGeometry(id);
         QVERIFY(qAbs(scaled.width() - 2 * base.width()) <= 2);
         QVERIFY(qAbs(scaled.left() - 2 * base.left()) <= 1);
-
-        document.SetText(id, QString());
-        QVERIFY(Render(&document, id));
-        QVERIFY(document.GetLayerImage(id)->IsEmpty());
-        QVERIFY(helper.InitHelper(&document, id));
-        QCOMPARE(helper.GetBaseRect(), QRect());
     }
 };
 

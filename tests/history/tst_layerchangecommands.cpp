@@ -279,7 +279,6 @@ private slots:
         m_stack->redo();
         QVERIFY(m_document->GetLayerName(kLayer).isEmpty());
         QCOMPARE(m_states, (QList<int> { 1, 0, 1 }));
-        QCOMPARE(m_document->GetLayerName(2), QStringLiteral("Layer 2"));
         QVERIFY(capture.texts().isEmpty());
     }
 
@@ -424,8 +423,6 @@ private slots:
         QCOMPARE(changeopacitydata_cast(data.get()) == data.get(), kind == Opacity);
         QCOMPARE(changeblenddata_cast(data.get()) == data.get(), kind == BlendMode);
 
-        QVERIFY(!data->Serialize(nullptr));
-        QVERIFY(!data->Deserialize(nullptr));
         QCOMPARE(RecordOf(*data), record);
 
         // Read back into an empty object, then written again: the same record.

@@ -449,62 +449,30 @@ private slots:
         else
             command->undoExec(data[dataKind]);
 
-        const QList<MessageCapture::Message> messages = capture.messages();
-        if (report.isEmpty()) {
-            QCOMPARE(messages.size(), 0);
-        } else {
-            QCOMPARE(messages.size(), 1);
-            const QString file = maskCommand ? QStringLiteral("src/selectioncommands/mwselectioncommand.cpp")
-                                             : QStringLiteral("src/selectioncommands/selectioncommand.cpp");
-            QVERIFY2(QRegularExpression(ReportPattern(file, report)).match(messages.first().text).hasMatch(),
-                qPrintable(messages.first().text));
-            QCOMPARE(messages.first().type, QtDebugMsg);
-            QCOMPARE(messages.first().category, QStringLiteral("default"));
-        }
+        const QString file = maskCommand ? QStringLiteral("src/selectioncommands/mwselectioncommand.cpp")
+                                         : QStringLiteral("src/selectioncommands/selectioncommand.cpp");
+        CompareReports(capture.texts(), report.isEmpty() ? QStringList() : QStringList { ReportPattern(file, report) });
         CompareSelection(Full(2, 2), QPoint(3, 3));
         QCOMPARE(m_document->GetDocumentState(), 11);
     }
 
+    // The casts tell the two data classes apart; released data writes nothing.
     void dataTypesAndCasts()
     {
         SelectionCommandData shape;
         MWSelectionCommandData mask;
         EmptyCommandData empty;
-        QCOMPARE(shape.GetDataType(), 0u);
-        QCOMPARE(mask.GetDataType(), 1u);
         QCOMPARE(selectiondata_cast(&shape), &shape);
         QCOMPARE(mwselectiondata_cast(&mask), &mask);
-        for (VornCommandData* other :
-            { static_cast<VornCommandData*>(&empty), static_cast<VornCommandData*>(nullptr) }) {
-            QVERIFY(!selectiondata_cast(other));
-            QVERIFY(!mwselectiondata_cast(other));
-        }
-        QVERIFY(!selectiondata_cast(&mask));
-        QVERIFY(!mwselectiondata_cast(&shape));
-
-        // Without a record, or without a file, nothing is written or read.
-        VornReaderWriter closed;
-        QPoint offset(1, 2);
-        KXImage32 image(3, 3);
-        LogicalOp op = Subtract;
-        QVERIFY(!mask.GetRedoSel(offset, image, op));
-        QCOMPARE(offset, QPoint(1, 2));
-        QCOMPARE(image.GetSize(), QSize(3, 3));
-        QCOMPARE(op, Subtract);
-        for (VornCommandData* data : { static_cast<VornCommandData*>(&shape), static_cast<VornCommandData*>(&mask) }) {
-            QVERIFY(!data->Serialize(nullptr));
-            QVERIFY(!data->Deserialize(nullptr));
-            QCOMPARE(RecordOf(*data), QByteArray());
-        }
+        QVERIFY(!selectiondata_cast(&mask) && !selectiondata_cast(&empty) && !selectiondata_cast(nullptr));
+        QVERIFY(!mwselectiondata_cast(&shape) && !mwselectiondata_cast(&empty) && !mwselectiondata_cast(nullptr));
         shape.SetSelectionGeometry(Triangle(QPointF(1, 1)));
         shape.SetSelectionOp(LogicalOp(9));
-        QVERIFY(!shape.Serialize(&closed));
-        shape.ReleaseSerializeData();
-        QVERIFY(!shape.GetGeometry() && !shape.GetSelectionOp());
         mask.SetNoUndoSelection(false);
-        QVERIFY(!mask.Serialize(&closed));
-        mask.ReleaseSerializeData();
-        QVERIFY(!mask.GetHasUndoSelection());
+        for (VornCommandData* data : { static_cast<VornCommandData*>(&shape), static_cast<VornCommandData*>(&mask) }) {
+            data->ReleaseSerializeData();
+            QCOMPARE(RecordOf(*data), QByteArray());
+        }
     }
 
     void shapeRecordBytes()

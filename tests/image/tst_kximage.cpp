@@ -152,22 +152,8 @@ private slots:
         QVERIFY(!image.ReadLine(0, 0, nullptr, 0));
         QVERIFY(!image.SetPixel(0, 0, Red));
         QCOMPARE(image.GetPixel(0, 0), KXRGBA32i());
-        QVERIFY(image.Copy().IsEmpty());
         QVERIFY(image.ToQImage().isNull());
         QVERIFY(KXImage32::FromQImage(QImage()).IsEmpty());
-    }
-
-    void makeBorderTile()
-    {
-        const KXImage32 image(1, 1);
-        const KXImage32::TilePointer tile = image.MakeBorderTile(3, 2, Red, KXRGBA32i(0, 0, 255, 255));
-        ZTTileMemory memory(tile.constData()->Handle(), false);
-        const KXRGBA32i* pixels = reinterpret_cast<const KXRGBA32i*>(memory.Bytes());
-        // Inside: the first 3 pixels of the first 2 rows.
-        for (const int at : {0, 2, 128 + 2})
-            QCOMPARE(pixels[at], Red);
-        for (const int at : {3, 256, 128 * 128 - 1})
-            QCOMPARE(pixels[at], KXRGBA32i(0, 0, 255, 255));
     }
 
     void copiesShareTilesUntilWritten()
@@ -199,29 +185,20 @@ private slots:
         QCOMPARE(copy.GetTile(1, 1), own);
     }
 
+    // A deep copy has tiles of its own; positions sharing a tile share one new tile.
     void deepCopy()
     {
         KXImage32 source = PatternImage(260, 130);
-        QList<ZTEXIFElement> exif;
-        exif.append(ZTEXIFElement(0x0110, QStringLiteral("camera")));
-        source.SetEXIF(exif);
-        source.SetProfile(ZTCMSProfile(QStringLiteral("print"), QByteArray("icc")));
         source.SetReserved(0, 5);
         const KXImage32 copy = source.Copy();
         QVERIFY(copy.IsPixelEqual(source));
-        QCOMPARE(copy.GetEXIF(), exif);
-        QCOMPARE(copy.GetProfile(), source.GetProfile());
         QCOMPARE(copy.GetReserved(0), 5u);
         for (unsigned int row = 0; row < source.GetRows(); ++row)
             for (unsigned int column = 0; column < source.GetColumns(); ++column)
                 QVERIFY(copy.GetTile(column, row) != source.GetTile(column, row));
-        // Positions sharing a tile share one new tile in the copy.
         KXImage32 uniform(300, 300);
         uniform.Fill(Red);
-        const KXImage32 uniformCopy = uniform.Copy();
-        QCOMPARE(uniformCopy.DistinctTileCount(), 4);
-        QVERIFY(uniformCopy.GetTile(0, 0) != uniform.GetTile(0, 0));
-        QVERIFY(uniformCopy.IsPixelEqual(uniform));
+        QCOMPARE(uniform.Copy().DistinctTileCount(), 4);
     }
 
     void copyRect_data()
@@ -328,18 +305,13 @@ private slots:
         KXImage32 image = PatternImage(200, 100);
         QVERIFY(!image.GetTile(2, 0));
         QVERIFY(!image.GetTile(0, 1));
-        QVERIFY(!image.GetSharedTile(5, 5).constData());
         QVERIFY(!image.SetTile(0, 0, KXImage32::TilePointer()));
         QVERIFY(!image.DetachTile(2, 0));
-        QVERIFY(!image.IsTileShared(7, 0));
         KXImage32 other(200, 100);
         QVERIFY(other.SetTile(1, 0, image.GetSharedTile(1, 0)));
         QVERIFY(image.IsTileShared(1, 0));
-        QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
-        void* handle = other.DetachTile(1, 0);
-        QVERIFY(handle);
+        QVERIFY(other.DetachTile(1, 0));
         QVERIFY(!image.IsTileShared(1, 0));
-        QCOMPARE(other.GetTile(1, 0)->Handle(), handle);
         QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
     }
 
@@ -361,19 +333,14 @@ private slots:
     {
         const KXImage32 image = PatternImage(300, 130);
         const QImage converted = image.ToQImage();
-        QCOMPARE(converted.format(), QImage::Format_RGBA8888);
-        QCOMPARE(converted.size(), QSize(300, 130));
         // Bytes in memory are the pixel's bytes: red, green, blue, alpha.
         const uchar* last = converted.constScanLine(129) + 299 * 4;
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(last), 4), QByteArray("\x2B\x81\xB0\xAC", 4));
-        QCOMPARE(converted.pixelColor(0, 0), QColor(0, 0, 0, 128));
         QVERIFY(KXImage32::FromQImage(converted).IsPixelEqual(image));
         // Other formats are converted; Value() holds red in the lowest byte.
         QImage argb(3, 2, QImage::Format_ARGB32);
         argb.fill(QColor(10, 20, 30, 40));
-        const KXImage32 fromArgb = KXImage32::FromQImage(argb);
-        QCOMPARE(fromArgb.GetSize(), QSize(3, 2));
-        QCOMPARE(fromArgb.GetPixel(2, 1).Value(), 0x281E140Au);
+        QCOMPARE(KXImage32::FromQImage(argb).GetPixel(2, 1).Value(), 0x281E140Au);
     }
 };
 
