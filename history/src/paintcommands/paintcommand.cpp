@@ -7,6 +7,7 @@
 #include "KXDocumentLayerLockerForWrite.h"
 #include "KXErrorReport.h"
 #include "KXImageOps.h"
+#include "checkedgeometry_p.h"
 #include "paintcommanddata.h"
 
 namespace {
@@ -28,6 +29,15 @@ QRect Moved(const QRect& rect, const QPoint& origin)
 QSize SizeOf(const QRect& rect)
 {
     return rect.size().expandedTo(QSize(0, 0));
+}
+
+// Whether the rectangles of a record can be worked with: all placeable (no
+// overflow in the arithmetic below) and the image's rectangle with the stroke
+// no larger than a document side.
+bool IsPossible(const QRect& geometry, const QRect& stroke, const QRect& pixelsRect)
+{
+    return CheckedGeometry::ArePlaceable(geometry, stroke, pixelsRect)
+        && CheckedGeometry::FitsDocument(SizeOf(geometry | stroke));
 }
 
 } // namespace
@@ -70,6 +80,10 @@ void PaintCommand::RedoExecute(VornCommandData* commandData)
     }
 
     const QRect geometry = TargetGeometry(id);
+    if (!IsPossible(geometry, strokeRect, strokePixelsRect)) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
     if ((geometry & strokeRect) == strokeRect) {
         // The stroke lies inside the image: paint in place.
         if (!PaintInPlace(id, strokePixels, strokePixelsRect, strokeRect, geometry.topLeft()))
@@ -109,6 +123,10 @@ void PaintCommand::UndoExecute(VornCommandData* commandData)
         return;
     }
 
+    if (!IsPossible(oldGeometry, strokeRect, oldPixelsRect) || !CheckedGeometry::IsPlaceable(TargetGeometry(id))) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
     const QRect inside = oldGeometry & strokeRect;
     if (inside == strokeRect) {
         // The redo painted in place: put the old pixels back in place.
