@@ -4,12 +4,21 @@
 #include <QtTest>
 
 #include "KXMemoryDocument.h"
+#include "documentfingerprint.h"
+#include "kxchangelayerrastercommand.h"
+#include "kxchangerasterdata.h"
 #include "layerpaintcommand.h"
 #include "layerpaintcommanddata.h"
 #include "messagecapture.h"
+#include "movecommand.h"
+#include "movecommanddata.h"
 #include "mwselectioncommand.h"
 #include "mwselectioncommanddata.h"
 #include "recordtesting.h"
+#include "selectioncommand.h"
+#include "selectioncommanddata.h"
+#include "selectionmovecommand.h"
+#include "selectionmovecommanddata.h"
 
 // Damaged and hostile records: readers refuse them without crashing or
 // allocating what they claim, and commands refuse impossible geometry with
@@ -248,6 +257,71 @@ private slots:
                                              QStringLiteral("Incorrect commnad."))});
         QCOMPARE(scene.document.GetSelectionMaskOffset(), QPoint(3, 4));
         QVERIFY(scene.document.GetSelectionMask().IsPixelEqual(mask));
+    }
+
+    // Other commands given a position, delta or shape far beyond any
+    // document: one report, the document as it was (no overflow, no huge mask).
+    void farGeometryRefused_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("redo");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("raster position") << 0 << true << "src/layerchangecommands/kxchangerastercommand.cpp"
+                                         << "An internal error";
+        QTest::newRow("move delta") << 1 << false << "src/layerchangecommands/movecommand.cpp"
+                                    << "Error to get command data.";
+        QTest::newRow("selection move") << 2 << true << "src/selectioncommands/selectionmovecommand.cpp"
+                                        << "No redo data.";
+        QTest::newRow("selection shape") << 3 << true << "src/selectioncommands/selectioncommand.cpp"
+                                         << "Bad command data.";
+        QTest::newRow("selection undo offset") << 4 << false << "src/selectioncommands/selectioncommand.cpp"
+                                               << "Bad command data.";
+    }
+    void farGeometryRefused()
+    {
+        QFETCH(int, command);
+        QFETCH(bool, redo);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        Scene scene;
+        scene.document.SetSelectionMask(PatternImage(8, 8, 5), QPoint(3, 4));
+        const DocumentFingerprint before = DocumentFingerprint::Take(scene.document);
+        const QPoint far(2147483600, -2147483600);
+        std::unique_ptr<VornCommand> target;
+        std::unique_ptr<VornCommandData> data;
+        if (command == 0) {
+            target.reset(new KXChangeLayerRasterCommand(&scene.document, true));
+            auto* raster = new KXChangeRasterData;
+            raster->SetLayerID(kLayer);
+            raster->SetRedoImage(far, PatternImage(4, 4, 2));
+            data.reset(raster);
+        } else if (command == 1) {
+            target.reset(new MoveCommand(&scene.document, true));
+            auto* move = new MoveCommandData;
+            move->SetDelta(QPoint(INT_MIN, 0));
+            move->SetLayers({kLayer});
+            move->SetMasks({});
+            data.reset(move);
+        } else if (command == 2) {
+            target.reset(new SelectionMoveCommand(&scene.document));
+            auto* move = new SelectionMoveCommandData;
+            move->SetRedoPosition(far);
+            data.reset(move);
+        } else {
+            target.reset(new SelectionCommand(&scene.document));
+            auto* selection = new SelectionCommandData;
+            QPainterPath path;
+            path.addRect(-1e12, 0, 2e12, 10);
+            selection->SetSelectionGeometry(path);
+            selection->SetSelectionOp(SelectionCommandData::Union);
+            selection->SetUndoSel(far, PatternImage(4, 4, 3));
+            data.reset(selection);
+        }
+        MessageCapture capture;
+        redo ? target->redoExec(data.get()) : target->undoExec(data.get());
+        CompareReports(capture.texts(), {ReportPattern(file, message)});
+        QCOMPARE(DocumentFingerprint::Take(scene.document).Differences(before), QStringList());
     }
 };
 
