@@ -131,6 +131,18 @@ int main(int argc, char** argv)
                     seed = Written([&](IWriter* w) { data->Serialize(w); });
             }
         }
+        // Text records hold a font and a brush, which zeros are not.
+        if (auto* text = dynamic_cast<NewTextLayerData*>(data.get())) {
+            text->SetFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+            text->SetBrush(RadialBrush());
+            seed = Written([&](IWriter* w) { data->Serialize(w); });
+        } else if (auto* change = dynamic_cast<TextLayerChangeCommandData*>(data.get())) {
+            change->SetFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+            change->SetUndoFont(QFont(QStringLiteral("DejaVu Serif"), 9));
+            change->SetBrush(QBrush(Qt::red));
+            change->SetUndoBrush(QBrush(Qt::blue));
+            seed = Written([&](IWriter* w) { data->Serialize(w); });
+        }
         printf("%2d %s%s\n", index, entries[size_t(index)].name, seed.size() == 256 ? " (zeros)" : "");
         for (const char* harness : {"fuzz_deserialize", "fuzz_execute"})
             failures += !Save(QDir(root.filePath(QLatin1String(harness))),

@@ -156,6 +156,7 @@ private slots:
         transformed.setTransform(QTransform::fromScale(2, 3));
         QTest::newRow("pattern, transformed") << transformed;
         QTest::newRow("texture") << TextureBrush();
+        QTest::newRow("texture, null image") << QBrush(QImage());
         QTest::newRow("none") << QBrush();
     }
     void validEmbedded()

@@ -458,12 +458,12 @@ bool SkipTransform(EncodingCursor& in)
     return in.Ok();
 }
 
-// A brush texture: the non-null marker, then a PNG whose header promises an
+// A brush texture after its non-null marker: a PNG whose header promises an
 // image within the limits (read here, before Qt decodes the pixels).
 bool IsValidTexture(const QByteArray& encoded, EncodingCursor& in)
 {
     static const QByteArray pngSignature("\x89PNG\r\n\x1a\n", 8);
-    if (!in.Check(in.Unsigned(4) != 0) || !in.Check(encoded.mid(in.Position(), 8) == pngSignature))
+    if (!in.Check(encoded.mid(in.Position(), 8) == pngSignature))
         return false;
     QByteArray rest = encoded.mid(in.Position());
     QBuffer buffer(&rest);
@@ -484,9 +484,12 @@ bool IsValidBrush(const QByteArray& encoded)
     const quint32 style = in.Unsigned(1);
     if (!SkipColor(in))
         return false;
-    if (style == Qt::TexturePattern)
-        return IsValidTexture(encoded, in);
-    if (style >= Qt::LinearGradientPattern && style <= Qt::ConicalGradientPattern) {
+    if (style == Qt::TexturePattern) {
+        // A null texture is the marker 0 alone; otherwise the image's end is
+        // known only to its decoder, so the transform after it is left to Qt.
+        if (in.Unsigned(4) != 0)
+            return in.Ok() && IsValidTexture(encoded, in);
+    } else if (style >= Qt::LinearGradientPattern && style <= Qt::ConicalGradientPattern) {
         const quint32 type = in.Unsigned(4);
         in.Check(type == style - Qt::LinearGradientPattern);
         in.Within(QGradient::PadSpread, QGradient::RepeatSpread);
