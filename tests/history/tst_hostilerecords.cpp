@@ -202,22 +202,29 @@ private slots:
 
     // A stroke record with geometry at +-2,000,000,000 (empty images, the
     // undo geometry from -2e9, the stroke to +2e9, null image rectangles,
-    // layer 1): each execution reports, the layer and its pixels stay.
+    // layer 1) or too large for an image: each execution reports, the layer
+    // and its pixels stay.
     void paintGeometryOverflow_data()
     {
         QTest::addColumn<bool>("redo");
-        QTest::newRow("undo") << false;
-        QTest::newRow("redo") << true;
+        QTest::addColumn<QByteArray>("geometries");
+        const QByteArray overflow = Hex(kHuge) + Hex("00000000 0000000a 0000000a 00000000 00000000") + Hex(kFar)
+            + Hex("0000000a");
+        QTest::newRow("undo") << false << overflow;
+        QTest::newRow("redo") << true << overflow;
+        // A stroke of 300000 x 300000 pixels: more tiles than an image can have.
+        QTest::newRow("redo, too many tiles")
+            << true << Hex("0000000a 00000014 00000027 0000003b 00000000 00000000 000493df 000493df");
     }
     void paintGeometryOverflow()
     {
         QFETCH(bool, redo);
+        QFETCH(QByteArray, geometries);
         Scene scene;
         const KXImage32 before = *scene.document.GetLayerImage(kLayer);
         const QRect geometry = scene.document.GetLayerGeometry(kLayer);
-        const QByteArray record = Hex("00000000 00000000 00000000 00000000") + Hex(kHuge)
-            + Hex("00000000 0000000a 0000000a 00000000 00000000") + Hex(kFar)
-            + Hex("0000000a 00000000 00000000 ffffffff ffffffff 00000000 00000000 ffffffff ffffffff 00000001");
+        const QByteArray record = Hex("00000000 00000000 00000000 00000000") + geometries
+            + Hex("00000000 00000000 ffffffff ffffffff 00000000 00000000 ffffffff ffffffff 00000001");
         LayerPaintCommand command(&scene.document, true);
         LayerPaintCommandData data;
         QVERIFY(ReadRecord(record, data));

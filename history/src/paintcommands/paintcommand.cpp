@@ -33,11 +33,11 @@ QSize SizeOf(const QRect& rect)
 
 // Whether the rectangles of a record can be worked with: all placeable (no
 // overflow in the arithmetic below) and the image's rectangle with the stroke
-// no larger than a document side.
+// an image that can be made.
 bool IsPossible(const QRect& geometry, const QRect& stroke, const QRect& pixelsRect)
 {
     return CheckedGeometry::ArePlaceable(geometry, stroke, pixelsRect)
-        && CheckedGeometry::FitsDocument(SizeOf(geometry | stroke));
+        && CheckedGeometry::FitsImage(SizeOf(geometry | stroke));
 }
 
 } // namespace

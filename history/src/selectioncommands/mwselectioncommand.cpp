@@ -39,7 +39,8 @@ void MWSelectionCommand::RedoExecute(VornCommandData* data)
     QRect redoRect;
     // An offset or mask from a damaged record would overflow the arithmetic below.
     if (!CheckedGeometry::PlacedRect(at, redoMask.GetSize(), redoRect)
-        || !CheckedGeometry::IsPlaceable(m_document->GetSelectionGeometry())) {
+        || !CheckedGeometry::IsPlaceable(m_document->GetSelectionGeometry())
+        || !CheckedGeometry::FitsImage((redoRect | m_document->GetSelectionGeometry()).size())) {
         VORN_REPORT(QString::fromLatin1(kBadCommand));
         return;
     }

@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include "KXDocumentInterface.h"
+#include "KXImage.h"
 
 // Checks for rectangles and points read from records before commands do
 // arithmetic on them. A record may hold anything; QRect and QPoint arithmetic
@@ -37,6 +38,17 @@ inline bool FitsDocument(const QSize& size)
 {
     return size.width() >= 0 && size.height() >= 0 && size.width() <= KXDocumentInterface::MAX_DOC_DIMENSION
         && size.height() <= KXDocumentInterface::MAX_DOC_DIMENSION;
+}
+
+// A size a tiled image can be made with: it fits a document and needs no more
+// than KXImage's tile limit (a larger one would throw std::bad_alloc).
+inline bool FitsImage(const QSize& size)
+{
+    if (!FitsDocument(size))
+        return false;
+    const quint64 columns = (quint64(size.width()) + KXImage32::TileWidth - 1) / KXImage32::TileWidth;
+    const quint64 rows = (quint64(size.height()) + KXImage32::TileHeight - 1) / KXImage32::TileHeight;
+    return columns * rows <= KXImage32::MaxTiles;
 }
 
 // The rectangle of size at a position; false, rect untouched, when either
