@@ -31,12 +31,13 @@ QSize SizeOf(const QRect& rect)
     return rect.size().expandedTo(QSize(0, 0));
 }
 
-// Whether the rectangles of a record can be worked with: all placeable (no
+// Whether the rectangles and pixels of a record can be worked with: the
+// pixels no larger than a document, the rectangles all placeable (no
 // overflow in the arithmetic below) and the image's rectangle with the stroke
 // an image that can be made.
-bool IsPossible(const QRect& geometry, const QRect& stroke, const QRect& pixelsRect)
+bool IsPossible(const QRect& geometry, const QRect& stroke, const KXImage32& pixels, const QRect& pixelsRect)
 {
-    return CheckedGeometry::ArePlaceable(geometry, stroke, pixelsRect)
+    return CheckedGeometry::ArePlaceable(geometry, stroke, pixelsRect) && CheckedGeometry::FitsDocument(pixels.GetSize())
         && CheckedGeometry::FitsImage(SizeOf(geometry | stroke));
 }
 
@@ -80,7 +81,7 @@ void PaintCommand::RedoExecute(VornCommandData* commandData)
     }
 
     const QRect geometry = TargetGeometry(id);
-    if (!IsPossible(geometry, strokeRect, strokePixelsRect)) {
+    if (!IsPossible(geometry, strokeRect, strokePixels, strokePixelsRect)) {
         VORN_REPORT(QStringLiteral("Error to get data."));
         return;
     }
@@ -123,7 +124,7 @@ void PaintCommand::UndoExecute(VornCommandData* commandData)
         return;
     }
 
-    if (!IsPossible(oldGeometry, strokeRect, oldPixelsRect) || !CheckedGeometry::IsPlaceable(TargetGeometry(id))) {
+    if (!IsPossible(oldGeometry, strokeRect, oldPixels, oldPixelsRect) || !CheckedGeometry::IsPlaceable(TargetGeometry(id))) {
         VORN_REPORT(QStringLiteral("Error to get data."));
         return;
     }
