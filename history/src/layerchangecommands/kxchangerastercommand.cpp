@@ -3,6 +3,7 @@
 #include "KXDocumentInterface.h"
 #include "KXDocumentLayerLockerForWrite.h"
 #include "KXErrorReport.h"
+#include "checkedgeometry_p.h"
 #include "kxchangerasterdata.h"
 
 KXChangeRasterCommand::KXChangeRasterCommand(KXDocumentInterface* document, bool firstRedo)
@@ -46,7 +47,12 @@ void KXChangeRasterCommand::Apply(VornCommandData* data, bool redo)
         VORN_REPORT(QStringLiteral("An internal error"));
         return;
     }
-    const QRect redraw = QRect(position, image.GetSize()) | TargetGeometry(id);
+    QRect placed;
+    if (!CheckedGeometry::PlacedRect(position, image.GetSize(), placed)) {
+        VORN_REPORT(QStringLiteral("An internal error"));
+        return;
+    }
+    const QRect redraw = placed | TargetGeometry(id);
     KXDocumentLayerLockerForWrite locker(m_document, id);
     if (KXImage32* target = Target(id))
         *target = image;

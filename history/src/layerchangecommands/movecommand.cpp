@@ -4,6 +4,7 @@
 
 #include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
+#include "checkedgeometry_p.h"
 #include "movecommanddata.h"
 
 namespace {
@@ -68,7 +69,8 @@ void MoveCommand::Move(const MoveCommandData& data, bool redo)
     QTransform textTransform;
     const bool read = data.GetLayers(layers) && data.GetMasks(masks) && data.GetDelta(delta)
         && (redo ? data.GetTextLayerNewTransformation(textTransform) : data.GetTextLayerOldTransformation(textTransform));
-    if (!read) {
+    // A delta beyond any document would overflow the positions it moves.
+    if (!read || !CheckedGeometry::IsPlaceable(delta)) {
         VORN_REPORT(QStringLiteral("Error to get command data."));
         return;
     }

@@ -7,6 +7,7 @@
 #include "KXDocumentLayerLockerForWrite.h"
 #include "KXErrorReport.h"
 #include "KXImageOps.h"
+#include "checkedgeometry_p.h"
 #include "paintcommanddata.h"
 
 namespace {
@@ -28,6 +29,16 @@ QRect Moved(const QRect& rect, const QPoint& origin)
 QSize SizeOf(const QRect& rect)
 {
     return rect.size().expandedTo(QSize(0, 0));
+}
+
+// Whether the rectangles and pixels of a record can be worked with: the
+// pixels no larger than a document, the rectangles all placeable (no
+// overflow in the arithmetic below) and the image's rectangle with the stroke
+// an image that can be made.
+bool IsPossible(const QRect& geometry, const QRect& stroke, const KXImage32& pixels, const QRect& pixelsRect)
+{
+    return CheckedGeometry::ArePlaceable(geometry, stroke, pixelsRect) && CheckedGeometry::FitsDocument(pixels.GetSize())
+        && CheckedGeometry::FitsImage(SizeOf(geometry | stroke));
 }
 
 } // namespace
@@ -70,6 +81,10 @@ void PaintCommand::RedoExecute(VornCommandData* commandData)
     }
 
     const QRect geometry = TargetGeometry(id);
+    if (!IsPossible(geometry, strokeRect, strokePixels, strokePixelsRect)) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
     if ((geometry & strokeRect) == strokeRect) {
         // The stroke lies inside the image: paint in place.
         if (!PaintInPlace(id, strokePixels, strokePixelsRect, strokeRect, geometry.topLeft()))
@@ -109,6 +124,10 @@ void PaintCommand::UndoExecute(VornCommandData* commandData)
         return;
     }
 
+    if (!IsPossible(oldGeometry, strokeRect, oldPixels, oldPixelsRect) || !CheckedGeometry::IsPlaceable(TargetGeometry(id))) {
+        VORN_REPORT(QStringLiteral("Error to get data."));
+        return;
+    }
     const QRect inside = oldGeometry & strokeRect;
     if (inside == strokeRect) {
         // The redo painted in place: put the old pixels back in place.

@@ -3,6 +3,7 @@
 #include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
 #include "KXImageOps.h"
+#include "checkedgeometry_p.h"
 #include "mwselectioncommanddata.h"
 #include "selectionedit_p.h"
 
@@ -35,7 +36,14 @@ void MWSelectionCommand::RedoExecute(VornCommandData* data)
     // Data without a record has nothing to apply.
     if (!selectionData->GetRedoSel(at, redoMask, op))
         return;
-    const QRect redoRect(at, redoMask.GetSize());
+    QRect redoRect;
+    // An offset or mask from a damaged record would overflow the arithmetic below.
+    if (!CheckedGeometry::PlacedRect(at, redoMask.GetSize(), redoRect)
+        || !CheckedGeometry::IsPlaceable(m_document->GetSelectionGeometry())
+        || !CheckedGeometry::FitsImage((redoRect | m_document->GetSelectionGeometry()).size())) {
+        VORN_REPORT(QString::fromLatin1(kBadCommand));
+        return;
+    }
 
     SelectionEdit edit(m_document);
     KXImage32& mask = edit.Mask();
@@ -98,6 +106,11 @@ void MWSelectionCommand::UndoExecute(VornCommandData* data)
     KXImage32 undoMask;
     if (selectionData->GetHasUndoSelection())
         selectionData->GetUndoSel(offset, undoMask);
+    QRect undoRect;
+    if (!CheckedGeometry::PlacedRect(offset, undoMask.GetSize(), undoRect)) {
+        VORN_REPORT(QString::fromLatin1(kBadCommand));
+        return;
+    }
     SelectionEdit edit(m_document);
     edit.Mask() = undoMask;
     edit.End();

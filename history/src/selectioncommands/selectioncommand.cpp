@@ -9,6 +9,7 @@
 #include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
 #include "KXImageOps.h"
+#include "checkedgeometry_p.h"
 #include "selectioncommanddata.h"
 #include "selectionedit_p.h"
 
@@ -64,14 +65,21 @@ void SelectionCommand::RedoExecute(VornCommandData* data)
     if (!path || !op)
         return;
 
-    SelectionEdit edit(m_document);
-    KXImage32& mask = edit.Mask();
     const QRectF bounds = path->boundingRect();
     const int left = Truncated(bounds.x());
     const int top = Truncated(bounds.y());
     const int width = Truncated(bounds.width());
     const int height = Truncated(bounds.height());
     const QRect shapeRect(QPoint(left, top), QPoint(left + width - 1, top + height - 1));
+    // A shape from a damaged record can ask for a mask larger than any document.
+    const QRect reach = *op == SelectionCommandData::Union ? shapeRect | m_document->GetSelectionGeometry() : shapeRect;
+    if (!CheckedGeometry::FitsDocument(reach.size())) {
+        VORN_REPORT(QString::fromLatin1(kBadData));
+        return;
+    }
+
+    SelectionEdit edit(m_document);
+    KXImage32& mask = edit.Mask();
 
     switch (*op) {
     case SelectionCommandData::Union: {
@@ -128,6 +136,11 @@ void SelectionCommand::UndoExecute(VornCommandData* data)
     QPoint offset;
     KXImage32 mask;
     selectionData->GetUndoSel(offset, mask);
+    QRect undoRect;
+    if (!CheckedGeometry::PlacedRect(offset, mask.GetSize(), undoRect)) {
+        VORN_REPORT(QString::fromLatin1(kBadData));
+        return;
+    }
 
     SelectionEdit edit(m_document);
     edit.Mask() = mask;

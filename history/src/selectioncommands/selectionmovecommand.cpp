@@ -2,6 +2,7 @@
 
 #include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
+#include "checkedgeometry_p.h"
 #include "selectionmovecommanddata.h"
 
 namespace {
@@ -40,7 +41,8 @@ void SelectionMoveCommand::RedoExecute(VornCommandData* data)
     }
     const SelectionMoveCommandData* moveData = selectionmovedata_cast(data);
     QPoint position;
-    if (!moveData || !moveData->RedoPosition(position)) {
+    // A position beyond any document would overflow the selection's rectangle.
+    if (!moveData || !moveData->RedoPosition(position) || !CheckedGeometry::IsPlaceable(position)) {
         VORN_REPORT(QStringLiteral("No redo data."));
         return;
     }
@@ -56,7 +58,8 @@ void SelectionMoveCommand::UndoExecute(VornCommandData* data)
     }
     const SelectionMoveCommandData* moveData = selectionmovedata_cast(data);
     QPoint position;
-    if (!moveData || !moveData->UndoPosition(position)) {
+    // A position beyond any document would overflow the selection's rectangle.
+    if (!moveData || !moveData->UndoPosition(position) || !CheckedGeometry::IsPlaceable(position)) {
         VORN_REPORT(QStringLiteral("No undo data."));
         return;
     }

@@ -1,6 +1,10 @@
 #include "vornreaderwriter.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QDataStream>
+#include <QGradient>
+#include <QImageReader>
 #include <QHash>
 #include <QPixelFormat>
 #include <QtEndian>
@@ -13,6 +17,7 @@
 #include <new>
 #include <vector>
 
+#include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
 #include "KXManagedFile.h"
 #include "ZTTileManager64.h"
@@ -241,7 +246,8 @@ void ReadImageRecord(QDataStream& stream, QImage& image)
     stream >> width >> height >> format >> length;
     if (!IsOk(stream))
         return;
-    if (width < 0 || height < 0 || format < QImage::Format_Invalid || format >= QImage::NImageFormats
+    if (width < 0 || height < 0 || width > KXDocumentInterface::MAX_DOC_DIMENSION
+        || height > KXDocumentInterface::MAX_DOC_DIMENSION || format < QImage::Format_Invalid || format >= QImage::NImageFormats
         || ImageBufferBytes(width, height, QImage::Format(format)) != qint64(length)) {
         stream.setStatus(QDataStream::ReadCorruptData);
         return;
@@ -380,12 +386,211 @@ template <class Value> void WriteEmbedded(QDataStream& stream, const Value& valu
     stream << bytes;
 }
 
-template <class Value> void ReadEmbedded(QDataStream& stream, Value& value)
+// Refuses a QByteArray or QString whose 32-bit length (0xFFFFFFFF: null) is
+// more than the file still holds, before its reader allocates for it.
+bool LengthFits(QDataStream& stream)
+{
+    const QByteArray prefix = stream.device()->peek(4);
+    if (prefix.size() < 4) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return false;
+    }
+    const quint32 length = qFromBigEndian<quint32>(prefix.constData());
+    if (length != 0xFFFFFFFFu && qint64(length) > BytesLeft(stream) - 4) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+        return false;
+    }
+    return true;
+}
+
+// A bounded walk over an in-memory encoding: every read checks the bytes
+// left first, and the first failure sticks.
+class EncodingCursor
+{
+public:
+    explicit EncodingCursor(const QByteArray& bytes)
+        : m_bytes(bytes)
+    {
+    }
+
+    bool Ok() const { return m_ok; }
+    bool AtEnd() const { return m_ok && m_position == m_bytes.size(); }
+    int Left() const { return m_bytes.size() - m_position; }
+    int Position() const { return m_position; }
+
+    bool Skip(qint64 count)
+    {
+        m_ok = m_ok && count >= 0 && count <= Left();
+        if (m_ok)
+            m_position += int(count);
+        return m_ok;
+    }
+
+    quint32 Unsigned(int size)
+    {
+        const int start = m_position;
+        if (!Skip(size))
+            return 0;
+        quint32 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | quint32(uchar(m_bytes[start + i]));
+        return value;
+    }
+
+    double Real()
+    {
+        const int start = m_position;
+        if (!Skip(8))
+            return 0;
+        const double value = qFromBigEndian<double>(m_bytes.constData() + start);
+        m_ok = qIsFinite(value);
+        return value;
+    }
+
+    // True (within range) for the next 32-bit value.
+    bool Within(quint32 low, quint32 high)
+    {
+        const quint32 value = Unsigned(4);
+        return Check(value >= low && value <= high);
+    }
+
+    bool Check(bool condition)
+    {
+        m_ok = m_ok && condition;
+        return m_ok;
+    }
+
+    // QString's encoding: 0xFFFFFFFF (null) or an even byte count and the bytes.
+    bool String()
+    {
+        const quint32 bytes = Unsigned(4);
+        return bytes == 0xFFFFFFFFu || (Check(bytes % 2 == 0) && Skip(bytes));
+    }
+
+    // A count of items of at least minimumBytes each, bounded by the bytes left.
+    quint32 Count(int minimumBytes)
+    {
+        const quint32 count = Unsigned(4);
+        Check(qint64(count) * minimumBytes <= Left());
+        return m_ok ? count : 0;
+    }
+
+private:
+    const QByteArray& m_bytes;
+    int m_position = 0;
+    bool m_ok = true;
+};
+
+// QColor's encoding: a spec Qt knows, alpha, three components and padding.
+bool SkipColor(EncodingCursor& in)
+{
+    const quint32 spec = in.Unsigned(1);
+    in.Check(spec <= quint32(QColor::ExtendedRgb));
+    return in.Skip(10);
+}
+
+bool SkipPoint(EncodingCursor& in)
+{
+    in.Real();
+    in.Real();
+    return in.Ok();
+}
+
+bool SkipTransform(EncodingCursor& in)
+{
+    for (int i = 0; i < 9; ++i)
+        in.Real();
+    return in.Ok();
+}
+
+// A brush texture after its non-null marker: a PNG whose header promises an
+// image within the limits (read here, before Qt decodes the pixels).
+bool IsValidTexture(const QByteArray& encoded, EncodingCursor& in)
+{
+    static const QByteArray pngSignature("\x89PNG\r\n\x1a\n", 8);
+    if (!in.Check(encoded.mid(in.Position(), 8) == pngSignature))
+        return false;
+    QByteArray rest = encoded.mid(in.Position());
+    QBuffer buffer(&rest);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    return size.isValid() && size.width() <= KXDocumentInterface::MAX_DOC_DIMENSION
+        && size.height() <= KXDocumentInterface::MAX_DOC_DIMENSION
+        && qint64(size.width()) * size.height() <= VornReaderWriter::MaxTexturePixels;
+}
+
+// True when encoded is QBrush's stream encoding with values Qt defines, so
+// that QBrush's own reader (which trusts its counts) can decode it.
+bool IsValidBrush(const QByteArray& encoded)
+{
+    EncodingCursor in(encoded);
+    const quint32 style = in.Unsigned(1);
+    if (!SkipColor(in))
+        return false;
+    if (style == Qt::TexturePattern) {
+        // A null texture is the marker 0 alone; otherwise the image's end is
+        // known only to its decoder, so the transform after it is left to Qt.
+        if (in.Unsigned(4) != 0)
+            return in.Ok() && IsValidTexture(encoded, in);
+    } else if (style >= Qt::LinearGradientPattern && style <= Qt::ConicalGradientPattern) {
+        const quint32 type = in.Unsigned(4);
+        in.Check(type == style - Qt::LinearGradientPattern);
+        in.Within(QGradient::PadSpread, QGradient::RepeatSpread);
+        in.Within(QGradient::LogicalMode, QGradient::ObjectMode);
+        in.Within(QGradient::ColorInterpolation, QGradient::ComponentInterpolation);
+        const quint32 stops = in.Count(8 + 11);
+        for (quint32 i = 0; i < stops && in.Ok(); ++i) {
+            const double position = in.Real();
+            in.Check(position >= 0 && position <= 1);
+            SkipColor(in);
+        }
+        SkipPoint(in);
+        if (type == QGradient::LinearGradient || type == QGradient::RadialGradient)
+            SkipPoint(in); // the final or focal point
+        if (type != QGradient::LinearGradient)
+            in.Real(); // the radius or angle
+    } else {
+        in.Check(style <= Qt::DiagCrossPattern);
+    }
+    SkipTransform(in);
+    return in.AtEnd();
+}
+
+// True when encoded is QFont's stream encoding with strings and a family list
+// that fit the bytes and sizes within MaxFontSize.
+bool IsValidFont(const QByteArray& encoded)
+{
+    EncodingCursor in(encoded);
+    in.String(); // family
+    in.String(); // style name
+    const double pointSize = in.Real();
+    const qint32 pixelSize = qint32(in.Unsigned(4));
+    in.Check(pointSize >= -1 && pointSize <= VornReaderWriter::MaxFontSize && pixelSize >= -1
+             && pixelSize <= VornReaderWriter::MaxFontSize);
+    // Style hint, strategy (16 bits), character set, weight, bits, stretch (16
+    // bits), extended bits, letter and word spacing, hinting, capitalization.
+    in.Skip(1 + 2 + 1 + 1 + 1 + 2 + 1 + 4 + 4 + 1 + 1);
+    const quint32 families = in.Count(4);
+    for (quint32 i = 0; i < families && in.Ok(); ++i)
+        in.String();
+    return in.AtEnd();
+}
+
+// Brushes and fonts travel inside a byte array of their own encoding, which
+// is checked before Qt decodes it.
+template <class Value> void ReadEmbedded(QDataStream& stream, Value& value, bool (*isValid)(const QByteArray&))
 {
     QByteArray bytes;
-    stream >> bytes;
+    if (LengthFits(stream))
+        stream >> bytes;
     if (!IsOk(stream))
         return;
+    if (!isValid(bytes)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
     QDataStream in(bytes);
     in >> value;
 }
@@ -572,7 +777,10 @@ bool VornReaderWriter::ReadSize(QSize& size)
 
 bool VornReaderWriter::ReadString(QString& string)
 {
-    return d->Read([&](QDataStream& stream) { stream >> string; });
+    return d->Read([&](QDataStream& stream) {
+        if (LengthFits(stream))
+            stream >> string;
+    });
 }
 
 bool VornReaderWriter::ReadTransform(QTransform& transform)
@@ -587,7 +795,7 @@ bool VornReaderWriter::ReadKXImage(KXImage<KXRGBA32i, 128, 128>& image)
 
 bool VornReaderWriter::ReadBrush(QBrush& brush)
 {
-    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, brush); });
+    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, brush, IsValidBrush); });
 }
 
 bool VornReaderWriter::ReadMatrix4x4(QMatrix4x4& matrix)
@@ -597,14 +805,15 @@ bool VornReaderWriter::ReadMatrix4x4(QMatrix4x4& matrix)
 
 bool VornReaderWriter::ReadFont(QFont& font)
 {
-    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, font); });
+    return d->Read([&](QDataStream& stream) { ReadEmbedded(stream, font, IsValidFont); });
 }
 
 bool VornReaderWriter::ReadByteArray(QByteArray& bytes)
 {
     return d->Read([&](QDataStream& stream) {
         bytes.clear();
-        stream >> bytes;
+        if (LengthFits(stream))
+            stream >> bytes;
     });
 }
 

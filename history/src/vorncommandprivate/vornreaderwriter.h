@@ -11,9 +11,24 @@
 // Reads and writes the fields of one record file with QDataStream's default
 // encoding (big-endian). One object writes its file once, can then read it
 // back any number of times, and deletes the file when it is destroyed.
+//
+// Reading trusts nothing in the file: every length and count is checked
+// against the bytes left before anything is allocated, and a value beyond the
+// limits below fails the read (the stream reports corrupt data). Brushes and
+// fonts are checked field by field before Qt decodes them.
+// - Image sides (ReadImage, brush textures): at most
+//   KXDocumentInterface::MAX_DOC_DIMENSION.
+// - A brush texture: at most MaxTexturePixels pixels, stored as PNG.
+// - A font's point or pixel size: -1 (unset) up to MaxFontSize.
+// - Brush styles, gradient types, spreads and modes, colour specs: the values
+//   Qt defines; gradient stops at finite positions from 0 to 1; finite
+//   coordinates and transforms.
 class VORNHISTORY_EXPORT VornReaderWriter : public IReader, public IWriter
 {
 public:
+    static constexpr qint64 MaxTexturePixels = qint64(1) << 24;
+    static constexpr int MaxFontSize = 300000;
+
     VornReaderWriter();
     ~VornReaderWriter() override;
 
