@@ -185,6 +185,8 @@ private slots:
         QTest::newRow("byte array past end") << Hex("fffffffe41") << 1;
         // Width 300001, height 1, ARGB32 (5), length 1200004: a side too large.
         QTest::newRow("image side") << Hex("000493e1 00000001 00000005 00124f84") + QByteArray(1200004, '\0') << 2;
+        // A tiled image 2^31 wide and 0 high: no tiles, but a side no document holds.
+        QTest::newRow("tiled image side") << Hex("80000000 00000000") << 3;
     }
     void corruptLengths()
     {
@@ -194,9 +196,11 @@ private slots:
             QString string;
             QByteArray array;
             QImage image;
+            KXImage32 tiled;
             return operation == 0 ? reader->ReadString(string)
                 : operation == 1  ? reader->ReadByteArray(array)
-                                  : reader->ReadImage(image);
+                : operation == 2  ? reader->ReadImage(image)
+                                  : reader->ReadKXImage(tiled);
         }));
     }
 

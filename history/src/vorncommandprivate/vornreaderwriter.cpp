@@ -168,6 +168,13 @@ void ReadTiledImage(QDataStream& stream, TiledImage& image)
     stream >> width >> height;
     if (!IsOk(stream))
         return;
+    // No image a document holds is wider or taller than the document can be;
+    // a larger side (even of an image without tiles) is a damaged record.
+    if (width > quint32(KXDocumentInterface::MAX_DOC_DIMENSION)
+        || height > quint32(KXDocumentInterface::MAX_DOC_DIMENSION)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
     const quint64 columns = (quint64(width) + TiledImage::TileWidth - 1) / TiledImage::TileWidth;
     const quint64 rows = (quint64(height) + TiledImage::TileHeight - 1) / TiledImage::TileHeight;
     const quint64 tiles = columns * rows;
