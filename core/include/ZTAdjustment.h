@@ -21,6 +21,8 @@
 //
 // Parameters are a QByteArray written with QDataStream (version Qt_5_15,
 // big-endian); each adjustment documents its own fields and ranges.
+// Its operations are const and keep no state, so any thread may call them,
+// each on an image of its own.
 class VORNCORE_EXPORT ZTAdjustment
 {
 public:

@@ -5,6 +5,8 @@
 // "Brightness/Contrast": adds the brightness to red, green and blue, then
 // stretches them around the middle grey (128) by the contrast.
 // Parameters: qint32 brightness (-150 to 150), qint32 contrast (-100 to 100).
+// Owned by ZTAdjustmentManager, which registers one at start-up; stateless,
+// so any thread may use it.
 class VORNCORE_EXPORT ZTBrightnessContrast : public ZTAdjustment
 {
 public:

@@ -7,6 +7,8 @@
 // black (-100) or white (100).
 // Parameters: qint32 hue (-180 to 180), qint32 saturation (-100 to 100),
 // qint32 lightness (-100 to 100).
+// Owned by ZTAdjustmentManager, which registers one at start-up; stateless,
+// so any thread may use it.
 class VORNCORE_EXPORT ZTHueSaturation : public ZTAdjustment
 {
 public:

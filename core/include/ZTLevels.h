@@ -9,6 +9,8 @@
 // black, qint32 input white (0 <= black < white <= 255), double gamma (0.1 to
 // 9.99), qint32 output black, qint32 output white (0 to 255 each; black above
 // white inverts).
+// Owned by ZTAdjustmentManager, which registers one at start-up; stateless,
+// so any thread may use it.
 class VORNCORE_EXPORT ZTLevels : public ZTAdjustment
 {
 public:

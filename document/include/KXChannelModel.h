@@ -14,6 +14,9 @@
 // position among the alpha channels, so alpha channel id sits at row
 // GetCompositeChannelsCount() + id. Ids out of range make an operation do
 // nothing and return false (getters give empty values).
+// Owns its alpha channels; a document's model is its Qt child. GUI thread only.
+// Sends row insert/remove signals around each insert or removal, and
+// dataChanged for the row after a name or offset is set and from AlphaChannelChanged.
 class VORNDOCUMENT_EXPORT KXChannelModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -11,6 +11,9 @@
 // canvas, the colour last read there (invalid until the application samples
 // it) and the format the point's colour is shown in. Rows out of range make
 // an operation do nothing and return false (getters give default values).
+// Owns its points; a document's own model is its Qt child. GUI thread only.
+// Sends row insert/remove signals around each insert or removal, and
+// dataChanged for the row after every successful Set* (setData included).
 class VORNDOCUMENT_EXPORT KXColorSampleModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -7,6 +7,8 @@
 
 // A colour conversion the application hands to edits that carry pixels from
 // one document into another with a different working space.
+// The application owns it; a helper it is handed to uses it only during that
+// call. Which threads may use it is up to the subclass (see below).
 class VORNDOCUMENT_EXPORT KXColorTransformBase
 {
 public:
@@ -23,6 +25,8 @@ public:
 // through a 256-entry table. A gamma that is not a positive finite number
 // makes the conversion the identity. A tile shared by several positions of
 // the image is converted once and stays shared.
+// Unchanged once built, so one transform may convert images on several
+// threads at once, each thread its own image.
 class VORNDOCUMENT_EXPORT KXGammaColorTransform : public KXColorTransformBase
 {
 public:

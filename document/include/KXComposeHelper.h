@@ -13,6 +13,8 @@ class KXDocumentInterface;
 // at their rectangles; an adjustment layer changes what lies below it in the
 // image being composed, mixed in by its opacity and mask. Each layer is read
 // under its read lock. Layer styles are not rendered.
+// Stateless; the document and the image are the caller's. Call it on the
+// document's thread (it reads layer properties as well as pixels).
 class VORNDOCUMENT_EXPORT KXComposeHelper
 {
 public:

@@ -49,6 +49,9 @@ class KXStyleProxy;
 //
 // Signals are sent after the change, with no lock held. A subclass sends the
 // layer signals from its virtual operations as documented with each signal.
+//
+// Owns the selection mask and its own path and colour sample models (Qt
+// children, deleted with it); a model a subclass sets instead is not owned.
 class VORNDOCUMENT_EXPORT KXDocumentInterface : public QObject
 {
     Q_OBJECT

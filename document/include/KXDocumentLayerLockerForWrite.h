@@ -11,6 +11,8 @@ class KXDocumentInterface;
 // destruction; Relock() takes it again. A null document or an id out of
 // range locks nothing (IsLocked() is false). The lock is the layer's own, so
 // it follows the layer when ids shift, and stays valid if the layer is removed.
+// Shares ownership of the layer's lock (not of the document or the layer).
+// Any thread may build one; unlock, relock and destroy it on that same thread.
 class VORNDOCUMENT_EXPORT KXDocumentLayerLockerForWrite
 {
 public:

@@ -19,6 +19,9 @@
 //
 // Every LockForRead is paired with one UnlockRead, every LockForWrite with
 // one UnlockWrite, on the same thread; the lockers do this.
+//
+// Owned by what it guards: each layer holds its lock in a shared pointer that
+// the layer lockers share too; the selection's lock belongs to the document.
 class VORNDOCUMENT_EXPORT KXDocumentLock
 {
 public:

@@ -16,6 +16,9 @@ class KXDocumentInterface;
 // when the layer loses its mask). The model follows the document's layer
 // signals, so rows, marks and persistent indexes move with their layers.
 // Rows out of range make the mark operations do nothing and return false.
+// Owns only its marks, not the document. GUI thread only. Sends row and layout
+// signals mirroring the document's layer signals, dataChanged when a layer or
+// a mark changes, and a reset when the document goes or skipped a signal.
 class VORNDOCUMENT_EXPORT KXDocumentModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -7,6 +7,9 @@ class KXDocumentInterface;
 
 // Holds the document's selection lock for reading from construction until
 // Unlock() or destruction; Relock() takes it again. A null document locks nothing.
+// Points at the document's selection lock without owning it: the document
+// must outlive the locker. Any thread may build one; unlock, relock and
+// destroy it on that same thread.
 class VORNDOCUMENT_EXPORT KXDocumentSelectionLockerForRead
 {
 public:

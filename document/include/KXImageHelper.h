@@ -27,6 +27,9 @@ class KXDocumentInterface;
 //
 // drawImage sets the layer image and position (which lock the layer
 // internally), so call it without holding that layer's locks.
+//
+// Owns its rendered base image; points at the document given to InitHelper
+// or drawImage without owning it. Use it on the document's thread.
 class VORNDOCUMENT_EXPORT KXImageHelper
 {
 public:

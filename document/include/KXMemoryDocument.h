@@ -34,6 +34,8 @@ class KXMemoryLayer;
 // Each layer owns its pixels (KXImage32 shared copy-on-write: handing images
 // in and out copies no pixels), its lock and its style. The current layer
 // follows its layer when ids shift and is cleared when the layer is removed.
+// The document owns its layers and its channel model (a Qt child); threads and
+// signals follow KXDocumentInterface.
 class VORNDOCUMENT_EXPORT KXMemoryDocument : public KXDocumentInterface
 {
     Q_OBJECT

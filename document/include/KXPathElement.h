@@ -11,6 +11,7 @@
 // One element of a vector path: a move, a line, or a cubic curve given by its
 // two control points followed by its end point (the same element kinds, in the
 // same order, as QPainterPath's elements).
+// A plain value: copied freely, usable on any thread.
 struct VORNDOCUMENT_EXPORT KXPathElement
 {
     enum Type { MoveTo = 0, LineTo = 1, CurveTo = 2, CurveToData = 3 };

@@ -14,6 +14,9 @@
 // operation (LogicalOp as int) by which it combines with the subpaths before
 // it. Row indices out of range make an operation do nothing and return false
 // (getters return an empty value). Sends the usual item-model signals.
+// Owns its paths; a document's own model is its Qt child. GUI thread only.
+// Sends row insert/remove signals around each insert or removal, and
+// dataChanged for the row after any path, subpath or name change (SetSubPath: with notify).
 class VORNDOCUMENT_EXPORT KXPathsListModel : public QAbstractListModel
 {
     Q_OBJECT

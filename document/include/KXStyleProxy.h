@@ -13,6 +13,9 @@
 // flag. Rows and indexes out of range make an operation do nothing and
 // return false (getters give empty values). The document does not render
 // effects; the style is kept for the application.
+// Owns its effects; in a document it is part of its layer. GUI thread only.
+// Sends row insert/remove signals around each insert or removal, dataChanged
+// after SetSessionData or SetEnabled, and styleNameChanged/styleUIDChanged on a real change.
 class VORNDOCUMENT_EXPORT KXStyleProxy : public QAbstractListModel
 {
     Q_OBJECT

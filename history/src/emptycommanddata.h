@@ -4,6 +4,8 @@
 #include "vornhistory_export.h"
 
 // The data of a command that needs none: an empty record.
+// Owned like any command data (its command, then the serializer); holds nothing,
+// so any thread may use it.
 class VORNHISTORY_EXPORT EmptyCommandData : public VornCommandData
 {
 public:

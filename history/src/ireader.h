@@ -20,6 +20,8 @@
 
 // Reads the fields of one record back, in the order they were written.
 // Every operation returns false (ReadRawData -1) when the field cannot be read.
+// Not owned by the data that reads from it (the serializer's entry owns its
+// reader). One thread at a time: the stack's thread when data is read back.
 class VORNHISTORY_EXPORT IReader
 {
 public:

@@ -20,6 +20,8 @@
 
 // Writes the fields of one record, one call per field. Every operation
 // returns false (WriteRawData -1) when the field could not be written.
+// Not owned by the data that writes to it (the serializer's entry owns its
+// writer). One thread at a time: normally the serializer's worker.
 class VORNHISTORY_EXPORT IWriter
 {
 public:

@@ -17,6 +17,10 @@ class VornCommandDataSerializer;
 // Life cycle: built (holds its data, undo/redo do nothing) -> attached by the
 // stack with SetSerializer (the serializer owns the data) -> destroyed (deletes
 // its data, or removes it from the serializer).
+//
+// Owned by its creator until pushed, then by the undo stack (a push whose
+// execution throws leaves it with the caller). Subclasses hold their document
+// without owning it. Use it, and the icon registry, on the stack's thread (the GUI thread).
 class VORNHISTORY_EXPORT VornCommand : public QUndoCommand
 {
 public:

@@ -8,6 +8,10 @@ class IWriter;
 // What a command needs to undo and redo itself. The payload (images, lists,
 // strings) is written once to a record file, released, and read back before
 // each later execution; small fields outside the record survive a release.
+//
+// Owned by its command until the push, then by the stack's serializer, which
+// deletes it with its command. Filled and executed on the stack's thread; the
+// serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT VornCommandData
 {
 public:

@@ -35,6 +35,7 @@ class VornUndoStack;
  *
  * Ownership and threads: the stack is not owned; when it is destroyed the model
  * removes its rows and stays empty. Use the model on the stack's thread.
+ * Signals: currentRowChanged(row) whenever the current row moves, after its dataChanged.
  */
 class VORNHISTORY_EXPORT VornHistoryModel : public QAbstractListModel
 {

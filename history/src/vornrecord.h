@@ -49,6 +49,7 @@ struct HasFields<T, Io, std::void_t<decltype(std::declval<T&>().Fields(std::decl
 } // namespace VornRecordDetail
 
 // Writes a record's fields through an IWriter, in the order they are named.
+// Points at its writer without owning it; lives for one Serialize call.
 class VornRecordWriter
 {
 public:
@@ -98,6 +99,7 @@ private:
 };
 
 // Reads a record's fields back through an IReader, in the same order.
+// Points at its reader without owning it; lives for one Deserialize call.
 class VornRecordReader
 {
 public:
@@ -265,6 +267,9 @@ VornListField<List, Count> VornList(List& list)
 // The payload rule on top of a data base class (VornCommandData or one of its
 // abstract subclasses). The derived class adds its type number, its
 // accessors (through EditRecord / Field) and, when it has one, its cast.
+// Owns its record. Owned like any command data: its command, then the
+// serializer once the command is pushed. The stack's thread sets and reads it;
+// the serializer's worker writes and releases the record between executions.
 template <class Record, class Base = VornCommandData>
 class VornRecordData : public Base
 {

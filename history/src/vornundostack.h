@@ -46,6 +46,10 @@ class VornCommandDataSerializer;
 //   row push appended for it stays above index() until the next push cuts
 //   the rows back to the inner index. The same holds for commit() of a
 //   delayed command whose execution fails.
+//
+// Owns its QUndoStack (and so the pushed commands), the pending delayed command and its serializer; GUI thread only.
+// Signals: QUndoStack's change signals, forwarded (pushDelayed emits most of them itself, the first SetInitialMeta
+// indexChanged(0)); aboutIndexChanged() before push, undo, redo, setIndex and clear; aboutCommit() as commit() starts.
 class VORNHISTORY_EXPORT VornUndoStack : public QObject
 {
     Q_OBJECT

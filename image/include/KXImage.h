@@ -32,6 +32,8 @@ VORNIMAGE_EXPORT bool BlendOn(const KXImage<KXRGBA32i, 128, 128>& source, const 
 
 // One tile: a reference-counted handle of the tile manager. Copying a block
 // (what QSharedDataPointer::detach does) makes a new tile with the same bytes.
+// Owns its tile and hands it back to the manager when the last reference goes;
+// the reference count is atomic, so references may live on any thread.
 template <class T, int W, int H>
 class DataBlock : public QSharedData
 {
@@ -64,6 +66,9 @@ private:
 // A raster of pixels T cut into W x H tiles that are shared copy-on-write
 // between copies. Tile (column c, row r) is element r * columns + c. Pixels of
 // border tiles beyond the image edge are transparent after Fill.
+// Owns references to its tiles, each freed with its last one. Reentrant:
+// separate images, even ones sharing tiles, may be used on different threads
+// at once; one image used by several threads needs a lock (the layer locks).
 template <class T, int W, int H>
 class KXImage
 {

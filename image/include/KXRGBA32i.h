@@ -8,6 +8,7 @@
 // (the byte order of QImage::Format_RGBA8888, non-premultiplied). As a 32-bit
 // value on a little-endian machine alpha is the top byte, so 0xFF000000 is
 // opaque black and 0xFFFFFFFF opaque white.
+// A plain value, usable on any thread.
 struct KXRGBA32i
 {
     quint8 r = 0;

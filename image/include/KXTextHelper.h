@@ -17,6 +17,9 @@
 // Horizontal and vertical distortion: -1 to 1, narrow or widen the text
 // towards its right or bottom edge (0 none). The text is rasterised at
 // `scale` times its size and reduced, which smooths its edges.
+//
+// Owns its text settings (copies are independent). Reentrant: one thread at a
+// time per helper; it paints into a QImage, so any thread will do.
 class VORNIMAGE_EXPORT KXTextHelper
 {
 public:

@@ -7,6 +7,7 @@
 
 // A colour profile carried along with an image. The history library copies it
 // with the image and never looks inside; the default is the working sRGB space.
+// A plain value (implicitly shared Qt data): copies are used on any thread.
 class VORNIMAGE_EXPORT ZTCMSProfile
 {
 public:

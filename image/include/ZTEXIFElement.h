@@ -5,6 +5,7 @@
 #include "vornimage_export.h"
 
 // One EXIF tag of an image's metadata, carried along with the image.
+// A plain value (implicitly shared Qt data): copies are used on any thread.
 class VORNIMAGE_EXPORT ZTEXIFElement
 {
 public:

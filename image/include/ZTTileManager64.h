@@ -9,6 +9,8 @@
 // Freed tiles go back to a pool (up to 128 MiB) so that editing and undo reuse
 // memory already touched instead of faulting in fresh pages.
 // All operations are thread-safe.
+// One instance, alive until the process exits; it owns the pool, and a tile
+// belongs to whoever made it until CleanUpTile hands it back.
 class VORNIMAGE_EXPORT ZTTileManager64
 {
 public:
@@ -51,6 +53,7 @@ private:
 };
 
 // Maps one tile for the lifetime of the object (GetMemory/FreeMemory paired).
+// Does not own the tile. Usable on any thread.
 class ZTTileMemory
 {
 public:

@@ -10,6 +10,7 @@
 // file's build date and time, the line, and the file's path relative to the
 // history library's source root (so "src/vornundostack.cpp", or
 // "../image/include/KXImage.h" for the tiled image).
+// Stateless: any thread may report (Qt's message logger is thread-safe).
 class VORNUTILS_EXPORT KXErrorReport
 {
 public:

@@ -8,6 +8,8 @@
 // editor's I/O manager has to choose whose buffers to flush first; seek()
 // refuses negative positions and positions on a closed file. A file that
 // open() creates is readable and writable by its owner only (0600).
+// Owned by its Qt parent, if any; it owns its file handle. Like QFile, use it
+// on one thread at a time. Adds no signals to QFile's.
 class VORNUTILS_EXPORT KXManagedFile : public QFile
 {
     Q_OBJECT

@@ -16,6 +16,10 @@ class QItemSelectionModel;
 // channel the document fails to delete or recreate is reported and the others
 // are still handled. Redo raises the state counter by one, undo lowers it;
 // null data, data of another kind or no document leave everything alone.
+//
+// Owned by the undo stack once pushed; holds its document and the channel
+// selection model without owning them; its data belongs to the stack's
+// serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT DeleteChannelCommand : public VornCommand
 {
 public:

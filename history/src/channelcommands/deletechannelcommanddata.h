@@ -54,6 +54,8 @@ struct DeleteChannelRecord
 
 // The alpha channels a DeleteChannelCommand deletes, each with what undo needs
 // to recreate it. The record (Data) is created by the first InsertUndoData.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT DeleteChannelCommandData : public VornRecordData<DeleteChannelRecord>
 {
 public:

@@ -16,6 +16,9 @@ class KXDocumentInterface;
 // channel id = %1") only when the document says it failed, like the creation
 // from the selection. A data object whose action type was never set asks for
 // nothing: redo reports "Unknown error." and undo still deletes the id.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT InsertChannelCommand : public VornCommand
 {
 public:

@@ -17,6 +17,8 @@ struct InsertChannelRecord
 // record) and how to create it. The action type is not part of the record: it
 // is neither written nor read and survives ReleaseSerializeData.
 // Record: channel number (uint), channel name (string).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT InsertChannelCommandData : public VornRecordData<InsertChannelRecord>
 {
 public:

@@ -22,6 +22,9 @@ class KXDocumentInterface;
 // stay with their points even when the list was edited in between. A point
 // without a stored format (or with one the model does not know) keeps the
 // model's KXColorSampleModel::DefaultFormat.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the
+// thread that owns the stack and the document (the GUI thread).
 class VORNHISTORY_EXPORT ColorSamplesCommand : public VornCommand
 {
 public:

@@ -14,6 +14,9 @@ struct ColorSamplesAddRecord
 
 // A point appended to the list.
 // Record: point.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT ColorSamplesCommandDataAdd : public VornRecordData<ColorSamplesAddRecord>
 {
 public:

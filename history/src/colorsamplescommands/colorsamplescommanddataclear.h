@@ -18,6 +18,9 @@ struct ColorSamplesClearRecord
 // Every point removed. The host fills the points before pushing; redo stores
 // their display formats, in row order.
 // Record: point count (int), then each point.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT ColorSamplesCommandDataClear : public VornRecordData<ColorSamplesClearRecord>
 {
 public:

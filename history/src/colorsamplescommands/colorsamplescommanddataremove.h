@@ -15,6 +15,9 @@ struct ColorSamplesRemoveRecord
 
 // One point removed from the list.
 // Record: point, row (int).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT ColorSamplesCommandDataRemove : public VornRecordData<ColorSamplesRemoveRecord>
 {
 public:

@@ -15,6 +15,9 @@ class KXDocumentInterface;
 // document while the user drags; the commit takes the parameters the layer
 // has then as the new ones. The transaction adds 1 to the counter at its
 // start and takes it off at its end.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT AdjustmentChangeCommand : public VornCommand
 {
 public:

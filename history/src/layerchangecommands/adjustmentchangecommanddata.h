@@ -17,6 +17,9 @@ struct AdjustmentChangeRecord
 // Previous and new parameters of one adjustment layer (the bytes its
 // adjustment keeps for it).
 // Record: previous params (byte array), new params (byte array), layer id (uint).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT AdjustmentChangeCommandData : public VornRecordData<AdjustmentChangeRecord>
 {
 public:

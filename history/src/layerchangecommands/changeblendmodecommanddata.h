@@ -19,6 +19,9 @@ struct ChangeBlendModeRecord
 
 // Old and new blend mode (the document's own codes, passed through unchanged) of one layer.
 // Record: old mode (uint), new mode (uint), layer number (uint).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT ChangeBlendModeCommandData : public VornRecordData<ChangeBlendModeRecord>
 {
 public:

@@ -23,6 +23,9 @@ class VornUndoStack;
 // their data and pushes them (two of them as one macro). Without a stack
 // each command instead runs once (its redo, in push order) and is deleted,
 // so the document changes without history.
+// Stateless and owns nothing: each command built goes to the stack (or is deleted
+// after its one redo); the document, models, selection and stack are only used.
+// Call it on the GUI thread, the thread that owns the stack and the document.
 class VORNHISTORY_EXPORT ChangeCommandHelper
 {
 public:

@@ -12,6 +12,9 @@ class QItemSelectionModel;
 // Applies a whole new layer order (data: ChangeLayersSequenceData) through
 // one document call and selects the data's rows; undo applies the inverse
 // order and gives the panel back the selection it had before the redo.
+// Owned by the undo stack once pushed; holds the model and the selection model without
+// owning them; its data belongs to the stack's serializer after the push. Use it on
+// the GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT ChangeLayersSequence : public VornCommand
 {
 public:

@@ -24,6 +24,9 @@ struct ChangeLayersSequenceRecord
 // Created whole by the constructor.
 // Record: isLayerSel (int), sequence length (int), each entry (uint), row
 // count (int), each row (int).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT ChangeLayersSequenceData : public VornRecordData<ChangeLayersSequenceRecord>
 {
 public:

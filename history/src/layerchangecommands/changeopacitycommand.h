@@ -12,6 +12,9 @@ class KXDocumentInterface;
 // directly; when the command is committed it takes the opacity the layer has
 // then as its new opacity. The transaction raises the document state counter
 // at its start and lowers it at its end, so only executions move it for good.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT ChangeOpacityCommand : public VornCommand
 {
 public:

@@ -19,6 +19,9 @@ struct ChangeOpacityRecord
 
 // Old and new opacity of one layer.
 // Record: old opacity (qreal), new opacity (qreal), layer number (uint).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT ChangeOpacityCommandData : public VornRecordData<ChangeOpacityRecord>
 {
 public:

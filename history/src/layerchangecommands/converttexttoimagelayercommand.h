@@ -21,6 +21,9 @@ class QItemSelectionModel;
 // A conversion the document refuses is reported; the execution still swaps
 // the panel selection and moves the counter, and the undo that follows leaves
 // the layer alone.
+// Owned by the undo stack once pushed; holds its document and the selection model
+// without owning them; the data its constructor made belongs to the stack's serializer
+// after the push. Use it on the GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT ConvertTextToImageLayerCommand : public VornCommand
 {
 public:

@@ -19,6 +19,9 @@ class KXDocumentInterface;
 //
 // Redo works on the document as it stands (after an undo: as before the
 // crop); only text layers take their rectangle from the data.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT CropCommand : public VornCommand
 {
 public:

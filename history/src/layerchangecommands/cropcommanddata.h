@@ -17,6 +17,8 @@
 // What a crop keeps of one layer to put it back: its mask (when it has one)
 // and what its kind needs. Kinds: 1 raster, 2 text, 3 adjustment (the crop
 // record's own numbering, not the document's layer types).
+// Owned by the crop record that maps it (CropDataRecord::layers). Used on the
+// GUI thread; written with that record on the serializer's worker.
 class VORNHISTORY_EXPORT DocLayerData
 {
 public:
@@ -48,6 +50,7 @@ private:
 };
 
 // A raster layer: its placed rectangle (top-left = offset) and all its pixels.
+// Ownership and threads: as DocLayerData.
 class VORNHISTORY_EXPORT RasterDocData : public DocLayerData
 {
 public:
@@ -64,6 +67,7 @@ public:
 
 // A text layer: its text placement before the crop, the placement the crop
 // gives it (recorded only, never read back), and its rectangle.
+// Ownership and threads: as DocLayerData.
 class VORNHISTORY_EXPORT TextDocData : public DocLayerData
 {
 public:
@@ -80,6 +84,7 @@ public:
 };
 
 // An adjustment layer: only its mask.
+// Ownership and threads: as DocLayerData.
 class VORNHISTORY_EXPORT AdjustmentDocData : public DocLayerData
 {
 public:
@@ -100,6 +105,8 @@ public:
 // Layer record: kind (int); kind 2: text transform, full transform, layer
 // rectangle; kind 1: layer image, layer rectangle; kind 3: nothing; then
 // has-mask (int) and, when set, mask image and mask rectangle.
+// Owns its layer records. Owned by its CropCommandData, which creates and
+// releases it; used on the GUI thread and written on the serializer's worker.
 struct VORNHISTORY_EXPORT CropDataRecord
 {
     using Path = QList<QPair<QList<KXPathElement>, int>>;
@@ -148,6 +155,9 @@ private:
 //
 // Every setter creates the payload when missing; every getter returns false,
 // leaving its out-parameters alone, while there is none.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT CropCommandData : public VornRecordData<CropDataRecord>
 {
 public:

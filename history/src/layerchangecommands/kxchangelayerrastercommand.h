@@ -4,6 +4,9 @@
 #include "vornhistory_export.h"
 
 // Replaces a layer's pixels whole (a filter, an adjustment applied to pixels).
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT KXChangeLayerRasterCommand : public KXChangeRasterCommand
 {
 public:

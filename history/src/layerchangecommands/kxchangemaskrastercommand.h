@@ -5,6 +5,9 @@
 
 // Replaces a layer mask's pixels whole. The view is redrawn only while the
 // mask is enabled (a disabled mask does not show).
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT KXChangeMaskRasterCommand : public KXChangeRasterCommand
 {
 public:

@@ -18,6 +18,9 @@ class KXDocumentInterface;
 // first redo only sends the change notice and counts it.
 //
 // The subclasses say which image is replaced.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT KXChangeRasterCommand : public VornCommand
 {
 public:

@@ -26,6 +26,9 @@ struct KXChangeRasterRecord
 // of its top-left pixel. The images share their tiles with the layer's.
 // Record: undo image, redo image (tiled images), undo offset, redo offset
 // (points), layer id (int).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT KXChangeRasterData : public VornRecordData<KXChangeRasterRecord>
 {
 public:

@@ -8,6 +8,9 @@ class KXDocumentInterface;
 // Inserts one new raster or text layer (data: LayerCreateCommandData) and
 // removes it again on undo. Each execution saves the layer panel's selected
 // rows and restores those the previous execution saved.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerCreateCommand : public VornCommand
 {
 public:

@@ -40,6 +40,9 @@ struct LayerCreateCommandRecord
 // It shares the type number 19 with the duplicate data and derives from it,
 // so LayerDuplicateCommanddata_cast accepts it; its own record replaces the
 // duplicate's (whose layer id accessors it overrides).
+// Not owned: the selection model. Owns its record; its command owns it until the push,
+// the stack's serializer after. Filled and read on the GUI thread; between executions
+// the serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerCreateCommandData
     : public VornRecordData<LayerCreateCommandRecord, LayerDuplicateCommandData>
 {

@@ -23,6 +23,9 @@ VORNHISTORY_EXPORT bool LayerDataItemRead(IReader* reader, LayerDataItem& item);
 // as it was: pixels, mask, position, properties, text attributes and the
 // adjustment with its parameters. A plain value: copies share the images'
 // tiles. Items order by layer id alone.
+// Owns its images (tiles shared with copies); the adjustment is only pointed at.
+// Captured and applied on the GUI thread; inside a command's record it is also
+// written on the serializer's worker.
 class VORNHISTORY_EXPORT LayerDataItem
 {
 public:

@@ -17,6 +17,9 @@ class LayerDuplicateCommandData;
 // A redo after an undo brings the copy back as it was when the undo removed
 // it (pixels, mask, properties, name and locks, captured then) rather than
 // renaming whatever layer stands at that id by then.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document. It owns the copy it keeps for the next redo.
 class VORNHISTORY_EXPORT LayerDuplicateCommand : public VornCommand
 {
 public:

@@ -22,6 +22,9 @@ struct LayerDuplicateRecord
 // LayerCreateCommandData shares the type number 19 and derives from this
 // class, so LayerDuplicateCommanddata_cast accepts both; the layer id
 // accessors are virtual so that they reach the id of either.
+// Not owned: the selection model. Owns its record; its command owns it until the push,
+// the stack's serializer after. Filled and read on the GUI thread; between executions
+// the serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerDuplicateCommandData : public VornRecordData<LayerDuplicateRecord, SelectionData>
 {
 public:

@@ -9,6 +9,9 @@ class LayerMaskCreateCommandData;
 
 // Gives a layer the mask of its LayerMaskCreateCommandData (pixels, position,
 // type) and removes it again on undo.
+// Owned by the undo stack once pushed; holds its document and model without owning
+// them; its data belongs to the stack's serializer after the push. Use it on the GUI
+// thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMaskCreateCommand : public VornCommand
 {
 public:

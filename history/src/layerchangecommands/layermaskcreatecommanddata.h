@@ -24,6 +24,9 @@ struct LayerMaskCreateRecord
 // A new mask for one layer: its pixels, where it goes and its type flag.
 // The record is created by the constructors.
 // Record: mask offset (point), layer id (uint), mask (KXImage), mask type (uint, 1 or 0).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerMaskCreateCommandData : public VornRecordData<LayerMaskCreateRecord>
 {
 public:

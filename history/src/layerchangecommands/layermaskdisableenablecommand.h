@@ -11,6 +11,9 @@ class KXDocumentInterface;
 // them back. The document state counter does not move. The command's data
 // is a LayerDuplicateCommandData without selection model (holding layer id
 // 0, so that it has a record to write), which it never reads.
+// Owned by the undo stack once pushed; holds its document without owning it; the data
+// its constructor made belongs to the stack's serializer after the push. Use it on the
+// GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMaskDisableEnableCommand : public VornCommand
 {
 public:

@@ -10,6 +10,9 @@ class KXDocumentInterface;
 // Flips the mask type flag of the masks of the listed layers and refreshes
 // them and the whole view; undo flips them back (the same operation). The
 // command's data is a MaskInvertFake, which it never reads.
+// Owned by the undo stack once pushed; holds its document without owning it; the data
+// its constructor made belongs to the stack's serializer after the push. Use it on the
+// GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMaskInvertCommand : public VornCommand
 {
 public:

@@ -8,6 +8,9 @@ class LayerMaskRemoveCommandData;
 
 // Removes a layer's mask; undo gives the mask of its LayerMaskRemoveCommandData
 // back (pixels, position, type, enabled state).
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMaskRemoveCommand : public VornCommand
 {
 public:

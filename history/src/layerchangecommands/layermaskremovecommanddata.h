@@ -25,6 +25,9 @@ struct LayerMaskRemoveRecord
 // pixels, position, type flag and enabled state.
 // Record: mask (KXImage), mask offset (point), layer id (uint), mask type
 // (int), mask state (int); the flags read back true when non-zero.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerMaskRemoveCommandData : public VornRecordData<LayerMaskRemoveRecord>
 {
 public:

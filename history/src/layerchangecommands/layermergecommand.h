@@ -12,6 +12,9 @@ class LayerDataItem;
 // layers marked only for deletion (the host removes the merged ones) and
 // inserts the merged layer at the lowest item's id; undo removes it and
 // re-creates the deleted layers.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMergeCommand : public VornCommand
 {
 public:

@@ -32,6 +32,9 @@ struct LayerMergeRecord
 // and the record carries it to the temporary file.
 // Record: item count (uint), each item's record, premerged flag (int), and
 // only when that flag is set the merged item's record.
+// Not owned: the selection model and the documents read. Owns its record; its
+// command owns it until the push, the stack's serializer after. Filled and read on
+// the GUI thread; between executions the serializer's worker writes and releases its record.
 class VORNHISTORY_EXPORT LayerMergeCommandData : public VornRecordData<LayerMergeRecord, SelectionData>
 {
 public:

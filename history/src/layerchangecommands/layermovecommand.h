@@ -22,6 +22,9 @@ class LayerMoveCommandData;
 // before for any selection (replaying the redo's steps backwards does not:
 // a MoveDown of adjacent layers would remove the wrong one, and a reversal
 // replayed with the same items gives the reversed order again).
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerMoveCommand : public VornCommand
 {
 public:

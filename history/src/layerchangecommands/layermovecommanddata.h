@@ -27,6 +27,9 @@ struct LayerMoveRecord
 // created by the constructor. Adding a layer also sets the panel rows the
 // first redo selects: where the moved layers end up.
 // Record: item count (uint), each item's record, command type (int), position (uint).
+// Not owned: the model and the selection model. Owns its record; its command owns it
+// until the push, the stack's serializer after. Filled and read on the GUI thread;
+// between executions the serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerMoveCommandData : public VornRecordData<LayerMoveRecord, SelectionData>
 {
 public:

@@ -8,6 +8,9 @@ class KXDocumentInterface;
 // Renames one layer (data: LayerNameChangeCommandData). The document state
 // counter moves only when a name was applied. No live edit: the transaction
 // operations do nothing.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerNameChangeCommand : public VornCommand
 {
 public:

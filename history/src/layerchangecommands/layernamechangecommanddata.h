@@ -22,6 +22,9 @@ struct LayerNameChangeRecord
 // Old and new name of one layer. There is no cast function: the command
 // compares the type number itself.
 // Record: old name (string), new name (string), layer id (uint).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerNameChangeCommandData : public VornRecordData<LayerNameChangeRecord>
 {
 public:

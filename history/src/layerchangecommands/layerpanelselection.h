@@ -8,6 +8,8 @@ class QItemSelectionModel;
 // The layer panel's selected rows and whether the layer or its mask is the
 // part being edited, saved from and restored to a panel (its document model
 // and item selection). Used by the commands that restore panel selection.
+// A value: the model and selection it reads and sets are not owned. Use it on
+// the GUI thread (it changes the panel's selection).
 struct LayerPanelSelection
 {
     QList<int> rows;

@@ -14,6 +14,9 @@ class LayerRemoveCommandData;
 // following undo; they live in the command and are never written out. Each
 // execution saves the layer panel's selected rows and restores those the
 // previous execution saved.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT LayerRemoveCommand : public VornCommand
 {
 public:

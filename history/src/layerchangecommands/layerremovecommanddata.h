@@ -24,6 +24,9 @@ struct LayerRemoveCommandRecord
 // sorted by layer id. The item list is the record: absent until the first
 // AddLayerInfo (or Deserialize), deleted by ReleaseSerializeData.
 // Record: item count (uint), then each item's record in order.
+// Not owned: the selection model. Owns its record; its command owns it until the push,
+// the stack's serializer after. Filled and read on the GUI thread; between executions
+// the serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT LayerRemoveCommandData : public VornRecordData<LayerRemoveCommandRecord, SelectionData>
 {
 public:

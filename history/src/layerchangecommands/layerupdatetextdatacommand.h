@@ -29,6 +29,9 @@ class KXDocumentInterface;
 // does nothing. Every setter returns true when both sets hold a value for the
 // attribute and the two are equal (an empty change). Execution applies, from
 // the chosen set, only the attributes whose bits are marked.
+// Owned by the undo stack once pushed; holds its document without owning it; the data
+// its constructor made belongs to the stack's serializer after the push. Use it on the
+// GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT LayerUpdateTextDataCommand : public VornCommand
 {
 public:
@@ -83,6 +86,8 @@ public:
 
     // Compares the undo and the redo set attribute by attribute: true when
     // both hold a value and the values are equal in the check's sense.
+    // Refers to the two sets without copying them, so it must not outlive them;
+    // used on the command's thread.
     class VORNHISTORY_EXPORT ParamsChecker
     {
     public:

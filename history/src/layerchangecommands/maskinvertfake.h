@@ -5,6 +5,9 @@
 
 // The data of the mask invert command: an empty record, like EmptyCommandData,
 // but a class of its own.
+// Holds nothing; its command owns it until the push, the stack's serializer after.
+// Used on the GUI thread; the serializer's worker writes and releases it between
+// executions.
 class VORNHISTORY_EXPORT MaskInvertFake : public VornCommandData
 {
 public:

@@ -12,6 +12,9 @@ class QItemSelectionModel;
 // layer panel; undo removes it and gives the panel back the selection it had.
 // The document state counter does not move. Data of another kind, or a
 // missing model or document, make an execution do nothing.
+// Owned by the undo stack once pushed; holds the model and the selection model without
+// owning them; its data belongs to the stack's serializer after the push. Use it on
+// the GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT MergeCommand : public VornCommand
 {
 public:

@@ -25,6 +25,9 @@ struct MergeRecord
 // and as which layer, with its blend mode and opacity. Created whole by the
 // constructor. Record: layer id (uint), result (KXImage), position (point),
 // blend mode (uint), opacity (qreal).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT MergeCommandData : public VornRecordData<MergeRecord>
 {
 public:

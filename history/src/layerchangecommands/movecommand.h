@@ -12,6 +12,9 @@ class MoveCommandData;
 // With firstRedo false the application has already moved everything (a
 // move-tool drag): the first redo only counts the change. Any redo or undo
 // clears that state, so later redos move again.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT MoveCommand : public VornCommand
 {
 public:

@@ -28,6 +28,9 @@ struct MoveCommandRecord
 // Record: delta (point); the number of layer ids (int), then each id as 4
 // raw little-endian bytes; the same for the mask ids; old and new text
 // transformation (transforms).
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT MoveCommandData : public VornRecordData<MoveCommandRecord>
 {
 public:

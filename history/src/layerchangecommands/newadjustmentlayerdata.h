@@ -16,6 +16,9 @@ struct NewAdjustmentLayerRecord : NewLayerRecord
 // ZTAdjustmentManager::GetAdjustment takes) and its parameters (empty: the
 // adjustment's defaults), then the common fields.
 // Record: adjustment id (string), params (byte array), then NewLayerData's record.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT NewAdjustmentLayerData : public NewLayerRecordData<NewAdjustmentLayerRecord>
 {
 public:

@@ -25,6 +25,9 @@ class QItemSelectionModel;
 //
 // Data of another kind, a data object without its record, or a model without
 // a document make every operation do nothing.
+// Owned by the undo stack once pushed; holds the model and the selection model without
+// owning them; its data belongs to the stack's serializer after the push. Use it on
+// the GUI thread, which owns the stack and the document.
 class VORNHISTORY_EXPORT NewLayerCommand : public VornCommand
 {
 public:

@@ -34,6 +34,9 @@ struct NewLayerRecord
 //
 // The getters return the value, or 0, false or empty (opacity -1.0) while
 // there is no record.
+// Owns its record (the derived kind's); its command owns it until the push, the
+// stack's serializer after. Filled and read on the GUI thread; between
+// executions the serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT NewLayerData : public VornCommandData
 {
 public:
@@ -94,6 +97,7 @@ private:
 };
 
 // The payload rule for a kind of new layer whose record derives from NewLayerRecord.
+// Owns the record; threads as NewLayerData.
 template <class Record> class NewLayerRecordData : public VornRecordData<Record, NewLayerData>
 {
 protected:

@@ -12,6 +12,9 @@ struct NewRasterLayerRecord : NewLayerRecord
 
 // A new raster layer: its pixels and where they sit, then the common fields.
 // Record: raster (KXImage), raster position (point), then NewLayerData's record.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT NewRasterLayerData : public NewLayerRecordData<NewRasterLayerRecord>
 {
 public:

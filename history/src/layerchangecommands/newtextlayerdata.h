@@ -20,6 +20,9 @@ struct NewTextLayerRecord : NewLayerRecord
 // Record: text (string), font, brush, text position (point), style (int),
 // render mode (int), bend, horizontal and vertical distortion (qreal each),
 // transformation (4x4 matrix), orientation (int), then NewLayerData's record.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT NewTextLayerData : public NewLayerRecordData<NewTextLayerRecord>
 {
 public:

@@ -13,6 +13,9 @@ class KXDocumentInterface;
 // the commit copies the layer's attributes then into the redo set. The
 // transaction adds 1 to the document state counter at its start and takes it
 // off at its end; each execution moves it by 1.
+// Owned by the undo stack once pushed; holds its document without owning it; its data
+// belongs to the stack's serializer after the push. Use it on the GUI thread, which
+// owns the stack and the document.
 class VORNHISTORY_EXPORT TextLayerChangeCommand : public VornCommand
 {
 public:

@@ -52,6 +52,9 @@ struct TextLayerChangeRecord
 // undo orientation (int).
 //
 // The getters return default values (empty, zero, identity) while there is no record.
+// Owns its record; its command owns it until the push, the stack's serializer
+// after. Filled and read on the GUI thread; between executions the
+// serializer's worker writes its record and releases it.
 class VORNHISTORY_EXPORT TextLayerChangeCommandData : public VornRecordData<TextLayerChangeRecord>
 {
 public:

@@ -4,6 +4,8 @@
 #include "vornhistory_export.h"
 
 // A stroke on a layer's mask; its data is a LayerMaskPaintCommandData.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT LayerMaskPaintCommand : public PaintCommand
 {
 public:

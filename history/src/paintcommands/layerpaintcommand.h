@@ -4,6 +4,8 @@
 #include "vornhistory_export.h"
 
 // A stroke on a layer's pixels; its data is a LayerPaintCommandData.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT LayerPaintCommand : public PaintCommand
 {
 public:

@@ -4,6 +4,8 @@
 #include "vornhistory_export.h"
 
 // The data of a stroke on a layer's pixels.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT LayerPaintCommandData : public PaintCommandData
 {
 public:

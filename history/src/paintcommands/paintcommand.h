@@ -24,6 +24,9 @@ class PaintCommandData;
 // first redo only announces the change and counts it; later ones repaint.
 //
 // The subclasses say which image the stroke went into.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT PaintCommand : public VornCommand
 {
 public:

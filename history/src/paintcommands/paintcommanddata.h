@@ -31,6 +31,9 @@ struct PaintCommandRecord
 // Record: undo image, redo image (tiled images), undo geometry, redo geometry,
 // undo image rectangle, redo image rectangle (rectangles), layer id (int).
 // The layer and mask stroke data differ only in their type number.
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT PaintCommandData : public VornRecordData<PaintCommandRecord>
 {
 public:

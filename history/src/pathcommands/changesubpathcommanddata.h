@@ -17,6 +17,8 @@ struct ChangeSubpathRecord
 
 // A subpath's elements changed: the elements before (undo) and after (redo).
 // Record: path index (int), subpath index (int), redo elements, undo elements.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT ChangeSubpathCommandData : public VornRecordData<ChangeSubpathRecord>
 {
 public:

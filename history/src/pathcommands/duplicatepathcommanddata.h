@@ -17,6 +17,8 @@ struct DuplicatePathRecord
 
 // A path duplicated: the path copied and the copy's name.
 // Record: path index (int), name (string).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT DuplicatePathCommandData : public VornRecordData<DuplicatePathRecord>
 {
 public:

@@ -18,6 +18,8 @@ struct InsertPathRecord
 
 // A whole path inserted into the path list: where, its subpaths and its name.
 // Record: name (string), path index (int), path (subpath list).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT InsertPathCommandData : public VornRecordData<InsertPathRecord>
 {
 public:

@@ -18,6 +18,8 @@ struct InsertSubpathRecord
 // A subpath inserted into a path: where, its elements and the logical operation
 // (KXPathsListModel::LogicalOp) it combines with.
 // Record: path index (int), subpath index (int), logical operation (int), elements.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT InsertSubpathCommandData : public VornRecordData<InsertSubpathRecord>
 {
 public:

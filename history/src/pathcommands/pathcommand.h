@@ -27,6 +27,9 @@ class KXPathsListModel;
 // moved so that its bounding rectangle (the union of all the subpaths' for the
 // whole path) has its top-left at the origin; the stored transform then
 // places it.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT PathCommand : public VornCommand
 {
 public:

@@ -19,6 +19,8 @@ struct RemovePathRecord
 // A whole path removed from the path list: where it was, its subpaths and its name.
 // Record: path index (int), name (string), path (subpath list); name and index in the
 // opposite order to the insert record.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT RemovePathCommandData : public VornRecordData<RemovePathRecord>
 {
 public:

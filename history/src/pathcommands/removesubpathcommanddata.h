@@ -18,6 +18,8 @@ struct RemoveSubpathRecord
 // A subpath removed from a path: where it was, its elements (undo) and its
 // logical operation.
 // Record: path index (int), subpath index (int), logical operation (int), undo elements.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT RemoveSubpathCommandData : public VornRecordData<RemoveSubpathRecord>
 {
 public:

@@ -14,6 +14,9 @@ class KXPathsListModel;
 // out of range behave as for PathCommand. A change sets the subpath's
 // elements with the model's notifying call both ways, so views always follow;
 // the integer kept with each subpath is its KXPathsListModel::LogicalOp.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT SubpathCommand : public VornCommand
 {
 public:

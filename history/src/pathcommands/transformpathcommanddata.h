@@ -20,6 +20,8 @@ struct TransformPathRecord
 // A path transformed: the path before the transformation, the transformation
 // and the subpath it applies to (an index out of the path's range: all of them).
 // Record: path index (int), subpath index (int), path (subpath list), transform.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT TransformPathCommandData : public VornRecordData<TransformPathRecord>
 {
 public:

@@ -14,6 +14,9 @@ class KXDocumentInterface;
 // Built with firstRedo false, the command leaves the document alone on the
 // redo that pushing it performs (the application has already changed the
 // selection interactively) and applies the change on every later redo.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT MWSelectionCommand : public VornCommand
 {
 public:

@@ -31,6 +31,9 @@ struct MWSelectionCommandRecord
 // Record: redo mask (KXImage), redo offset (point), undo mask (KXImage),
 // undo offset (point), no-undo-selection flag (1 raw byte, 0 or 1),
 // operation (4 raw bytes, little-endian).
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT MWSelectionCommandData : public VornRecordData<MWSelectionCommandRecord>
 {
 public:

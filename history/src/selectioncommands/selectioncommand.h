@@ -14,6 +14,9 @@ class KXDocumentInterface;
 // rectangle whose corner and size are the shape's bounds truncated toward
 // zero; Replace makes a mask of the truncated size at the rounded corner.
 // After Intersect and Subtract the mask is trimmed to its selected pixels.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT SelectionCommand : public VornCommand
 {
 public:

@@ -36,6 +36,9 @@ struct SelectionCommandRecord
 // its offset) to restore on undo. The record exists from the first
 // SetSelectionGeometry / SetSelectionOp (or Deserialize) until ReleaseSerializeData.
 // Record: operation (int), undo mask (KXImage), undo offset (point), geometry (painter path).
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT SelectionCommandData : public VornRecordData<SelectionCommandRecord>
 {
 public:

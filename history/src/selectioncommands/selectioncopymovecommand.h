@@ -10,6 +10,9 @@ class SelectionCopyMoveCommandData;
 // (SelectionCopyMoveCommandData), which the serializer swaps out like any
 // other; the application applies and reverts the move itself, so undo and
 // redo change nothing here.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT SelectionCopyMoveCommand : public VornCommand
 {
 public:

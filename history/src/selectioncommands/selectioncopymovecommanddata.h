@@ -27,6 +27,9 @@ struct SelectionCopyMoveRecord
 // the selection and of the moved pixels, and the pixels at both ends.
 // Record: start position, start image position, end position, end image
 // position (points), start image, end image (KXImage), layer index (uint).
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT SelectionCopyMoveCommandData : public VornRecordData<SelectionCopyMoveRecord>
 {
 public:

@@ -15,6 +15,9 @@ class QItemSelectionModel;
 // execute; otherwise that execute clears the panel selection.
 //
 // The rows are kept outside the record: they survive ReleaseSerializeData.
+// Points at the selection model without owning it; owned like any command
+// data (its command, then the serializer once pushed). Use the row operations
+// on the GUI thread; the serializer's worker only writes and releases the derived payload.
 class VORNHISTORY_EXPORT SelectionData : public VornCommandData
 {
 public:

@@ -10,6 +10,9 @@ class KXDocumentInterface;
 // state counter, the application drags, and EndTransaction reads the final
 // position from the document and lowers the counter again; redo moves the
 // selection to the redo position (counter + 1), undo back (counter - 1).
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT SelectionMoveCommand : public VornCommand
 {
 public:

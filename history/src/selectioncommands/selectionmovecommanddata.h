@@ -19,6 +19,9 @@ struct SelectionMoveRecord
 
 // A drag of the selection outline: its document position before and after.
 // Record: undo position (point), redo position (point).
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT SelectionMoveCommandData : public VornRecordData<SelectionMoveRecord>
 {
 public:

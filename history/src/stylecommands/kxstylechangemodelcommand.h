@@ -21,6 +21,9 @@ class KXStyleChangeModelCommandData;
 // Without a style model nothing changes but the counter still moves. Data
 // without a record (one that could not be read back) leaves the style as it
 // is as well, rather than emptying it.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the
+// thread that owns the stack and the document (the GUI thread).
 class VORNHISTORY_EXPORT KXStyleChangeModelCommand : public VornCommand
 {
 public:

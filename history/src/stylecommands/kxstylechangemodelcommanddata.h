@@ -31,6 +31,9 @@ struct KXStyleChangeModelRecord
 // Record: undo name, undo UID, redo name, redo UID (strings); the undo
 // effects, then the redo effects, each list as its count (int) followed by
 // UID (string), settings (byte array) and enabled (int) per effect.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT KXStyleChangeModelCommandData : public VornRecordData<KXStyleChangeModelRecord>
 {
 public:

@@ -18,6 +18,9 @@ class KXStyleChangeModelParamsCommandData;
 // count (the effects changed underneath) an execution reports "Cammand
 // sequence was broken." and changes no effect. Every execution past the data
 // check moves the counter, with or without a style model.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the
+// thread that owns the stack and the document (the GUI thread).
 class VORNHISTORY_EXPORT KXStyleChangeModelParamsCommand : public VornCommand
 {
 public:

@@ -29,6 +29,9 @@ struct KXStyleChangeModelParamsRecord
 // type number itself.
 // Record: the undo entries, then the redo entries, each list as its count
 // (int) followed by settings (byte array) and enabled (int) per entry.
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT KXStyleChangeModelParamsCommandData : public VornRecordData<KXStyleChangeModelParamsRecord>
 {
 public:

@@ -9,6 +9,7 @@
 // kind of effect), its settings block and its enabled flag.
 // Record: UID (string), settings (byte array), enabled (int, 0 or 1; any
 // non-zero value reads as true).
+// A plain value: copied freely, usable on any thread.
 struct KXStyleEffect
 {
     QString uid;

@@ -22,6 +22,9 @@ class KXStyleEffectMoveCommandData;
 // counter alone; every later redo applies the move and raises the counter.
 // Undo always lowers it. Rows that are out of range for the style leave the
 // style untouched (the counter still moves).
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the
+// thread that owns the stack and the document (the GUI thread).
 class VORNHISTORY_EXPORT KXStyleEffectMoveCommand : public VornCommand
 {
 public:

@@ -18,6 +18,9 @@ struct KXStyleEffectMoveRecord
 // There is no cast function: the command tests the type number itself.
 // Record: source row (int), destination row (int), UID (string), settings
 // (byte array), enabled (int).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT KXStyleEffectMoveCommandData : public VornRecordData<KXStyleEffectMoveRecord>
 {
 public:

@@ -12,6 +12,9 @@ class KXStyleEffectRemoveCommandData;
 // by the host. Each execution that changes the style moves the document
 // state counter by one (redo up, undo down); one that changes nothing (no
 // record, no style model, a row out of range) leaves it.
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the
+// thread that owns the stack and the document (the GUI thread).
 class VORNHISTORY_EXPORT KXStyleEffectRemoveCommand : public VornCommand
 {
 public:

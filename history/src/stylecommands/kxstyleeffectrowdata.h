@@ -16,6 +16,9 @@ struct KXStyleEffectRowRecord
 // and the remove effect commands keep. Abstract: each of the two adds its
 // type number.
 // Record: row (int), UID (string), settings (byte array), enabled (int).
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the thread that owns the stack (the GUI thread); between
+// executions the serializer's worker writes and releases the record.
 class VORNHISTORY_EXPORT KXStyleEffectRowData : public VornRecordData<KXStyleEffectRowRecord>
 {
 public:

@@ -12,6 +12,9 @@ class KXDocumentInterface;
 // canvas; the selection is dropped. Undo puts back the saved pixels,
 // positions, paths, selection, canvas size and resolution. Text and
 // adjustment layers stay as they are.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT ImageSizeCommand : public VornCommand
 {
 public:

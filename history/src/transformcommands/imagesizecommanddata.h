@@ -74,6 +74,10 @@ struct ImageSizeResizeData
 // A change of the document's resolution and, when it resamples, of its pixel
 // size. It collects what undo needs from the document itself (Init): every
 // layer's pixels, mask and offsets, the paths and the selection.
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Init reads the document without keeping it. Set and read on the GUI thread;
+// the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT ImageSizeCommandData : public VornRecordData<ImageSizeResizeData>
 {
 public:

@@ -11,6 +11,9 @@ class KXDocumentInterface;
 // with the transform instead. Undo puts the saved images and offsets back.
 // Every redo starts again from the saved images, so repeated undo and redo
 // never add up resampling loss.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT TransformCommand : public VornCommand
 {
 public:

@@ -59,6 +59,9 @@ struct TransformRecord
 // layer's pixels and offset before the transform, the transform (from the
 // saved image's own pixel coordinates to the document) and the text
 // placement to restore on undo.
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT TransformCommandData : public VornRecordData<TransformRecord>
 {
 public:

@@ -10,6 +10,9 @@ class KXDocumentInterface;
 // selected pixels and makes it the selection; undo puts the stored mask back.
 // Redo always starts from the stored mask, so repeated undo and redo never
 // add up resampling loss. Redo raises the state counter by one, undo lowers it.
+//
+// Owned by the undo stack once pushed; holds its document without owning it;
+// its data belongs to the stack's serializer after the push. Use it on the GUI thread.
 class VORNHISTORY_EXPORT TransformSelectionCommand : public VornCommand
 {
 public:

@@ -23,6 +23,9 @@ struct TransformSelectionRecord
 // A transform of the pixel selection: the mask before it with its document
 // offset, and the transform from the mask's own pixel coordinates to the
 // document. Record: undo mask (KXImage), undo offset (point), transform.
+//
+// Owns its record; the serializer owns the object once the command is pushed.
+// Set and read on the GUI thread; the serializer's worker writes and releases it between executions.
 class VORNHISTORY_EXPORT TransformSelectionCommandData : public VornRecordData<TransformSelectionRecord>
 {
 public:

@@ -33,6 +33,10 @@ class VornReaderWriter;
 // raise the entry's cancel flag first (no lock needed), the write stops at its
 // next tile and discards its partial file, and the data, still whole in
 // memory, is written again at the next Serialize.
+//
+// Owned by the serializer; owns the entries and the future watcher. Its public
+// calls come from the serializer's thread, ProcessSerialize runs on a pool
+// thread. Emits no signals; OnSerializeFinish runs when the watcher finishes.
 class VornCommandDataSerializer::WorkObject : public QObject
 {
     Q_OBJECT
@@ -73,6 +77,9 @@ private:
 };
 
 // One entry of the table: a data object and the file it is written to.
+// Owned by the work object's table; owns its data object and its file (deleted
+// with it). Serialize runs on the worker, the rest on the serializer's thread;
+// the entry lock keeps them apart. Emits no signals.
 class VornCommandDataSerializer::WorkObject::SerializeData : public QObject
 {
 public:

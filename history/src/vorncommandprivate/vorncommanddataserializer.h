@@ -14,6 +14,9 @@ class VornCommandData;
 //
 // All operations are called from the thread that owns the serializer. GetData
 // blocks only while the worker is writing that very entry.
+//
+// Owns every data object it holds and its temporary file; owned by its undo
+// stack. Emits no signals.
 class VORNHISTORY_EXPORT VornCommandDataSerializer : public QObject
 {
     Q_OBJECT

@@ -23,6 +23,10 @@
 // - Brush styles, gradient types, spreads and modes, colour specs: the values
 //   Qt defines; gradient stops at finite positions from 0 to 1; finite
 //   coordinates and transforms.
+//
+// Owns its file (deleted with the object) and points at the cancel flag
+// without owning it. One thread at a time: written on the serializer's worker,
+// read back on the stack's thread.
 class VORNHISTORY_EXPORT VornReaderWriter : public IReader, public IWriter
 {
 public:
