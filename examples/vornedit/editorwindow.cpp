@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenuBar>
 #include <QPainter>
 #include <QSlider>
 #include <QStatusBar>
@@ -20,10 +21,13 @@
 #include "KXImage.h"
 #include "KXMemoryDocument.h"
 #include "canvaswidget.h"
+#include "changecommandhelper.h"
 #include "changeblendmodecommand.h"
 #include "changeblendmodecommanddata.h"
 #include "changeopacitycommand.h"
 #include "changeopacitycommanddata.h"
+#include "imagesizecommand.h"
+#include "imagesizecommanddata.h"
 #include "layercreatecommand.h"
 #include "layercreatecommanddata.h"
 #include "layernamechangecommand.h"
@@ -34,6 +38,8 @@
 #include "layerremovecommanddata.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
+#include "transformcommand.h"
+#include "transformcommanddata.h"
 #include "vornhistorymodel.h"
 #include "vornundostack.h"
 
@@ -115,6 +121,7 @@ void EditorWindow::BuildPanels()
     m_layerView->setModel(m_layers.get());
     m_layerView->setSelectionModel(m_layerSelection.get());
     m_layerView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_layerView->setSelectionMode(QAbstractItemView::ExtendedSelection); // several rows merge together
     connect(m_layerSelection.get(), &QItemSelectionModel::currentChanged, this, &EditorWindow::ShowLayerProperties);
     connect(m_document.get(), &KXDocumentInterface::layerPropertiesChanged, this, &EditorWindow::ShowLayerProperties);
 
@@ -180,12 +187,13 @@ void EditorWindow::BuildActions()
     m_brush->setChecked(true);
     connect(m_brush, &QAction::triggered, this, [this] { m_canvas->SetTool(CanvasWidget::Tool::Brush); });
     connect(m_select, &QAction::triggered, this, [this] { m_canvas->SetTool(CanvasWidget::Tool::RectangleSelect); });
-    m_newLayer = new QAction(QIcon(QPixmap::fromImage(VornCommand::GetIcon(QStringLiteral("layer-new")))),
-        tr("New layer"), this);
-    connect(m_newLayer, &QAction::triggered, this, &EditorWindow::NewLayer);
-    m_deleteLayer = new QAction(QIcon(QPixmap::fromImage(VornCommand::GetIcon(QStringLiteral("layer-delete")))),
-        tr("Delete layer"), this);
-    connect(m_deleteLayer, &QAction::triggered, this, &EditorWindow::DeleteLayer);
+    m_newLayer = MakeAction(QStringLiteral("layer-new"), tr("New layer"), &EditorWindow::NewLayer);
+    m_deleteLayer = MakeAction(QStringLiteral("layer-delete"), tr("Delete layer"), &EditorWindow::DeleteLayer);
+    m_duplicateLayer = MakeAction(QStringLiteral("layer-duplicate"), tr("Duplicate layer"), &EditorWindow::DuplicateLayer);
+    m_merge = MakeAction(QStringLiteral("default"), tr("Merge down"), &EditorWindow::MergeLayers);
+    m_rotate = MakeAction(QStringLiteral("transform"), tr("Rotate layer 90°"), &EditorWindow::RotateLayer);
+    m_crop = MakeAction(QStringLiteral("crop"), tr("Crop to selection"), &EditorWindow::CropToSelection);
+    m_halfSize = MakeAction(QStringLiteral("image-size"), tr("Image size 50%"), &EditorWindow::HalveImageSize);
 
     QToolBar* toolbar = addToolBar(tr("Edit"));
     toolbar->setObjectName(QStringLiteral("edit"));
@@ -195,6 +203,27 @@ void EditorWindow::BuildActions()
     toolbar->addActions(tools->actions());
     toolbar->addSeparator();
     toolbar->addActions({m_newLayer, m_deleteLayer});
+
+    // Layer structure and the whole image: a second row of buttons and the menus.
+    const QList<QAction*> layerActions{m_newLayer, m_deleteLayer, m_duplicateLayer, m_merge, m_rotate};
+    const QList<QAction*> imageActions{m_crop, m_halfSize};
+    addToolBarBreak();
+    QToolBar* structure = addToolBar(tr("Layer and image"));
+    structure->setObjectName(QStringLiteral("structure"));
+    structure->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    structure->addActions({m_duplicateLayer, m_merge, m_rotate});
+    structure->addSeparator();
+    structure->addActions(imageActions);
+    menuBar()->addMenu(tr("&Edit"))->addActions({m_undo, m_redo});
+    menuBar()->addMenu(tr("&Layer"))->addActions(layerActions);
+    menuBar()->addMenu(tr("&Image"))->addActions(imageActions);
+}
+
+QAction* EditorWindow::MakeAction(const QString& icon, const QString& text, void (EditorWindow::*slot)())
+{
+    auto* action = new QAction(QIcon(QPixmap::fromImage(VornCommand::GetIcon(icon))), text, this);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
 }
 
 void EditorWindow::RegisterIcons()
@@ -224,6 +253,29 @@ void EditorWindow::RegisterIcons()
     }));
     VornCommand::SetIcon(QStringLiteral("layer-delete"),
         Icon(QColor(190, 40, 50), [](QPainter& p) { p.drawLine(QPointF(4, 8), QPointF(12, 8)); }));
+    // The names the library's layer structure and crop commands use, and the
+    // picture for a row whose command names none (a duplicated layer).
+    VornCommand::SetIcon(QString(),
+        Icon(QColor(110, 110, 110), [](QPainter& p) { p.drawPoint(QPointF(8, 8)); }));
+    VornCommand::SetIcon(QStringLiteral("layer-duplicate"), Icon(QColor(40, 140, 170), [](QPainter& p) {
+        p.drawRect(QRectF(3.5, 3.5, 6, 6));
+        p.drawRect(QRectF(6.5, 6.5, 6, 6));
+    }));
+    VornCommand::SetIcon(QStringLiteral("default"), Icon(QColor(120, 120, 135), [](QPainter& p) {
+        p.drawLine(QPointF(8, 3), QPointF(8, 12));
+        p.drawLine(QPointF(5, 9), QPointF(8, 12));
+        p.drawLine(QPointF(11, 9), QPointF(8, 12));
+    }));
+    VornCommand::SetIcon(QStringLiteral("transform"),
+        Icon(QColor(220, 120, 170), [](QPainter& p) { p.drawArc(QRectF(4, 4, 8, 8), 90 * 16, 270 * 16); }));
+    VornCommand::SetIcon(QStringLiteral("crop"), Icon(QColor(150, 110, 60), [](QPainter& p) {
+        p.drawPolyline(QPolygonF({QPointF(5, 2), QPointF(5, 11), QPointF(14, 11)}));
+        p.drawPolyline(QPolygonF({QPointF(2, 5), QPointF(11, 5), QPointF(11, 14)}));
+    }));
+    VornCommand::SetIcon(QStringLiteral("image-size"), Icon(QColor(80, 110, 160), [](QPainter& p) {
+        p.drawRect(QRectF(3.5, 3.5, 9, 9));
+        p.drawRect(QRectF(3.5, 8.5, 4, 4));
+    }));
 }
 
 unsigned int EditorWindow::CurrentLayer() const
@@ -245,6 +297,9 @@ void EditorWindow::ShowLayerProperties()
              static_cast<QWidget*>(m_name)})
         editor->setEnabled(id != 0);
     m_deleteLayer->setEnabled(id != 0);
+    m_duplicateLayer->setEnabled(id != 0);
+    m_merge->setEnabled(id > 1);
+    m_rotate->setEnabled(id != 0 && m_document->GetLayerType(id) == KXDocumentInterface::RasterLayer);
 }
 
 void EditorWindow::ShowCurrentHistoryRow()
@@ -425,4 +480,74 @@ void EditorWindow::DeleteLayer()
     data->AddLayerInfo(id, m_document.get());
     command->SetCommandData(data);
     Push(command, tr("Delete layer"), QStringLiteral("layer-delete"));
+}
+
+void EditorWindow::DuplicateLayer()
+{
+    const unsigned int id = CurrentLayer();
+    if (id == 0)
+        return;
+    ChangeCommandHelper::MakeDuplicateLayerCommand(id, tr("%1 copy").arg(m_document->GetLayerName(id)),
+        m_document->GetLayerOpacity(id), m_document->GetLayerBlendMode(id), m_layerSelection.get(), m_layers.get(),
+        m_stack.get());
+}
+
+void EditorWindow::MergeLayers()
+{
+    // The layers selected in the panel, or the current one and the one below.
+    QList<unsigned int> layers;
+    for (const QModelIndex& row : m_layerSelection->selectedRows())
+        layers << row.data(KXDocumentModel::LayerIdRole).toUInt();
+    if (layers.size() < 2)
+        layers = {CurrentLayer() - 1, CurrentLayer()};
+    if (layers.contains(0u)) {
+        statusBar()->showMessage(tr("The background does not merge."), 3000);
+        return;
+    }
+    ChangeCommandHelper::MakeMergeCommand(layers, m_layerSelection.get(), m_layers.get(), m_stack.get());
+}
+
+void EditorWindow::RotateLayer()
+{
+    // A quarter turn about the layer's centre; the command records the pixels before.
+    const unsigned int id = CurrentLayer();
+    const KXImage32* image = m_document->GetLayerImage(id);
+    if (id == 0 || !image || m_document->GetLayerType(id) != KXDocumentInterface::RasterLayer)
+        return;
+    const QRect geometry = m_document->GetLayerGeometry(id);
+    QTransform turn;
+    turn.translate(geometry.x() + geometry.width() / 2.0, geometry.y() + geometry.height() / 2.0);
+    turn.rotate(90);
+    turn.translate(-geometry.width() / 2.0, -geometry.height() / 2.0);
+    auto* command = new TransformCommand(m_document.get(), false);
+    auto* data = new TransformCommandData;
+    data->SetUndoLayerImage(id, *image, geometry.topLeft());
+    data->SetTransform(turn);
+    data->SetOldTransform(QTransform());
+    command->SetCommandData(data);
+    Push(command, tr("Rotate layer"), QStringLiteral("transform"));
+}
+
+void EditorWindow::CropToSelection()
+{
+    const QRect area = m_document->GetSelectionGeometry() & QRect(QPoint(), m_document->GetCanvasSize());
+    if (!m_document->HasSelection() || area.isEmpty()) {
+        statusBar()->showMessage(tr("Select the area to keep first."), 3000);
+        return;
+    }
+    ChangeCommandHelper::MakeCropCommand(m_document.get(), tr("Crop"),
+        QTransform::fromTranslate(-area.x(), -area.y()), area.size(), false, false, m_stack.get(),
+        QStringLiteral("crop"));
+}
+
+void EditorWindow::HalveImageSize()
+{
+    const QSize oldSize = m_document->GetCanvasSize();
+    const QSize newSize = (oldSize / 2).expandedTo(QSize(1, 1));
+    auto* command = new ImageSizeCommand(m_document.get());
+    auto* data = new ImageSizeCommandData;
+    data->Init(m_document.get(), oldSize, m_document->GetDPI(), newSize, m_document->GetDPI() / 2.0, true,
+        ImageSizeCommandData::BicubicResample);
+    command->SetCommandData(data);
+    Push(command, tr("Image size"), QStringLiteral("image-size"));
 }

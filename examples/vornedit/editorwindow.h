@@ -23,7 +23,8 @@ class VornUndoStack;
 // it: one undo stack per document, every edit a command built with the
 // document's values and pushed, live edits (the opacity slider) as a delayed
 // command committed on release, the history panel on VornHistoryModel, and the
-// undo and redo actions from the stack.
+// undo and redo actions from the stack. Layer structure and crop go through
+// ChangeCommandHelper, as an editor's menu actions would.
 //
 // Ownership: the window owns the document, its layer panel model and
 // selection, the stack and the history model; the stack goes before the
@@ -49,6 +50,11 @@ public:
     QAction* SelectAction() const { return m_select; }
     QAction* NewLayerAction() const { return m_newLayer; }
     QAction* DeleteLayerAction() const { return m_deleteLayer; }
+    QAction* DuplicateLayerAction() const { return m_duplicateLayer; }
+    QAction* MergeAction() const { return m_merge; }
+    QAction* RotateAction() const { return m_rotate; }
+    QAction* CropAction() const { return m_crop; }
+    QAction* HalfSizeAction() const { return m_halfSize; }
     QLabel* StatusLabel() const { return m_status; }
 
     KXMemoryDocument& Document() const { return *m_document; }
@@ -75,6 +81,12 @@ private:
     void Rename();
     void NewLayer();
     void DeleteLayer();
+    void DuplicateLayer();
+    void MergeLayers();
+    void RotateLayer();
+    void CropToSelection();
+    void HalveImageSize();
+    QAction* MakeAction(const QString& icon, const QString& text, void (EditorWindow::*slot)());
     void Push(VornCommand* command, const QString& text, const QString& icon);
 
     std::unique_ptr<KXMemoryDocument> m_document;
@@ -98,4 +110,9 @@ private:
     QAction* m_select = nullptr;
     QAction* m_newLayer = nullptr;
     QAction* m_deleteLayer = nullptr;
+    QAction* m_duplicateLayer = nullptr;
+    QAction* m_merge = nullptr;
+    QAction* m_rotate = nullptr;
+    QAction* m_crop = nullptr;
+    QAction* m_halfSize = nullptr;
 };

@@ -189,7 +189,70 @@ private slots:
         QVERIFY(m_window->RedoAction()->isEnabled());
     }
 
+    void layerAndImageActions()
+    {
+        // From the brush row: duplicate, rotate and merge the paint layer
+        // (row 1 is layer 2), then select, crop and halve the image.
+        const QImage brushed = m_shot;
+        KXMemoryDocument& document = m_window->Document();
+        ChooseLayerRow(1);
+        ClickButtonOf(m_window->DuplicateLayerAction());
+        Step(QStringLiteral("duplicate"));
+        QCOMPARE(m_window->LayerView()->model()->rowCount(), 4);
+        ChooseLayerRow(1);
+        ClickButtonOf(m_window->RotateAction());
+        Step(QStringLiteral("rotate"));
+        QVERIFY(CanvasOf(m_shot) != CanvasOf(brushed));
+        ChooseLayerRow(2);
+        ClickButtonOf(m_window->MergeAction());
+        Step(QStringLiteral("merge"));
+        QCOMPARE(m_window->LayerView()->model()->rowCount(), 3);
+        ClickButtonOf(m_window->SelectAction());
+        Drag(m_window.get(), CanvasPoint(QPoint(40, 40)), CanvasPoint(QPoint(200, 160)));
+        Step(QStringLiteral("crop-selection"));
+        const QSize kept = document.GetSelectionGeometry().size();
+        ClickButtonOf(m_window->CropAction());
+        Step(QStringLiteral("crop"));
+        QCOMPARE(document.GetCanvasSize(), kept);
+        QVERIFY(!document.HasSelection());
+        ClickButtonOf(m_window->HalfSizeAction());
+        Step(QStringLiteral("image-size"));
+        QCOMPARE(document.GetCanvasSize(), kept / 2);
+        QCOMPARE(HistoryTexts(), (QStringList{"Open", "Brush", "Duplicate layer", "Rotate layer", "Merge layers",
+                                     "Rectangle selection", "Crop", "Image size"}));
+        CheckHistoryPanel(7);
+
+        // Undo row by row back to the brush: the canvas is the one before.
+        for (int row = 6; row >= 1; --row) {
+            QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+            Step(QStringLiteral("undo-actions-%1").arg(row));
+            CheckHistoryPanel(row);
+        }
+        QCOMPARE(document.GetCanvasSize(), QSize(600, 400));
+        QCOMPARE(m_window->LayerView()->model()->rowCount(), 3);
+        // The title is drawn again through its restored placement: its glyph
+        // edges may differ by a few levels, nothing more.
+        QVERIFY(NearlySame(CanvasOf(m_shot), CanvasOf(brushed), 6));
+    }
+
 private:
+    static bool NearlySame(const QImage& a, const QImage& b, int tolerance)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (!Near(a.pixel(x, y), b.pixel(x, y), tolerance))
+                    return false;
+        return true;
+    }
+
+    void ChooseLayerRow(int row)
+    {
+        QListView* layers = m_window->LayerView();
+        QTest::mouseClick(layers->viewport(), Qt::LeftButton, {}, layers->visualRect(layers->model()->index(row, 0)).center());
+    }
+
     // Lets the window settle (canvas, history panel, status line), grabs it
     // from the screen, and saves the grab when asked to.
     void Step(const QString& name)
