@@ -123,6 +123,7 @@ void EditorWindow::BuildPanels()
     m_layerView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_layerView->setSelectionMode(QAbstractItemView::ExtendedSelection); // several rows merge together
     connect(m_layerSelection.get(), &QItemSelectionModel::currentChanged, this, &EditorWindow::ShowLayerProperties);
+    connect(m_layerSelection.get(), &QItemSelectionModel::selectionChanged, this, &EditorWindow::ShowLayerProperties);
     connect(m_document.get(), &KXDocumentInterface::layerPropertiesChanged, this, &EditorWindow::ShowLayerProperties);
 
     m_opacity = new QSlider(Qt::Horizontal);
@@ -253,19 +254,14 @@ void EditorWindow::RegisterIcons()
     }));
     VornCommand::SetIcon(QStringLiteral("layer-delete"),
         Icon(QColor(190, 40, 50), [](QPainter& p) { p.drawLine(QPointF(4, 8), QPointF(12, 8)); }));
-    // The names the library's layer structure and crop commands use, and the
-    // picture for a row whose command names none (a duplicated layer).
-    VornCommand::SetIcon(QString(),
-        Icon(QColor(110, 110, 110), [](QPainter& p) { p.drawPoint(QPointF(8, 8)); }));
+    // The names the library's layer structure and crop commands use; "default"
+    // is every command's until it is given another (duplicate, merge).
     VornCommand::SetIcon(QStringLiteral("layer-duplicate"), Icon(QColor(40, 140, 170), [](QPainter& p) {
         p.drawRect(QRectF(3.5, 3.5, 6, 6));
         p.drawRect(QRectF(6.5, 6.5, 6, 6));
     }));
-    VornCommand::SetIcon(QStringLiteral("default"), Icon(QColor(120, 120, 135), [](QPainter& p) {
-        p.drawLine(QPointF(8, 3), QPointF(8, 12));
-        p.drawLine(QPointF(5, 9), QPointF(8, 12));
-        p.drawLine(QPointF(11, 9), QPointF(8, 12));
-    }));
+    VornCommand::SetIcon(QStringLiteral("default"),
+        Icon(QColor(120, 120, 135), [](QPainter& p) { p.drawRect(QRectF(6, 6, 4, 4)); }));
     VornCommand::SetIcon(QStringLiteral("transform"),
         Icon(QColor(220, 120, 170), [](QPainter& p) { p.drawArc(QRectF(4, 4, 8, 8), 90 * 16, 270 * 16); }));
     VornCommand::SetIcon(QStringLiteral("crop"), Icon(QColor(150, 110, 60), [](QPainter& p) {
@@ -280,7 +276,10 @@ void EditorWindow::RegisterIcons()
 
 unsigned int EditorWindow::CurrentLayer() const
 {
-    const QModelIndex current = m_layerSelection->currentIndex();
+    // After a layer command the panel may have a selected row but no current one.
+    QModelIndex current = m_layerSelection->currentIndex();
+    if (!current.isValid())
+        current = m_layerSelection->selectedRows().value(0);
     return current.isValid() ? current.data(KXDocumentModel::LayerIdRole).toUInt() : 0;
 }
 
