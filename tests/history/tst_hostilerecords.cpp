@@ -109,7 +109,7 @@ private slots:
         QTest::newRow("brush, stop count off by one") << true << Patched(radial, 32, 3);
         QTest::newRow("brush, stop position NaN") << true << Patched(radial, 36, 0x7ff80000);
         QTest::newRow("brush, stop position 2") << true << Patched(radial, 36, 0x40000000);
-        QTest::newRow("brush, colour spec") << true << Patched(radial, 44, 0x06ffff00);
+        QTest::newRow("brush, colour model") << true << Patched(radial, 44, 0x06ffff00);
         QTest::newRow("brush, truncated") << true << Patched(radial.left(radial.size() - 8), 0, radial.size() - 12);
         QTest::newRow("brush, trailing byte") << true << Patched(radial + '\0', 0, radial.size() - 3);
         const QByteArray solid = Embedded(QBrush(Qt::red));

@@ -488,11 +488,11 @@ private:
     bool m_ok = true;
 };
 
-// QColor's encoding: a spec Qt knows, alpha, three components and padding.
+// QColor's encoding: a colour model Qt knows, alpha, three components and padding.
 bool SkipColor(EncodingCursor& in)
 {
-    const quint32 spec = in.Unsigned(1);
-    in.Check(spec <= quint32(QColor::ExtendedRgb));
+    const quint32 colorModel = in.Unsigned(1);
+    in.Check(colorModel <= quint32(QColor::ExtendedRgb));
     return in.Skip(10);
 }
 
