@@ -172,28 +172,16 @@ void ImageSizeCommand::Undo(const ImageSizeCommandData& data)
 
 void ImageSizeCommand::RedoExecute(VornCommandData* data)
 {
-    VornWaitCursor cursor;
-    const ImageSizeCommandData* sizeData = imagesizecommanddata_cast(data);
-    if (!sizeData || !m_document) {
-        VORN_REPORT(QStringLiteral("Error input data."));
-        return;
-    }
-    try {
-        Redo(*sizeData);
-    } catch (const std::exception& exception) {
-        VORN_REPORT_EXCEPTION(exception);
-        throw;
-    } catch (...) {
-        VORN_REPORT_UNKNOWN_EXCEPTION();
-        throw;
-    }
-    if (!sizeData->GetResample())
-        return;
-    cursor.Restore();
-    m_document->SetDocumentState(m_document->GetDocumentState() + 1);
+    Execute(data, true);
 }
 
 void ImageSizeCommand::UndoExecute(VornCommandData* data)
+{
+    Execute(data, false);
+}
+
+// Redo and undo share their checks, their reports and the counter move.
+void ImageSizeCommand::Execute(VornCommandData* data, bool redo)
 {
     VornWaitCursor cursor;
     const ImageSizeCommandData* sizeData = imagesizecommanddata_cast(data);
@@ -202,7 +190,10 @@ void ImageSizeCommand::UndoExecute(VornCommandData* data)
         return;
     }
     try {
-        Undo(*sizeData);
+        if (redo)
+            Redo(*sizeData);
+        else
+            Undo(*sizeData);
     } catch (const std::exception& exception) {
         VORN_REPORT_EXCEPTION(exception);
         throw;
@@ -213,5 +204,5 @@ void ImageSizeCommand::UndoExecute(VornCommandData* data)
     if (!sizeData->GetResample())
         return;
     cursor.Restore();
-    m_document->SetDocumentState(m_document->GetDocumentState() - 1);
+    m_document->SetDocumentState(m_document->GetDocumentState() + (redo ? 1 : -1));
 }

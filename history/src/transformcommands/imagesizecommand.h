@@ -27,6 +27,7 @@ protected:
     void RedoExecute(VornCommandData* data) override;
 
 private:
+    void Execute(VornCommandData* data, bool redo);
     void Redo(const class ImageSizeCommandData& data);
     void Undo(const class ImageSizeCommandData& data);
 
