@@ -7,7 +7,8 @@
 // A file with a scheduling priority. The priority orders files when the
 // editor's I/O manager has to choose whose buffers to flush first; seek()
 // refuses negative positions and positions on a closed file. A file that
-// open() creates is readable and writable by its owner only (0600).
+// open() creates is readable and writable by its owner only (0600). Faults
+// installed with KXFileFaults apply to open(), writes and remove().
 // Owned by its Qt parent, if any; it owns its file handle. Like QFile, use it
 // on one thread at a time. Adds no signals to QFile's.
 class VORNUTILS_EXPORT KXManagedFile : public QFile
@@ -23,6 +24,11 @@ public:
 
     bool open(OpenMode mode) override;
     bool seek(qint64 position) override;
+    // QFile::remove(), unless an installed fault refuses it.
+    bool remove();
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override;
 
 private:
     int m_priority;

@@ -1,5 +1,7 @@
 #include "KXManagedFile.h"
 
+#include "KXFileFaults.h"
+
 KXManagedFile::KXManagedFile(int priority, QObject* parent)
     : QFile(parent)
     , m_priority(priority)
@@ -23,6 +25,9 @@ bool KXManagedFile::seek(qint64 position)
 
 bool KXManagedFile::open(OpenMode mode)
 {
+    const KXFileFaults* faults = KXFileFaults::Installed();
+    if (faults && faults->RefusesOpen(fileName(), mode))
+        return false;
     const bool creates = (mode & (WriteOnly | Append)) && !exists();
     if (!QFile::open(mode))
         return false;
@@ -30,4 +35,21 @@ bool KXManagedFile::open(OpenMode mode)
     if (creates)
         setPermissions(ReadOwner | WriteOwner);
     return true;
+}
+
+bool KXManagedFile::remove()
+{
+    const KXFileFaults* faults = KXFileFaults::Installed();
+    if (faults && faults->RefusesRemove(fileName()))
+        return false;
+    return QFile::remove();
+}
+
+qint64 KXManagedFile::writeData(const char* data, qint64 length)
+{
+    const KXFileFaults* faults = KXFileFaults::Installed();
+    const qint64 limit = faults ? faults->WriteLimit(fileName()) : -1;
+    if (limit >= 0 && pos() + length > limit)
+        return -1; // the disk is full
+    return QFile::writeData(data, length);
 }
