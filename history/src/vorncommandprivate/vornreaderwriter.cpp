@@ -9,6 +9,8 @@
 #include <QPixelFormat>
 #include <QtEndian>
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -604,13 +606,49 @@ template <class Value> void ReadEmbedded(QDataStream& stream, Value& value, bool
 
 } // namespace
 
+namespace {
+
+// The record file: a managed file that keeps a CRC-32 of the bytes written
+// since it was created, or read since it was last opened.
+class ChecksummedFile : public KXManagedFile
+{
+public:
+    ChecksummedFile()
+        : KXManagedFile(1)
+    {
+    }
+
+    bool open(OpenMode mode) override
+    {
+        checksum = 0;
+        return KXManagedFile::open(mode);
+    }
+
+    quint32 checksum = 0;
+
+protected:
+    qint64 readData(char* data, qint64 length) override
+    {
+        const qint64 read = KXManagedFile::readData(data, length);
+        if (read > 0)
+            checksum = quint32(libdeflate_crc32(checksum, data, size_t(read)));
+        return read;
+    }
+
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        const qint64 written = KXManagedFile::writeData(data, length);
+        if (written > 0)
+            checksum = quint32(libdeflate_crc32(checksum, data, size_t(written)));
+        return written;
+    }
+};
+
+} // namespace
+
 class VornReaderWriter::Private
 {
 public:
-    Private()
-        : file(1)
-    {
-    }
 
     // Runs one read on a fresh stream; true when the stream is still Ok.
     template <class Operation> bool Read(Operation operation)
@@ -644,7 +682,7 @@ public:
         return IsOk(stream);
     }
 
-    KXManagedFile file;
+    ChecksummedFile file;
     bool readStarted = false;
     const std::atomic<bool>* cancel = nullptr;
 };
@@ -657,8 +695,12 @@ VornReaderWriter::VornReaderWriter()
 VornReaderWriter::~VornReaderWriter()
 {
     Close();
-    if (!d->file.fileName().isEmpty())
-        d->file.remove();
+    const QString name = d->file.fileName();
+    if (!name.isEmpty() && !d->file.remove() && QFile::exists(name)) {
+        // What cannot be removed is at least emptied of the pictures it held.
+        QFile::resize(name, 0);
+        VORN_REPORT(QStringLiteral("Remove data file error. File:\"%1\"").arg(name));
+    }
     delete d;
 }
 
@@ -706,6 +748,22 @@ long long VornReaderWriter::GetSize() const
 QString VornReaderWriter::GetFileName() const
 {
     return d->file.fileName();
+}
+
+quint32 VornReaderWriter::GetChecksum() const
+{
+    return d->file.checksum;
+}
+
+bool VornReaderWriter::ReadToEnd()
+{
+    if (!d->file.isOpen() || !d->file.isReadable())
+        return false;
+    char buffer[16384];
+    qint64 read = 0;
+    while ((read = d->file.read(buffer, sizeof(buffer))) > 0) {
+    }
+    return read == 0;
 }
 
 void VornReaderWriter::SetCancelFlag(const std::atomic<bool>* flag)

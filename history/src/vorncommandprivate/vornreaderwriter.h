@@ -24,7 +24,11 @@
 //   Qt defines; gradient stops at finite positions from 0 to 1; finite
 //   coordinates and transforms.
 //
-// Owns its file (deleted with the object) and points at the cancel flag
+// The file keeps a CRC-32 of what passed through it, so that a caller can
+// tell a file changed behind its back from the record it wrote.
+//
+// Owns its file (deleted with the object; a file that cannot be removed is
+// reported) and points at the cancel flag
 // without owning it. One thread at a time: written on the serializer's worker,
 // read back on the stack's thread.
 class VORNHISTORY_EXPORT VornReaderWriter : public IReader, public IWriter
@@ -51,6 +55,12 @@ public:
     long long GetSize() const;
     // The file's name (empty before the first Open).
     QString GetFileName() const;
+    // CRC-32 of the bytes written since the file was created, or of the
+    // bytes read since it was last opened.
+    quint32 GetChecksum() const;
+    // Reads what the record left unread, so that GetChecksum covers the whole
+    // file; false on a read error or a file not open for reading.
+    bool ReadToEnd();
     // While *flag is true every write fails, and a tiled image being written
     // stops at its next tile. The flag is read from the writing thread and
     // may be raised from any other; it must outlive this object (or be reset).
