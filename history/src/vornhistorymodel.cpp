@@ -13,6 +13,7 @@ VornHistoryModel::Bytes& VornHistoryModel::Bytes::operator+=(const Bytes& other)
 {
     inMemory = (inMemory < 0 || other.inMemory < 0) ? -1 : inMemory + other.inMemory;
     onDisk += other.onDisk;
+    unwritten = unwritten || other.unwritten;
     return *this;
 }
 
@@ -89,6 +90,8 @@ QVariant VornHistoryModel::data(const QModelIndex& index, int role) const
         return entry.bytes.inMemory < 0 ? QVariant() : QVariant(qlonglong(entry.bytes.inMemory));
     case DiskBytesRole:
         return qlonglong(entry.bytes.onDisk);
+    case UnwrittenRole:
+        return entry.bytes.unwritten;
     default:
         return QVariant();
     }
@@ -108,6 +111,7 @@ QHash<int, QByteArray> VornHistoryModel::roleNames() const
     names.insert(UndoneRole, "undone");
     names.insert(MemoryBytesRole, "memoryBytes");
     names.insert(DiskBytesRole, "diskBytes");
+    names.insert(UnwrittenRole, "unwritten");
     return names;
 }
 
@@ -201,6 +205,7 @@ VornHistoryModel::Bytes VornHistoryModel::CommandBytes(const QUndoCommand* comma
             const VornCommandDataSerializer::DataBytes held = serializer->GetDataBytes(vornCommand->GetDataIndex());
             bytes.inMemory = held.inMemory;
             bytes.onDisk = held.onDisk;
+            bytes.unwritten = held.unwritten;
         }
     }
     for (int child = 0; child < command->childCount(); ++child)
@@ -243,13 +248,14 @@ void VornHistoryModel::ApplyRows(const QVector<Row>& rows)
     }
 
     QVector<bool> bytesChanged(newCount, false);
+    Row* const current = m_rows.data();
     for (int row = 0; row < newCount; ++row) {
-        if (!(m_rows[row].bytes == rows[row].bytes)) {
-            m_rows[row].bytes = rows[row].bytes;
+        if (!(current[row].bytes == rows[row].bytes)) {
+            current[row].bytes = rows[row].bytes;
             bytesChanged[row] = true;
         }
     }
-    EmitChangedRuns(bytesChanged, {MemoryBytesRole, DiskBytesRole});
+    EmitChangedRuns(bytesChanged, {MemoryBytesRole, DiskBytesRole, UnwrittenRole});
 }
 
 void VornHistoryModel::ApplyCurrent(int current)

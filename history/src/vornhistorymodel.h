@@ -51,7 +51,11 @@ public:
         /// written out); invalid while not known (a live edit, a write pending).
         MemoryBytesRole,
         /// qlonglong: bytes of the row's temporary files.
-        DiskBytesRole
+        DiskBytesRole,
+        /// bool: the row's command data waits in memory because writing it
+        /// out failed (a full disk, a folder that refuses files); the data is
+        /// written again at its next execution.
+        UnwrittenRole
     };
 
     explicit VornHistoryModel(VornUndoStack* stack, QObject* parent = nullptr);
@@ -84,7 +88,11 @@ private:
     {
         qint64 inMemory = 0; // -1: not known
         qint64 onDisk = 0;
-        bool operator==(const Bytes& other) const { return inMemory == other.inMemory && onDisk == other.onDisk; }
+        bool unwritten = false;
+        bool operator==(const Bytes& other) const
+        {
+            return inMemory == other.inMemory && onDisk == other.onDisk && unwritten == other.unwritten;
+        }
         Bytes& operator+=(const Bytes& other);
     };
     struct Row

@@ -2,6 +2,7 @@
 #include <QTime>
 
 #include "KXErrorReport.h"
+#include "payloadsizewriter.h"
 #include "serializerworkobject.h"
 #include "vorncommanddata.h"
 #include "vornreaderwriter.h"
@@ -59,7 +60,8 @@ void VornCommandDataSerializer::WorkObject::SerializeData::ResetFile()
 // cancelled before the file was closed, the data stays whole in memory and
 // the file object is replaced (deleting what was written), so that the next
 // Serialize of this entry starts again from a fresh file. A cancelled write
-// is not reported.
+// is not reported. The size and checksum of a written record are kept to
+// verify the file before every read-back.
 bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
 {
     QString path;
@@ -75,6 +77,7 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
     }
     if (!m_file->Open(QDir::toNativeSeparators(path))) {
         ResetFile();
+        KeepUnwritten();
         return false;
     }
     const bool written = m_data->Serialize(m_file.get()) && m_file->Flush();
@@ -90,13 +93,30 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::WriteOut()
     if (!written) {
         VORN_REPORT(QStringLiteral("Serialize data error. Destination file:\"%1\"").arg(path));
         ResetFile();
+        KeepUnwritten();
         return false;
     }
     m_written = true;
+    m_checksum = m_file->GetChecksum();
+    m_unwrittenBytes = -1;
     m_recordBytes = recordBytes;
     return true;
 }
 
+// After a failed write: how much memory the payload keeps, for hosts that
+// watch what waits in memory.
+void VornCommandDataSerializer::WorkObject::SerializeData::KeepUnwritten()
+{
+    PayloadSizeWriter sizer;
+    m_data->Serialize(&sizer);
+    m_unwrittenBytes = sizer.GetBytes();
+}
+
+// Reads the record back, but only from the very file that was written: a
+// file that is gone, has another size or another checksum is reported and
+// never applied. A payload still whole in memory is then kept (and written
+// again at the next Serialize); a released one stays released, so the
+// command takes its path for data without a payload.
 bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
 {
     RequestCancel();
@@ -104,19 +124,48 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
     m_cancel.store(false, std::memory_order_release);
     if (!m_written)
         return false;
-    if (!m_file->Open(QString()))
+    if (!m_released && !IsFileIntact()) {
+        VORN_REPORT(QStringLiteral("Deserialize data error."));
+        m_written = false;
+        m_recordBytes = -1;
+        ResetFile();
         return false;
-    if (!m_file->Seek(0)) {
-        m_file->Close();
+    }
+    if (!OpenAtRecordSize()) {
+        VORN_REPORT(QStringLiteral("Deserialize data error."));
         return false;
     }
     m_released = false;
     m_payloadReleased = false;
-    const bool read = m_data->Deserialize(m_file.get());
-    if (!read)
-        VORN_REPORT(QStringLiteral("Deserialize data error."));
+    const bool read = m_data->Deserialize(m_file.get()) && m_file->ReadToEnd() && m_file->GetChecksum() == m_checksum;
     m_file->Close();
+    if (!read) {
+        VORN_REPORT(QStringLiteral("Deserialize data error."));
+        m_data->ReleaseSerializeData(); // never hand out a damaged record
+        m_released = true;
+        m_payloadReleased = true;
+    }
     return read;
+}
+
+// Opens the file for reading at its start when it still has the record's size.
+bool VornCommandDataSerializer::WorkObject::SerializeData::OpenAtRecordSize()
+{
+    if (!m_file->Open(QString()))
+        return false;
+    if (m_file->GetSize() == m_recordBytes && m_file->Seek(0))
+        return true;
+    m_file->Close();
+    return false;
+}
+
+bool VornCommandDataSerializer::WorkObject::SerializeData::IsFileIntact()
+{
+    if (!OpenAtRecordSize())
+        return false;
+    const bool intact = m_file->ReadToEnd() && m_file->GetChecksum() == m_checksum;
+    m_file->Close();
+    return intact;
 }
 
 bool VornCommandDataSerializer::WorkObject::SerializeData::IsWritten() const
@@ -140,8 +189,10 @@ QString VornCommandDataSerializer::WorkObject::SerializeData::GetFileName() cons
 VornCommandDataSerializer::DataBytes VornCommandDataSerializer::WorkObject::SerializeData::GetBytes() const
 {
     const qint64 recordBytes = m_recordBytes;
+    const qint64 unwrittenBytes = m_unwrittenBytes;
     DataBytes bytes;
     bytes.onDisk = qMax<qint64>(recordBytes, 0);
-    bytes.inMemory = m_payloadReleased ? 0 : recordBytes;
+    bytes.inMemory = m_payloadReleased ? 0 : (unwrittenBytes >= 0 ? unwrittenBytes : recordBytes);
+    bytes.unwritten = unwrittenBytes >= 0;
     return bytes;
 }

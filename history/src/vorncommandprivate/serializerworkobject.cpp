@@ -119,6 +119,20 @@ VornCommandDataSerializer::DataBytes VornCommandDataSerializer::WorkObject::GetD
     return entry ? entry->GetBytes() : DataBytes();
 }
 
+VornCommandDataSerializer::UnwrittenData VornCommandDataSerializer::WorkObject::GetUnwrittenData() const
+{
+    QReadLocker tableLocker(&m_tableLock);
+    UnwrittenData unwritten;
+    for (const SerializeData* entry : m_table) {
+        const DataBytes bytes = entry->GetBytes();
+        if (bytes.unwritten) {
+            ++unwritten.entries;
+            unwritten.bytes += bytes.inMemory;
+        }
+    }
+    return unwritten;
+}
+
 void VornCommandDataSerializer::WorkObject::OnSerializeFinish()
 {
     {

@@ -56,6 +56,7 @@ public:
     void WaitForIdle();
     DataBytes GetDataBytes(unsigned int index) const;
     int GetCancelledWrites() const;
+    UnwrittenData GetUnwrittenData() const;
 
 public slots:
     void OnSerializeFinish();
@@ -110,6 +111,10 @@ public:
 
 private:
     bool WriteOut();
+    void KeepUnwritten();
+    bool OpenAtRecordSize();
+    // The file still holds exactly the record written (size and checksum).
+    bool IsFileIntact();
     // A fresh reader/writer (the old one deletes its file) watching m_cancel.
     void ResetFile();
 
@@ -119,8 +124,11 @@ private:
     std::unique_ptr<VornReaderWriter> m_file;
     bool m_released = false;
     QDir m_folder;
+    quint32 m_checksum = 0;
     // Copies of the record's size and of released, readable without the lock.
     std::atomic<qint64> m_recordBytes{-1};
+    // The payload's size while it waits in memory after a failed write; -1 otherwise.
+    std::atomic<qint64> m_unwrittenBytes{-1};
     std::atomic<bool> m_payloadReleased{false};
     std::atomic<bool> m_cancel {false};
     std::atomic<int>* m_cancelledWrites;

@@ -69,3 +69,8 @@ VornCommandDataSerializer::DataBytes VornCommandDataSerializer::GetDataBytes(uns
 {
     return m_workObject ? m_workObject->GetDataBytes(index) : DataBytes();
 }
+
+VornCommandDataSerializer::UnwrittenData VornCommandDataSerializer::GetUnwrittenData() const
+{
+    return m_workObject ? m_workObject->GetUnwrittenData() : UnwrittenData();
+}

@@ -15,6 +15,11 @@ class VornCommandData;
 // All operations are called from the thread that owns the serializer. GetData
 // blocks only while the worker is writing that very entry.
 //
+// Before every read-back the file is checked against the size and checksum
+// of the record written: a file that is gone or changed is reported and never
+// applied. A write that fails leaves the data whole in memory, to be written
+// again at its next Serialize; GetUnwrittenData tells how much waits so.
+//
 // Owns every data object it holds and its temporary file; owned by its undo
 // stack. Emits no signals.
 class VORNHISTORY_EXPORT VornCommandDataSerializer : public QObject
@@ -57,9 +62,23 @@ public:
         qint64 inMemory = 0;
         // The size of its temporary file; 0 until it is first written.
         qint64 onDisk = 0;
+        // True while the payload waits in memory because its last write
+        // failed (a full disk, a folder that refuses files); inMemory then
+        // tells the payload's size in memory. Cleared by a successful write.
+        bool unwritten = false;
     };
     // Both 0 for an index that is not held. Never waits for the worker.
     DataBytes GetDataBytes(unsigned int index) const;
+
+    // What waits in memory because its writes failed: how many data objects,
+    // and their payloads' size in memory (released payloads not counted).
+    // Never waits for the worker.
+    struct UnwrittenData
+    {
+        int entries = 0;
+        qint64 bytes = 0;
+    };
+    UnwrittenData GetUnwrittenData() const;
 
 private:
     WorkObject* m_workObject;
