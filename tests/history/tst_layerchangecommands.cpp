@@ -213,47 +213,6 @@ private slots:
         QVERIFY2(capture.texts().isEmpty(), qPrintable(capture.texts().join('\n')));
     }
 
-    // Undo takes its values from the file, not from memory: a record changed
-    // on disk after the write is what the undo applies. A plain push (no live
-    // edit) still runs the end of the transaction, so opacity and blend mode
-    // take 1 off the counter before the push's redo adds it back.
-    void undoReadsTheRecordFromItsFile_data()
-    {
-        QTest::addColumn<int>("property");
-        QTest::addColumn<QByteArray>("replacement");
-        QTest::addColumn<QVariant>("undone");
-        QTest::addColumn<QList<int>>("states");
-        QTest::newRow("opacity") << int(Opacity) << Hex("3fc0000000000000 3fe0000000000000 00000001") << QVariant(0.125)
-                                 << QList<int> { -1, 0, -1 };
-        QTest::newRow("blend mode") << int(BlendMode) << Hex("00000008 00000001 00000001") << QVariant(8u)
-                                    << QList<int> { -1, 0, -1 };
-        QTest::newRow("name") << int(Name) << Hex("00000004 00480069 00000002 0042 00000001")
-                              << QVariant(QStringLiteral("Hi")) << QList<int> { 1, 0 };
-    }
-    void undoReadsTheRecordFromItsFile()
-    {
-        QFETCH(int, property);
-        QFETCH(QByteArray, replacement);
-        QFETCH(QVariant, undone);
-        QFETCH(QList<int>, states);
-        const auto kind = Property(property);
-        const QVariant oldValues[] = { 1.0, 0u, QStringLiteral("Layer 1") };
-        const QVariant newValues[] = { 0.5, 1u, QStringLiteral("B") };
-        m_stack->push(makeCommand(kind, m_document.get(), makeData(kind, oldValues[kind], newValues[kind])));
-        m_stack->GetSerializer()->WaitForIdle();
-        const QStringList files = QDir(m_folder.path()).entryList(QDir::Files);
-        QCOMPARE(files.size(), 1);
-        QVERIFY(files.first().startsWith(QLatin1String("~nuboltmp.")));
-        QFile file(QDir(m_folder.path()).filePath(files.first()));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(replacement), qint64(replacement.size()));
-        file.close();
-
-        m_stack->undo();
-        QCOMPARE(propertyValue(*m_document, kind, kLayer), undone);
-        QCOMPARE(m_states, states);
-    }
-
     // Renaming to an empty name (set explicitly, or never set: a null string
     // in the record) goes through the file and renames the layer to "".
     void renameToEmpty_data()

@@ -3,10 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "messagecapture.h"
+#include "recordtesting.h"
 #include "testcommands.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
@@ -36,34 +34,6 @@ QByteArray payloadOf(VornCommandData* data)
 {
     return data ? static_cast<PayloadData*>(data)->payload() : QByteArray();
 }
-
-QStringList recordFiles(const QDir& folder)
-{
-    return folder.entryList(QStringList{QStringLiteral("~nuboltmp.*")}, QDir::Files | QDir::Hidden);
-}
-
-// Makes writes beyond a size fail (EFBIG) as on a full disk, for its lifetime.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_previous;
-    void (*m_previousHandler)(int);
-};
 
 // A record of two tiled images (many tiles, then one) that, on its first
 // write, holds the worker at one stage until a cancel is requested, so that
@@ -159,7 +129,7 @@ private slots:
     void init()
     {
         QVERIFY(m_folder.isValid());
-        for (const QString& name : recordFiles(folder()))
+        for (const QString& name : RecordFiles(folder()))
             QFile::remove(folder().filePath(name));
     }
 
@@ -202,7 +172,7 @@ private slots:
         QCOMPARE(data->releaseCalls.load(), 1);
         QVERIFY(!data->hasPayload());
 
-        const QStringList files = recordFiles(folder());
+        const QStringList files = RecordFiles(folder());
         QCOMPARE(files.size(), 1);
         const QRegularExpression name(QStringLiteral("^~nuboltmp\\.(\\d+)_(\\d{9})$"));
         const QRegularExpressionMatch match = name.match(files.first());
@@ -225,7 +195,7 @@ private slots:
         QCOMPARE(QFileInfo(folder().filePath(files.first())).lastModified(), written);
 
         serializer.RemoveData(index);
-        QVERIFY(recordFiles(folder()).isEmpty());
+        QVERIFY(RecordFiles(folder()).isEmpty());
     }
 
     void queueHandlesEachIndexOnce()
@@ -263,7 +233,7 @@ private slots:
         QCOMPARE(twice->releaseCalls.load(), 1);
         QCOMPARE(taken->serializeCalls.load(), 0);
         QVERIFY(taken->hasPayload());
-        QCOMPARE(recordFiles(folder()).size(), 2);
+        QCOMPARE(RecordFiles(folder()).size(), 2);
     }
 
     void unknownIndexesAreIgnored()
@@ -277,133 +247,37 @@ private slots:
         serializer.RemoveData(7);
         QCOMPARE(serializer.GetData(VornCommandDataSerializer::sBAD_INDEX), nullptr);
         QVERIFY(capture.texts().isEmpty());
-        QVERIFY(recordFiles(folder()).isEmpty());
+        QVERIFY(RecordFiles(folder()).isEmpty());
     }
 
-    void folderThatCannotHoldFiles_data()
+    // A payload still whole in memory (read back and not handed back yet) is
+    // kept when its file changed meanwhile, and written anew at the next hand-back.
+    void payloadInMemorySurvivesAChangedFile()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("a file, not a folder") << "file";
-    }
-    void folderThatCannotHoldFiles()
-    {
-        QFETCH(QString, kind);
-        QString path = folder().filePath(QStringLiteral("absent"));
-        if (kind == QLatin1String("file")) {
-            QFile file(folder().filePath(QStringLiteral("plain")));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            path = file.fileName() + QStringLiteral("/inside");
-        }
-        MessageCapture capture;
-        auto* data = new PayloadData(randomBytes(100, 3));
-        const QByteArray payload = data->payload();
-        VornCommandDataSerializer serializer;
-        serializer.SetTemporaryFolder(QDir(path));
-        const unsigned int index = serializer.AddData(data);
-        serializer.Serialize(index);
-        serializer.WaitForIdle();
-        // Nothing reported when the file cannot even be opened; nothing lost.
-        QVERIFY(capture.texts().isEmpty());
-        QCOMPARE(data->releaseCalls.load(), 0);
-        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
-
-        // The next hand-back tries again, and succeeds once the folder exists.
-        if (kind == QLatin1String("missing"))
-            QVERIFY(QDir().mkpath(path));
-        serializer.Serialize(index);
-        serializer.WaitForIdle();
-        if (kind == QLatin1String("missing")) {
-            QCOMPARE(data->releaseCalls.load(), 1);
-            QCOMPARE(payloadOf(serializer.GetData(index)), payload);
-        } else {
-            QCOMPARE(data->releaseCalls.load(), 0);
-        }
-    }
-
-    void fullDiskKeepsDataAndRetries()
-    {
-        auto* data = new PayloadData(randomBytes(400000, 4), patternImage(512, 512, 5));
-        const QByteArray payload = data->payload();
-        const KXImage32 image = data->image().Copy();
-        VornCommandDataSerializer serializer;
-        serializer.SetTemporaryFolder(folder());
-        const unsigned int index = serializer.AddData(data);
-        QString report;
-        {
-            MessageCapture capture;
-            FileSizeLimit limit(64 * 1024);
-            serializer.Serialize(index);
-            serializer.WaitForIdle();
-            QCOMPARE(capture.texts().size(), 1);
-            report = capture.texts().first();
-        }
-        const QRegularExpression expected(
-            QStringLiteral("^Build date=%1, time=%2\\. Line=\\d+, "
-                           "file=\"src/vorncommandprivate/serializedata\\.cpp\"\\. "
-                           "Serialize data error\\. Destination file:\"%3/~nuboltmp\\.%4_\\d{9}\"$")
-                .arg(reportDatePattern(), reportTimePattern(), QRegularExpression::escape(folder().path()),
-                     QString::number(quintptr(data))));
-        QVERIFY2(expected.match(report).hasMatch(), qPrintable(report));
-        QCOMPARE(data->releaseCalls.load(), 0);
-        QVERIFY(recordFiles(folder()).isEmpty()); // the partial file is gone
-        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
-
-        serializer.Serialize(index); // room again: written this time
-        serializer.WaitForIdle();
-        QCOMPARE(data->releaseCalls.load(), 1);
-        QCOMPARE(recordFiles(folder()).size(), 1);
-        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
-        QVERIFY(data->image().IsPixelEqual(image));
-    }
-
-    void damagedRecordFiles_data()
-    {
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<bool>("reported");
-        QTest::newRow("deleted") << "delete" << false;
-        QTest::newRow("truncated") << "truncate" << true;
-        QTest::newRow("emptied") << "empty" << true;
-        QTest::newRow("corrupted tile") << "corrupt" << true;
-    }
-    void damagedRecordFiles()
-    {
-        QFETCH(QString, damage);
-        QFETCH(bool, reported);
         auto* data = new PayloadData(randomBytes(300, 6), patternImage(130, 130, 7));
+        const QByteArray payload = data->payload();
         VornCommandDataSerializer serializer;
         serializer.SetTemporaryFolder(folder());
         const unsigned int index = serializer.AddData(data);
         serializer.Serialize(index);
         serializer.WaitForIdle();
-        const QString path = folder().filePath(recordFiles(folder()).value(0));
-        QFile file(path);
-        if (damage == QLatin1String("delete")) {
-            QVERIFY(file.remove());
-        } else {
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            const qint64 size = file.size();
-            if (damage == QLatin1String("truncate"))
-                QVERIFY(file.resize(size - 10));
-            else if (damage == QLatin1String("empty"))
-                QVERIFY(file.resize(0));
-            else {
-                QVERIFY(file.seek(size - 40));
-                file.write(QByteArray(20, '\x5a'));
-            }
-            file.close();
-        }
+        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
+        QFile file(folder().filePath(RecordFiles(folder()).value(0)));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(10));
+        QCOMPARE(file.write("x", 1), qint64(1));
+        file.close();
+
         MessageCapture capture;
-        QCOMPARE(serializer.GetData(index), data); // still handed out; its command checks it
-        const QStringList texts = capture.texts();
-        if (reported) {
-            QCOMPARE(texts.size(), 1);
-            QVERIFY2(texts.first().endsWith(QStringLiteral("file=\"src/vorncommandprivate/serializedata.cpp\". "
-                                                           "Deserialize data error.")),
-                     qPrintable(texts.first()));
-        } else {
-            QVERIFY(texts.isEmpty());
-        }
+        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
+        CompareReports(capture.texts(), {ReportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
+                                                       QStringLiteral("Deserialize data error."))});
+        QVERIFY(RecordFiles(folder()).isEmpty());
+        serializer.Serialize(index);
+        serializer.WaitForIdle();
+        QCOMPARE(RecordFiles(folder()).size(), 1);
+        QCOMPARE(payloadOf(serializer.GetData(index)), payload);
+        QVERIFY(data->image().IsPixelEqual(patternImage(130, 130, 7)));
     }
 
     // GetData or RemoveData of the entry being written stop the write at its
@@ -441,7 +315,7 @@ private slots:
         if (remove) {
             serializer.RemoveData(index);
             QCOMPARE(PayloadData::liveCount(), liveBefore - 1);
-            QVERIFY(recordFiles(folder()).isEmpty());
+            QVERIFY(RecordFiles(folder()).isEmpty());
             QCOMPARE(serializer.GetCancelledWrites(), closed ? 0 : 1);
             QVERIFY(capture.texts().isEmpty());
             return;
@@ -455,7 +329,7 @@ private slots:
         QCOMPARE(data->releaseCalls.load(), closed ? 1 : 0);
         QCOMPARE(data->deserializeCalls.load(), closed ? 1 : 0); // read back only when it was written
         QCOMPARE(data->writeAfterCancel, closed);                // the write stopped at its next tile
-        QCOMPARE(recordFiles(folder()).size(), closed ? 1 : 0);
+        QCOMPARE(RecordFiles(folder()).size(), closed ? 1 : 0);
         QCOMPARE(serializer.GetCancelledWrites(), closed ? 0 : 1);
         QVERIFY(capture.texts().isEmpty());
 
@@ -463,14 +337,14 @@ private slots:
         serializer.Serialize(index);
         serializer.WaitForIdle();
         QCOMPARE(data->serializeCalls.load(), closed ? 1 : 2);
-        QCOMPARE(recordFiles(folder()).size(), 1);
+        QCOMPARE(RecordFiles(folder()).size(), 1);
         QCOMPARE(serializer.GetData(index), data);
         QCOMPARE(data->payload(), QByteArray("staged"));
         QVERIFY(data->image().IsPixelEqual(many));
         QVERIFY(data->last().IsPixelEqual(last));
         serializer.Serialize(index);
         serializer.RemoveData(index);
-        QVERIFY(recordFiles(folder()).isEmpty());
+        QVERIFY(RecordFiles(folder()).isEmpty());
     }
 
     void noFileOutlivesTheSerializer()
@@ -482,7 +356,7 @@ private slots:
                 serializer.Serialize(serializer.AddData(new PayloadData(randomBytes(1000, quint32(i)))));
             // Destroyed while the worker may still be writing.
         }
-        QVERIFY(recordFiles(folder()).isEmpty());
+        QVERIFY(RecordFiles(folder()).isEmpty());
         QCOMPARE(PayloadData::liveCount(), 0);
     }
 
@@ -540,7 +414,7 @@ private slots:
         }
         // Every live entry has been handed back at least once: each has its file, the removed ones none.
         serializer.WaitForIdle();
-        QCOMPARE(recordFiles(folder()).size(), entries);
+        QCOMPARE(RecordFiles(folder()).size(), entries);
         QVERIFY(serializer.GetCancelledWrites() > 0);
     }
 
