@@ -199,6 +199,13 @@ void CropCommand::RedoText(const CropCommandData& data, unsigned int layer, cons
     KXImage32 mask;
     if (!data.GetUndoLayerData(layer, rect, textTransform, fullTransform, hasMask, maskRect, mask))
         return;
+    // The new position comes from record values: it must be a position at all.
+    const QRectF moved = transform.mapRect(QRectF(rect));
+    if (!Representable(moved.left()) || !Representable(moved.top()) || !Representable(moved.right())
+        || !Representable(moved.bottom())) {
+        VORN_REPORT(QStringLiteral("Wrong crop size."));
+        return;
+    }
     KXImageHelper helper;
     helper.InitHelper(m_document, layer);
     helper.SetRenderMode(m_document->GetTextRenderMode(layer));
