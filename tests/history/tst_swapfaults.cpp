@@ -123,6 +123,17 @@ private slots:
         int damagedApplied = 0;
         int lost = 0;
         QStringList expected;
+        // Undo and redo while the library holds the data: each must give the document exactly.
+        const auto cycleIntact = [&] {
+            for (int cycle = 0; cycle < cycles; ++cycle) {
+                history.stack.undo();
+                history.WaitWritten();
+                lost += DocumentFingerprint::Take(document).Differences(before).isEmpty() ? 0 : 1;
+                history.stack.redo();
+                history.WaitWritten();
+                lost += DocumentFingerprint::Take(document).Differences(after).isEmpty() ? 0 : 1;
+            }
+        };
 
         if (fault == OpenRefused || fault == DiskFull) {
             // Nothing written: the data waits in memory, as a host can see.
@@ -132,14 +143,7 @@ private slots:
             const qint64 tiles = original.DistinctTileCount() + filtered.DistinctTileCount();
             QCOMPARE(serializer->GetUnwrittenData().entries, 1);
             QCOMPARE(serializer->GetUnwrittenData().bytes, tiles * 65536 + 2 * 8 + 4); // two images, two offsets, an id
-            for (int cycle = 0; cycle < cycles; ++cycle) {
-                history.stack.undo();
-                history.WaitWritten();
-                lost += DocumentFingerprint::Take(document).Differences(before).isEmpty() ? 0 : 1;
-                history.stack.redo();
-                history.WaitWritten();
-                lost += DocumentFingerprint::Take(document).Differences(after).isEmpty() ? 0 : 1;
-            }
+            cycleIntact();
             // Each failed write of a full disk is reported; a refused open is not.
             QString writeError = ReportPattern(QStringLiteral("src/vorncommandprivate/serializedata.cpp"),
                 QStringLiteral("Serialize data error. Destination file:\"%1/~nuboltmp.%2_")
@@ -157,6 +161,7 @@ private slots:
             model.resync();
             QCOMPARE(model.index(1).data(VornHistoryModel::UnwrittenRole).toBool(), false);
         } else if (fault == RemovalRefused) {
+            cycleIntact();
             faults.refuseRemove = true;
             history.stack.clear();
             expected << ReportPattern(QStringLiteral("src/vorncommandprivate/vornreaderwriter.cpp"),
@@ -165,7 +170,6 @@ private slots:
             QCOMPARE(history.FileCount(), 1);
             QCOMPARE(QFileInfo(file).size(), qint64(0));
             faults.refuseRemove = false;
-            QVERIFY(QFile::remove(file));
         } else {
             // A damaged record: both directions report and leave the document as it is.
             Damage(file, Fault(fault));
@@ -189,7 +193,8 @@ private slots:
               QTest::currentDataTag(), cycles, damagedApplied, lost, filesLeft);
         QCOMPARE(damagedApplied, 0);
         QCOMPARE(lost, 0);
-        QCOMPARE(filesLeft, 0);
+        QCOMPARE(filesLeft, fault == RemovalRefused ? 1 : 0); // that one emptied
+        QFile::remove(file);
     }
 };
 
