@@ -23,6 +23,9 @@ public:
     // data typed as SelectionCopyMoveCommandData when it is one (type 39), else null.
     static SelectionCopyMoveCommandData* data_cast(VornCommandData* data);
 
+    // The document the copy-move was made in, for a host that applies it.
+    KXDocumentInterface* GetDocument() const { return m_document; }
+
 protected:
     void UndoExecute(VornCommandData* data) override;
     void RedoExecute(VornCommandData* data) override;
