@@ -92,6 +92,8 @@ QVariant VornHistoryModel::data(const QModelIndex& index, int role) const
         return qlonglong(entry.bytes.onDisk);
     case UnwrittenRole:
         return entry.bytes.unwritten;
+    case Qt::ToolTipRole:
+        return entry.bytes.unwritten ? QVariant(tr("Not written to disk: its data waits in memory.")) : QVariant();
     default:
         return QVariant();
     }
@@ -255,7 +257,7 @@ void VornHistoryModel::ApplyRows(const QVector<Row>& rows)
             bytesChanged[row] = true;
         }
     }
-    EmitChangedRuns(bytesChanged, {MemoryBytesRole, DiskBytesRole, UnwrittenRole});
+    EmitChangedRuns(bytesChanged, {MemoryBytesRole, DiskBytesRole, UnwrittenRole, Qt::ToolTipRole});
 }
 
 void VornHistoryModel::ApplyCurrent(int current)

@@ -17,7 +17,8 @@ class VornUndoStack;
  * Row 0 is the document's initial state, row k the k-th entry of the stack, and
  * a pending live edit (pushDelayed) is the last row. DisplayRole is the row's
  * text, DecorationRole the picture registered for its icon name
- * (VornCommand::SetIcon), ForegroundRole greys undone rows, and the roles below
+ * (VornCommand::SetIcon), ForegroundRole greys undone rows, ToolTipRole warns
+ * of data that could not be written out, and the roles below
  * tell which row is the current state and where each row's command data lives.
  *
  * The model follows the stack through its signals: after each change signal it

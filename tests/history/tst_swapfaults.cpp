@@ -140,6 +140,8 @@ private slots:
             QCOMPARE(history.FileCount(), 0);
             model.resync();
             QCOMPARE(model.index(1).data(VornHistoryModel::UnwrittenRole).toBool(), true);
+            QCOMPARE(model.index(1).data(Qt::ToolTipRole).toString(),
+                     QStringLiteral("Not written to disk: its data waits in memory."));
             const qint64 tiles = original.DistinctTileCount() + filtered.DistinctTileCount();
             QCOMPARE(serializer->GetUnwrittenData().entries, 1);
             QCOMPARE(serializer->GetUnwrittenData().bytes, tiles * 65536 + 2 * 8 + 4); // two images, two offsets, an id
