@@ -45,6 +45,11 @@ public:
         : m_handle(ZTTileManager64::Instance()->MakeTile())
     {
     }
+    // Takes over a tile made by the manager (for example a deferred one).
+    explicit DataBlock(void* handle)
+        : m_handle(handle)
+    {
+    }
     DataBlock(const DataBlock& other)
         : QSharedData()
         , m_handle(ZTTileManager64::Instance()->MakeTile())

@@ -2,7 +2,24 @@
 
 #include <QtGlobal>
 
+#include <memory>
+#include <vector>
+
 #include "vornimage_export.h"
+
+// Makes the bytes of deferred tiles (ZTTileManager64::MakeDeferredTiles)
+// when one of them is first needed, for example by decoding tiles that were
+// read back compressed. Owned by its group of tiles.
+class VORNIMAGE_EXPORT ZTTileFiller
+{
+public:
+    virtual ~ZTTileFiller();
+    // Writes the 65536 bytes of the group's tile indexes[k] at
+    // destinations[k], for every k. Runs once per group, on the first thread
+    // that maps or reads any of its tiles, while the group is locked: it must
+    // not map the group's tiles itself, and must not throw.
+    virtual void Fill(const std::vector<int>& indexes, const std::vector<uchar*>& destinations) = 0;
+};
 
 // The process-wide keeper of 64 KiB pixel tiles. Images hold tile handles only;
 // the memory behind a handle is reached through GetMemory/FreeMemory pairs.
@@ -20,11 +37,20 @@ public:
 
     // A new tile; its contents are undefined.
     void* MakeTile();
-    // Maps a tile's bytes for reading (write false) or writing (write true).
-    // Every successful call is paired with FreeMemory.
+    // count new tiles, tile i being the filler's index i, whose bytes the
+    // filler makes together when any of them is first mapped or read (so a
+    // group is best one image's tiles). Tiles cleaned up before that are
+    // never made; the filler goes with the group's last pending tile.
+    // Throws std::bad_alloc.
+    std::vector<void*> MakeDeferredTiles(int count, const std::shared_ptr<ZTTileFiller>& filler);
+    // True while a tile's bytes are still to be made by its filler.
+    bool IsDeferred(void* tile) const;
+    // Maps a tile's bytes for reading (write false) or writing (write true),
+    // making them first when the tile is deferred. Every successful call is
+    // paired with FreeMemory.
     uchar* GetMemory(void* tile, bool write);
     void FreeMemory(void* tile);
-    // Copies a tile's 65536 bytes into buffer.
+    // Copies a tile's 65536 bytes into buffer (made first when deferred).
     void ReadMemory(void* tile, char* buffer);
     void CleanUpTile(void* tile);
     // A number that changes whenever the tile is mapped for writing. Never

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <cstring>
 #include <new>
 
@@ -20,10 +21,17 @@ constexpr int kPoolLimit = 0;
 constexpr int kPoolLimit = 2048;
 #endif
 
+struct DeferredGroup;
+
 // Each tile's memory starts with this header; its pixels follow at HeaderBytes.
 struct TileHeader
 {
-    std::atomic<quint64> revision;
+    std::atomic<quint64> revision{0};
+    // While the tile's bytes are still to be made: its group (guarded by
+    // g_deferredLock) and its index there.
+    std::atomic<bool> deferred{false};
+    std::shared_ptr<DeferredGroup> group;
+    int index = 0;
 };
 constexpr size_t HeaderBytes = 64; // keeps the pixels 64-byte aligned
 static_assert(sizeof(TileHeader) <= HeaderBytes, "tile header fits");
@@ -31,16 +39,98 @@ static_assert(sizeof(TileHeader) <= HeaderBytes, "tile header fits");
 // Revisions come from one counter, so no two states of any tiles share one.
 std::atomic<quint64> g_lastRevision{0};
 
+// Tiles made together by one filler. fillLock is held while the filler runs
+// and while a pending tile leaves the group, so a tile being filled is never
+// freed under the filler.
+struct DeferredGroup
+{
+    QMutex fillLock;
+    std::shared_ptr<ZTTileFiller> filler;
+    std::vector<void*> tiles; // by index; null once cleaned up (guarded by g_deferredLock)
+    bool made = false;        // guarded by fillLock
+};
+// Guards the group pointers of tile headers and the groups' tile lists; held briefly.
+QMutex g_deferredLock;
+
 TileHeader* Header(void* tile)
 {
     return static_cast<TileHeader*>(tile);
+}
+
+void FreeTile(void* tile)
+{
+    Header(tile)->~TileHeader();
+    std::free(tile);
 }
 
 uchar* Pixels(void* tile)
 {
     return static_cast<uchar*>(tile) + HeaderBytes;
 }
+
+std::shared_ptr<DeferredGroup> GroupOf(void* tile)
+{
+    QMutexLocker locker(&g_deferredLock);
+    return Header(tile)->group;
+}
+
+// Makes the bytes of every pending tile of tile's group, once.
+void MakeDeferred(void* tile)
+{
+    if (!Header(tile)->deferred.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<DeferredGroup> group = GroupOf(tile);
+    if (!group)
+        return;
+    QMutexLocker fillLocker(&group->fillLock);
+    if (group->made)
+        return;
+    std::vector<int> indexes;
+    std::vector<uchar*> destinations;
+    std::vector<void*> pending;
+    {
+        QMutexLocker locker(&g_deferredLock);
+        for (size_t index = 0; index < group->tiles.size(); ++index) {
+            if (void* each = group->tiles[index]) {
+                indexes.push_back(int(index));
+                destinations.push_back(Pixels(each));
+                pending.push_back(each);
+            }
+        }
+    }
+    group->filler->Fill(indexes, destinations);
+    group->made = true;
+    {
+        QMutexLocker locker(&g_deferredLock);
+        for (void* each : pending) {
+            Header(each)->group.reset();
+            Header(each)->deferred.store(false, std::memory_order_release);
+        }
+        group->tiles.clear();
+    }
+    group->filler.reset();
+}
+
+// A pending tile about to be freed leaves its group unmade.
+void LeaveGroup(void* tile)
+{
+    if (!Header(tile)->deferred.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<DeferredGroup> group = GroupOf(tile);
+    if (!group)
+        return;
+    QMutexLocker fillLocker(&group->fillLock); // waits for a fill in progress
+    QMutexLocker locker(&g_deferredLock);
+    TileHeader* header = Header(tile);
+    if (header->group) {
+        group->tiles[size_t(header->index)] = nullptr;
+        header->group.reset();
+        header->deferred.store(false, std::memory_order_release);
+    }
+}
 } // namespace
+
+ZTTileFiller::~ZTTileFiller() = default;
 
 struct ZTTileManager64::Private
 {
@@ -91,10 +181,43 @@ void* ZTTileManager64::MakeTile()
     return tile;
 }
 
+std::vector<void*> ZTTileManager64::MakeDeferredTiles(int count, const std::shared_ptr<ZTTileFiller>& filler)
+{
+    std::vector<void*> tiles;
+    if (count <= 0 || !filler)
+        return tiles;
+    tiles.reserve(size_t(count));
+    try {
+        for (int index = 0; index < count; ++index)
+            tiles.push_back(MakeTile());
+    } catch (const std::bad_alloc&) {
+        for (void* tile : tiles)
+            CleanUpTile(tile);
+        throw;
+    }
+    auto group = std::make_shared<DeferredGroup>();
+    group->filler = filler;
+    group->tiles = tiles;
+    QMutexLocker locker(&g_deferredLock);
+    for (int index = 0; index < count; ++index) {
+        TileHeader* header = Header(tiles[size_t(index)]);
+        header->group = group;
+        header->index = index;
+        header->deferred.store(true, std::memory_order_release);
+    }
+    return tiles;
+}
+
+bool ZTTileManager64::IsDeferred(void* tile) const
+{
+    return tile && Header(tile)->deferred.load(std::memory_order_acquire);
+}
+
 uchar* ZTTileManager64::GetMemory(void* tile, bool write)
 {
     if (!tile)
         return nullptr;
+    MakeDeferred(tile);
     if (write)
         Header(tile)->revision.store(++g_lastRevision, std::memory_order_release);
     ++d->mappings;
@@ -109,8 +232,10 @@ void ZTTileManager64::FreeMemory(void* tile)
 
 void ZTTileManager64::ReadMemory(void* tile, char* buffer)
 {
-    if (tile && buffer)
-        memcpy(buffer, Pixels(tile), TileBytes);
+    if (!tile || !buffer)
+        return;
+    MakeDeferred(tile);
+    memcpy(buffer, Pixels(tile), TileBytes);
 }
 
 quint64 ZTTileManager64::Revision(void* tile) const
@@ -122,6 +247,7 @@ void ZTTileManager64::CleanUpTile(void* tile)
 {
     if (!tile)
         return;
+    LeaveGroup(tile);
     --d->live;
     {
         QMutexLocker locker(&d->poolLock);
@@ -130,7 +256,7 @@ void ZTTileManager64::CleanUpTile(void* tile)
             return;
         }
     }
-    std::free(tile);
+    FreeTile(tile);
 }
 
 qint64 ZTTileManager64::LiveTiles() const
@@ -167,5 +293,5 @@ void ZTTileManager64::TrimPool()
         pool.swap(d->pool);
     }
     for (void* tile : pool)
-        std::free(tile);
+        FreeTile(tile);
 }
