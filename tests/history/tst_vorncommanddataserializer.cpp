@@ -5,6 +5,7 @@
 
 #include "messagecapture.h"
 #include "recordtesting.h"
+#include "kxchangerasterdata.h"
 #include "testcommands.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
@@ -278,6 +279,42 @@ private slots:
         QCOMPARE(RecordFiles(folder()).size(), 1);
         QCOMPARE(payloadOf(serializer.GetData(index)), payload);
         QVERIFY(data->image().IsPixelEqual(patternImage(130, 130, 7)));
+    }
+
+    // A record read back keeps each image's tiles compressed until the image
+    // is first used: using one makes all of its tiles and none of the
+    // other's; both give back their pixels exactly.
+    void imagesAreDecodedWhenFirstUsed()
+    {
+        const KXImage32 undoImage = patternImage(300, 200, 1);
+        const KXImage32 redoImage = noiseImage(260, 130, 2);
+        auto* data = new KXChangeRasterData;
+        data->SetUndoImage(QPoint(), undoImage);
+        data->SetRedoImage(QPoint(1, 1), redoImage);
+        VornCommandDataSerializer serializer;
+        serializer.SetTemporaryFolder(folder());
+        const unsigned int index = serializer.AddData(data);
+        serializer.Serialize(index);
+        serializer.WaitForIdle();
+        const auto* back = static_cast<KXChangeRasterData*>(serializer.GetData(index));
+        QPoint at;
+        KXImage32 undone;
+        KXImage32 redone;
+        QVERIFY(back->GetUndoImage(at, undone) && back->GetRedoImage(at, redone));
+        const auto deferredTiles = [](const KXImage32& image) {
+            int deferred = 0;
+            for (unsigned int row = 0; row < image.GetRows(); ++row)
+                for (unsigned int column = 0; column < image.GetColumns(); ++column)
+                    deferred += ZTTileManager64::Instance()->IsDeferred(image.GetTile(column, row)->Handle()) ? 1 : 0;
+            return deferred;
+        };
+        QCOMPARE(deferredTiles(undone), 6);
+        QCOMPARE(deferredTiles(redone), 6);
+        QCOMPARE(undone.GetPixel(299, 199), undoImage.GetPixel(299, 199));
+        QCOMPARE(deferredTiles(undone), 0);
+        QCOMPARE(deferredTiles(redone), 6);
+        QVERIFY(undone.IsPixelEqual(undoImage));
+        QVERIFY(redone.IsPixelEqual(redoImage));
     }
 
     // GetData or RemoveData of the entry being written stop the write at its

@@ -54,6 +54,9 @@ void VornCommandDataSerializer::WorkObject::SerializeData::ResetFile()
 {
     m_file.reset(new VornReaderWriter);
     m_file->SetCancelFlag(&m_cancel);
+    // The file is verified before its record is handed out, so images need
+    // not be decoded before they are used: an undo pays only for what it reads.
+    m_file->SetDeferredDecoding(true);
 }
 
 // Writes the record to a new file. On any failure, and when the write was

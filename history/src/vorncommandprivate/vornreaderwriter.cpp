@@ -156,12 +156,86 @@ TiledImage::TilePointer TileFromBlob(const QByteArray& blob)
     return tile;
 }
 
+// The blobs of one tiled image read back from a verified file, decoded into
+// their tiles (in parallel) when the image is first used. A blob that does
+// not decode leaves a transparent tile and is reported.
+class BlobTileFiller : public ZTTileFiller
+{
+public:
+    explicit BlobTileFiller(std::vector<QByteArray> blobs)
+        : m_blobs(std::move(blobs))
+    {
+    }
+
+    void Fill(const std::vector<int>& indexes, const std::vector<uchar*>& destinations) override
+    {
+        std::atomic<bool> failed {false};
+        TileCodec::ParallelFor(int(indexes.size()), [&](int k) {
+            const QByteArray& blob = m_blobs[size_t(indexes[size_t(k)])];
+            if (!TileCodec::Decompress(blob.constData(), blob.size(), destinations[size_t(k)])) {
+                std::memset(destinations[size_t(k)], 0, TileBytes);
+                failed = true;
+            }
+        });
+        if (failed)
+            VORN_REPORT(QStringLiteral("Deserialize data error."));
+    }
+
+private:
+    std::vector<QByteArray> m_blobs;
+};
+
+// Tiles whose bytes the blobs give when first used. Only the length prefix is
+// checked now. Each blob is the one the cache would make for its tile (the
+// file is the library's own), so a later record holding the tile reuses it.
+bool DeferredTiles(const std::vector<QByteArray>& blobs, std::vector<TiledImage::TilePointer>& tiles)
+{
+    for (const QByteArray& blob : blobs) {
+        if (blob.size() <= 4 || qFromBigEndian<quint32>(blob.constData()) != quint32(TileBytes))
+            return false;
+    }
+    ZTTileManager64* manager = ZTTileManager64::Instance();
+    const std::vector<void*> handles
+        = manager->MakeDeferredTiles(int(blobs.size()), std::make_shared<BlobTileFiller>(blobs));
+    size_t taken = 0;
+    try {
+        for (; taken < handles.size(); ++taken)
+            tiles[taken] = TiledImage::TilePointer(new TiledImage::Tile(handles[taken]));
+    } catch (const std::bad_alloc&) {
+        for (; taken < handles.size(); ++taken)
+            manager->CleanUpTile(handles[taken]);
+        throw;
+    }
+    TileBlobCache& cache = TileBlobCache::Instance();
+    for (size_t k = 0; k < tiles.size(); ++k)
+        cache.Insert(tiles[k].constData(), manager->Revision(handles[k]), blobs[k]);
+    return true;
+}
+
+// Tiles decoded now, in parallel; false when a blob is not one compressed tile.
+bool DecodedTiles(const std::vector<QByteArray>& blobs, std::vector<TiledImage::TilePointer>& tiles)
+{
+    std::atomic<bool> failed {false};
+    TileCodec::ParallelFor(int(blobs.size()), [&](int k) {
+        if (failed.load())
+            return;
+        try {
+            tiles[size_t(k)] = TileFromBlob(blobs[size_t(k)]);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!tiles[size_t(k)].constData())
+            failed = true;
+    });
+    return !failed;
+}
+
 // Reading: the size is checked against the tile limit and against what the
 // file can still hold (every blob needs its 4-byte length) before anything is
 // allocated, so a corrupt size cannot cause a huge allocation. All blobs are
 // read first, then decoded in parallel; positions with the same small blob
-// share one tile.
-void ReadTiledImage(QDataStream& stream, TiledImage& image)
+// share one tile. Deferred, the tiles are decoded when the image is first
+// used (see DeferredTiles).
+void ReadTiledImage(QDataStream& stream, TiledImage& image, bool deferred)
 {
     if (!IsOk(stream))
         return;
@@ -208,18 +282,7 @@ void ReadTiledImage(QDataStream& stream, TiledImage& image)
     }
 
     std::vector<TiledImage::TilePointer> decoded(blobs.size());
-    std::atomic<bool> failed {false};
-    TileCodec::ParallelFor(int(blobs.size()), [&](int k) {
-        if (failed.load())
-            return;
-        try {
-            decoded[size_t(k)] = TileFromBlob(blobs[size_t(k)]);
-        } catch (const std::bad_alloc&) {
-        }
-        if (!decoded[size_t(k)].constData())
-            failed = true;
-    });
-    if (failed) {
+    if (!(deferred ? DeferredTiles(blobs, decoded) : DecodedTiles(blobs, decoded))) {
         stream.setStatus(QDataStream::ReadCorruptData);
         return;
     }
@@ -684,6 +747,7 @@ public:
 
     ChecksummedFile file;
     bool readStarted = false;
+    bool deferredDecoding = false;
     const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -764,6 +828,11 @@ bool VornReaderWriter::ReadToEnd()
     while ((read = d->file.read(buffer, sizeof(buffer))) > 0) {
     }
     return read == 0;
+}
+
+void VornReaderWriter::SetDeferredDecoding(bool deferred)
+{
+    d->deferredDecoding = deferred;
 }
 
 void VornReaderWriter::SetCancelFlag(const std::atomic<bool>* flag)
@@ -855,7 +924,7 @@ bool VornReaderWriter::ReadTransform(QTransform& transform)
 
 bool VornReaderWriter::ReadKXImage(KXImage<KXRGBA32i, 128, 128>& image)
 {
-    return d->Read([&](QDataStream& stream) { ReadTiledImage(stream, image); });
+    return d->Read([&](QDataStream& stream) { ReadTiledImage(stream, image, d->deferredDecoding); });
 }
 
 bool VornReaderWriter::ReadBrush(QBrush& brush)

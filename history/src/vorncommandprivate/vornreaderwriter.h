@@ -61,6 +61,11 @@ public:
     // Reads what the record left unread, so that GetChecksum covers the whole
     // file; false on a read error or a file not open for reading.
     bool ReadToEnd();
+    // On, tiled images read back keep their tiles compressed until the image
+    // is first used, and only a blob's length prefix is checked while reading
+    // (the rest when the tile is decoded). For files the caller verifies as
+    // its own, such as the serializer's checksummed records. Off by default.
+    void SetDeferredDecoding(bool deferred);
     // While *flag is true every write fails, and a tiled image being written
     // stops at its next tile. The flag is read from the writing thread and
     // may be raised from any other; it must outlive this object (or be reset).
