@@ -10,7 +10,9 @@
 //   the worker's processor time beside what compressing every tile of every
 //   record with qCompress costs (the per-tile cost measured on the tiles of the
 //   last record), peak resident memory;
-// - undo and redo of the last command (its record read back) beside plain
+// - undo and redo of the last command (its record read back, and the pixels
+//   it restored made ready: read-back images are decoded when first used)
+//   beside plain
 //   qUncompress and libdeflate of that record's blobs, memcpy and first touch
 //   of its raw size;
 // - undo of the entry the worker is writing, and a push with an undo limit of
@@ -343,8 +345,10 @@ void PushEdit(VornUndoStack& stack, Layer& layer, int step, PushTimes& times)
     times.executeMs += executeMs;
 }
 
-// Undo (or redo) of the top command, timed on the caller's thread.
-double TimedStep(VornUndoStack& stack, bool undo)
+// Undo (or redo) of the top command, timed on the caller's thread until the
+// layer's restored pixels are ready to use (one pixel read makes the image's
+// deferred tiles).
+double TimedStep(VornUndoStack& stack, bool undo, const Layer& layer)
 {
     QElapsedTimer timer;
     timer.start();
@@ -352,6 +356,7 @@ double TimedStep(VornUndoStack& stack, bool undo)
         stack.undo();
     else
         stack.redo();
+    layer.image.GetPixel(0, 0);
     return Milliseconds(timer);
 }
 
@@ -407,9 +412,9 @@ QJsonObject RunSize(int size, const Options& options)
         std::vector<double> undoMs;
         std::vector<double> redoMs;
         for (int round = 0; round < 3; ++round) {
-            undoMs.push_back(TimedStep(stack, true));
+            undoMs.push_back(TimedStep(stack, true, layer));
             stack.GetSerializer()->WaitForIdle();
-            redoMs.push_back(TimedStep(stack, false));
+            redoMs.push_back(TimedStep(stack, false, layer));
             stack.GetSerializer()->WaitForIdle();
         }
         const double undo = Median(undoMs);
@@ -454,7 +459,7 @@ QJsonObject RunSize(int size, const Options& options)
         for (int round = 0; round < 3; ++round) {
             PushEdit(stack, layer, pushes + round + 1, times);
             LetWorkerStart(size);
-            busyUndoMs.push_back(TimedStep(stack, true));
+            busyUndoMs.push_back(TimedStep(stack, true, layer));
             stack.GetSerializer()->WaitForIdle();
         }
         const double busyUndo = Median(busyUndoMs);
