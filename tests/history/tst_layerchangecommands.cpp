@@ -1,5 +1,4 @@
 #include <QFile>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -318,13 +317,7 @@ private slots:
         m_history->stack.undo();
         m_history->stack.redo();
 
-        const QList<MessageCapture::Message> messages = capture.messages();
-        QCOMPARE(messages.size(), pushReports + 2);
-        for (const MessageCapture::Message& message : messages) {
-            QVERIFY2(QRegularExpression(report).match(message.text).hasMatch(), qPrintable(message.text));
-            QCOMPARE(message.category, QStringLiteral("default"));
-            QVERIFY(!message.hasContext);
-        }
+        CompareReports(capture.texts(), QVector<QString>(pushReports + 2, report).toList());
         QCOMPARE(m_states, states);
         QCOMPARE(m_document->GetLayerOpacity(kLayer), 1.0);
         QCOMPARE(m_document->GetLayerBlendMode(kLayer), unsigned(KXDocumentInterface::BlendNormal));
