@@ -1,6 +1,4 @@
 #include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -13,11 +11,8 @@
 #include "changeopacitycommanddata.h"
 #include "layernamechangecommand.h"
 #include "layernamechangecommanddata.h"
-#include "messagecapture.h"
-#include "recordtesting.h"
-#include "vorncommanddataserializer.h"
-#include "vornreaderwriter.h"
-#include "vornundostack.h"
+#include "recordcheck.h"
+#include "roundtrip.h"
 
 namespace {
 
@@ -44,29 +39,19 @@ struct Transaction : VornCommand
 
 QVariant propertyValue(const KXDocumentInterface& document, Property property, unsigned int layer)
 {
-    switch (property) {
-    case Opacity:
-        return document.GetLayerOpacity(layer);
-    case BlendMode:
-        return document.GetLayerBlendMode(layer);
-    default:
-        return document.GetLayerName(layer);
-    }
+    return property == Opacity ? QVariant(document.GetLayerOpacity(layer))
+        : property == BlendMode ? QVariant(document.GetLayerBlendMode(layer))
+                                : QVariant(document.GetLayerName(layer));
 }
 
 void setPropertyValue(KXDocumentInterface& document, Property property, unsigned int layer, const QVariant& value)
 {
-    switch (property) {
-    case Opacity:
+    if (property == Opacity)
         document.SetLayerOpacity(layer, value.toDouble());
-        break;
-    case BlendMode:
+    else if (property == BlendMode)
         document.SetLayerBlendMode(layer, value.toUInt());
-        break;
-    default:
+    else
         document.SetLayerName(layer, value.toString());
-        break;
-    }
 }
 
 // Fills data as a host would: old value, layer, and a new value when one is
@@ -115,7 +100,6 @@ VornCommand* makeCommand(Property property, KXDocumentInterface* document, VornC
     return command;
 }
 
-
 const QString kOpacityFile = QStringLiteral("src/layerchangecommands/changeopacitycommand.cpp");
 const QString kBlendFile = QStringLiteral("src/layerchangecommands/changeblendmodecommand.cpp");
 const QString kNameFile = QStringLiteral("src/layerchangecommands/layernamechangecommand.cpp");
@@ -131,7 +115,7 @@ class TestLayerChangeCommands : public QObject
 private slots:
     void init()
     {
-        QVERIFY(m_folder.isValid());
+        m_history.reset(); // before the document its commands point to
         m_document.reset(new KXMemoryDocument(QSize(40, 30)));
         KXImage32 pixels(40, 30);
         pixels.Fill(KXRGBA32i(200, 100, 50, 255));
@@ -140,15 +124,7 @@ private slots:
         m_states.clear();
         connect(m_document.get(), &KXDocumentInterface::documentStateChanged, this,
             [this](int state) { m_states << state; });
-        m_stack.reset(new VornUndoStack);
-        m_stack->setTemporaryFolder(QDir(m_folder.path()));
-    }
-
-    void cleanup()
-    {
-        m_stack.reset();
-        m_document.reset();
-        QVERIFY(QDir(m_folder.path()).entryList(QDir::Files).isEmpty());
+        m_history.reset(new HistoryFixture);
     }
 
     // A slider drag (or a blend-mode preview) as a live edit: the host changes
@@ -188,21 +164,21 @@ private slots:
         setPropertyValue(*m_document, kind, kLayer, start);
         MessageCapture capture;
 
-        m_stack->pushDelayed(makeCommand(kind, m_document.get(), makeData(kind, start, presetNew)));
+        m_history->stack.pushDelayed(makeCommand(kind, m_document.get(), makeData(kind, start, presetNew)));
         QCOMPARE(m_states, QList<int> { 1 });
         for (const QVariant& value : drag) {
             setPropertyValue(*m_document, kind, kLayer, value);
             QCOMPARE(m_document->GetDocumentState(), 1);
         }
-        m_stack->commit();
+        m_history->stack.commit();
         QCOMPARE(m_states, (QList<int> { 1, 0, 1 })); // end of transaction, then the push's redo
         QCOMPARE(propertyValue(*m_document, kind, kLayer), drag.last());
-        m_stack->GetSerializer()->WaitForIdle();
+        m_history->WaitWritten();
         QCOMPARE(recordFiles(), QList<QByteArray> { record });
 
-        m_stack->undo();
+        m_history->stack.undo();
         QCOMPARE(propertyValue(*m_document, kind, kLayer), start);
-        m_stack->redo();
+        m_history->stack.redo();
         QCOMPARE(propertyValue(*m_document, kind, kLayer), drag.last());
         QCOMPARE(m_states, (QList<int> { 1, 0, 1, 0, 1 }));
         QCOMPARE(recordFiles(), QList<QByteArray> { record }); // written once, read back twice
@@ -228,14 +204,14 @@ private slots:
         QFETCH(QVariant, newName);
         QFETCH(QByteArray, record);
         MessageCapture capture;
-        m_stack->push(makeCommand(Name, m_document.get(), makeData(Name, QStringLiteral("Layer 1"), newName)));
+        m_history->stack.push(makeCommand(Name, m_document.get(), makeData(Name, QStringLiteral("Layer 1"), newName)));
         QVERIFY(m_document->GetLayerName(kLayer).isEmpty());
-        m_stack->GetSerializer()->WaitForIdle();
+        m_history->WaitWritten();
         QCOMPARE(recordFiles(), QList<QByteArray> { record });
 
-        m_stack->undo();
+        m_history->stack.undo();
         QCOMPARE(m_document->GetLayerName(kLayer), QStringLiteral("Layer 1"));
-        m_stack->redo();
+        m_history->stack.redo();
         QVERIFY(m_document->GetLayerName(kLayer).isEmpty());
         QCOMPARE(m_states, (QList<int> { 1, 0, 1 }));
         QVERIFY(capture.texts().isEmpty());
@@ -287,33 +263,27 @@ private slots:
 
         MessageCapture capture;
         if (live) {
-            m_stack->pushDelayed(pushed); // the start of a transaction never reports
+            m_history->stack.pushDelayed(pushed); // the start of a transaction never reports
             QVERIFY(capture.texts().isEmpty());
-            m_stack->commit();
+            m_history->stack.commit();
         } else {
-            m_stack->push(pushed);
+            m_history->stack.push(pushed);
         }
-        m_stack->GetSerializer()->WaitForIdle();
+        m_history->WaitWritten();
         // The push reports twice (end of transaction and redo), except for the
         // name command, whose transaction does nothing.
         const int pushReports = command == Name ? 1 : 2;
         QCOMPARE(capture.texts().size(), pushReports);
-        m_stack->undo();
-        m_stack->redo();
+        m_history->stack.undo();
+        m_history->stack.redo();
 
-        const QList<MessageCapture::Message> messages = capture.messages();
-        QCOMPARE(messages.size(), pushReports + 2);
-        for (const MessageCapture::Message& message : messages) {
-            QVERIFY2(QRegularExpression(report).match(message.text).hasMatch(), qPrintable(message.text));
-            QCOMPARE(message.category, QStringLiteral("default"));
-            QVERIFY(!message.hasContext);
-        }
+        CompareReports(capture.texts(), QVector<QString>(pushReports + 2, report).toList());
         QCOMPARE(m_states, states);
         QCOMPARE(m_document->GetLayerOpacity(kLayer), 1.0);
         QCOMPARE(m_document->GetLayerBlendMode(kLayer), unsigned(KXDocumentInterface::BlendNormal));
         QCOMPARE(m_document->GetLayerName(kLayer), QStringLiteral("Layer 1"));
         // The stack moves as if the command had worked.
-        QCOMPARE(m_stack->index(), 1);
+        QCOMPARE(m_history->stack.index(), 1);
     }
 
     // A transaction, then redo and undo. Begin and end cancel out on the
@@ -382,18 +352,8 @@ private slots:
         QCOMPARE(changeopacitydata_cast(data.get()) == data.get(), kind == Opacity);
         QCOMPARE(changeblenddata_cast(data.get()) == data.get(), kind == BlendMode);
 
-        QCOMPARE(RecordOf(*data), record);
-
-        // Read back into an empty object, then written again: the same record.
-        std::unique_ptr<VornCommandData> copy(makeData(kind));
-        QCOMPARE(RecordOf(*copy), QByteArray()); // no record, nothing written
-        QVERIFY(ReadRecord(record, *copy));
-        QCOMPARE(RecordOf(*copy), record);
-
-        // A record cut short fails to read.
-        std::unique_ptr<VornCommandData> cut(makeData(kind));
-        QVERIFY(!ReadRecord(record.left(record.size() - 1), *cut));
-
+        QVERIFY(RecordOf(*std::unique_ptr<VornCommandData>(makeData(kind))).isEmpty()); // no record, nothing written
+        CheckRecord(*data, *std::unique_ptr<VornCommandData>(makeData(kind)), record);
         data->ReleaseSerializeData();
         QCOMPARE(RecordOf(*data), QByteArray());
     }
@@ -403,15 +363,14 @@ private:
     QList<QByteArray> recordFiles() const
     {
         QList<QByteArray> records;
-        const QDir folder(m_folder.path());
-        for (const QString& name : folder.entryList(QDir::Files))
+        const QDir folder(m_history->folder.path());
+        for (const QString& name : RecordFiles(folder))
             records << FileBytes(folder.filePath(name));
         return records;
     }
 
-    QTemporaryDir m_folder;
     std::unique_ptr<KXMemoryDocument> m_document;
-    std::unique_ptr<VornUndoStack> m_stack;
+    std::unique_ptr<HistoryFixture> m_history;
     QList<int> m_states;
 };
 

@@ -1,8 +1,5 @@
-#include <QDataStream>
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -17,12 +14,8 @@
 #include "layerdataitem.h"
 #include "layerremovecommand.h"
 #include "layerremovecommanddata.h"
-#include "messagecapture.h"
-#include "recordtesting.h"
+#include "recordcheck.h"
 #include "roundtrip.h"
-#include "vorncommanddataserializer.h"
-#include "vornreaderwriter.h"
-#include "vornundostack.h"
 
 Q_DECLARE_METATYPE(LayerDataItem)
 
@@ -38,23 +31,6 @@ QByteArray EmptyLayerBlock()
                "00000001 00000000 00000000 00000000 00000000 00000000"); // visible .. mask type
 }
 
-// A picture whose every pixel differs from its neighbours, so that any shift,
-// crop or channel swap shows.
-KXImage32 Pattern(unsigned int width, unsigned int height, int seed)
-{
-    QImage image(int(width), int(height), QImage::Format_RGBA8888);
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            line[4 * x] = uchar(x * 7 + seed);
-            line[4 * x + 1] = uchar(y * 13 + seed * 3);
-            line[4 * x + 2] = uchar((x ^ y) + seed);
-            line[4 * x + 3] = uchar(255 - ((x + y + seed) & 63));
-        }
-    }
-    return KXImage32::FromQImage(image);
-}
-
 // Adds one layer of the kind on top, every property set to a value that
 // depends on seed, and returns its id.
 unsigned int AddLayer(KXMemoryDocument& document, int kind, bool withMask, int seed)
@@ -62,7 +38,7 @@ unsigned int AddLayer(KXMemoryDocument& document, int kind, bool withMask, int s
     const QString number = QString::number(seed);
     unsigned int id = KXMemoryDocument::InvalidId;
     if (kind == KXDocumentInterface::RasterLayer) {
-        id = document.AddRasterLayer("Raster " + number, Pattern(150 + seed, 70 + seed, seed),
+        id = document.AddRasterLayer("Raster " + number, PatternImage(150 + seed, 70 + seed, seed),
                                      QPoint(3 * seed - 10, 5 - seed));
     } else if (kind == KXDocumentInterface::TextLayer) {
         id = document.AddTextLayer("Text " + number, "Hello " + number, QFont(QStringLiteral("DejaVu Sans"), 20, QFont::Bold),
@@ -90,7 +66,7 @@ unsigned int AddLayer(KXMemoryDocument& document, int kind, bool withMask, int s
     document.SetLayerVisible(id, seed % 2 == 0);
     document.SetLayerLocks(id, unsigned(seed * 3 + 1));
     if (withMask) {
-        document.CreateLayerMask(id, Pattern(40, 130, seed + 100), seed % 2 == 1);
+        document.CreateLayerMask(id, PatternImage(40, 130, seed + 100), seed % 2 == 1);
         document.SetMaskPos(id, QPoint(-seed, 2 * seed));
         document.SetMaskEnabled(id, seed % 3 != 0);
         document.SetMaskLinked(id, seed % 2 == 0);
@@ -239,11 +215,9 @@ private slots:
         item.visible = true;
         item.textData.font = font;
         const QByteArray record = RecordOf(item);
-        QByteArray family;
-        QDataStream stream(&family, QIODevice::WriteOnly);
-        stream << font.family();
-        const QByteArray head = Hex("00000000 00000001") + EmptyLayerBlock() + Hex("00000000") + family + fields;
-        QCOMPARE(record.left(head.size()).toHex(), head.toHex());
+        const QByteArray head
+            = Hex("00000000 00000001") + EmptyLayerBlock() + Hex("00000000") + Streamed(font.family());
+        QCOMPARE(record.mid(head.size(), fields.size()).toHex(), fields.toHex());
 
         LayerDataItem readBack;
         QVERIFY(ReadItem(record, readBack));
@@ -302,8 +276,7 @@ private slots:
         text.name = QStringLiteral("T");
         text.opacity = 1.0;
         text.textData.text = QStringLiteral("Hi");
-        text.textData.font = QFont(QStringLiteral("Serif"), 11, 63);
-        text.textData.font.setStyle(QFont::StyleOblique);
+        text.textData.font = QFont(QStringLiteral("Serif"), 11, 75, true);
         text.textData.brush = QBrush(QColor(10, 20, 30, 40));
         text.textData.textPosition = QPoint(5, 6);
         text.textData.style = 3;
@@ -316,7 +289,7 @@ private slots:
                                      "00000000 00000000 00000000 00000000 00000000 00000000 00000000 00000000"
                                      "00000000 3ff0000000000000 00000000 00000000 00000000 00000000 00000000 00000000"
                                      "00000004 00480069 0000000a 00530065007200690066"
-                                     "0000000b 0000003f 00000001 00000002"
+                                     "0000000b 0000004b 00000001 00000001"
                                      "0000000a 00000014 0000001e 00000028 00000005 00000006 00000003 00000001"
                                      "3fd0000000000000 c000000000000000 0000000000000000"
                                      "3ff0000000000000 4000000000000000 4008000000000000 4010000000000000"
@@ -332,16 +305,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         QCOMPARE(RecordOf(item).toHex(), bytes.toHex());
 
-        // Document round trips cover the rest; here what only records hold.
+        // Read back and written again: the same bytes, so every field is read.
         LayerDataItem readBack;
         QVERIFY(ReadItem(bytes, readBack));
-        QCOMPARE(readBack.kind, item.kind);
-        QCOMPARE(readBack.locks, item.locks);
-        QCOMPARE(readBack.merge, item.merge);
-        QCOMPARE(readBack.maskType, item.maskType);
-        QCOMPARE(readBack.adjustment, item.adjustment);
-        QCOMPARE(readBack.adjustmentSettings, item.adjustmentSettings);
-        QCOMPARE(readBack.textData.deformation, item.textData.deformation);
+        QCOMPARE(RecordOf(readBack).toHex(), bytes.toHex());
     }
 
     // Layer block flags: positive is true (linked: non-zero); adjustment
@@ -499,12 +466,10 @@ private slots:
         data.SetBlendMode(3);
         data.SetLayerId(0x01020304);
         data.SetOpacity(0.75);
-        const QByteArray record = Hex("00000003 01020304 3fe8000000000000 00000001");
-        QCOMPARE(::RecordOf(data).toHex(), record.toHex());
-
+        LayerCreateCommandData other(nullptr, LayerCreateCommandData::RasterLayer, 0);
+        CheckRecord(data, other, Hex("00000003 01020304 3fe8000000000000 00000001"));
         data.ReleaseSerializeData();
         QCOMPARE(::RecordOf(data), QByteArray());
-        QVERIFY(!ReadRecord(record.left(15), data));
     }
 
     // --- Commands on the real stack
@@ -585,7 +550,7 @@ private slots:
         QItemSelectionModel selection(&panel);
         SelectRows(selection, {0});
 
-        const KXImage32 image = Pattern(60, 20, 9);
+        const KXImage32 image = PatternImage(60, 20, 9);
         const QFont font(QStringLiteral("DejaVu Sans"), 14, 63);
         auto* data = new LayerCreateCommandData(&selection, LayerCreateCommandData::LayerType(type), 4);
         data->SetLayerId(2);
@@ -686,11 +651,9 @@ private slots:
         VornCommandData* passed = data == 0 ? nullptr : data == 2 ? other : own;
 
         KXDocumentInterface* target = withDocument ? &document : nullptr;
-        std::unique_ptr<VornCommand> command;
-        if (create)
-            command.reset(new LayerCreateCommand(target, false));
-        else
-            command.reset(new LayerRemoveCommand(target, false));
+        std::unique_ptr<VornCommand> command(create ? static_cast<VornCommand*>(new LayerCreateCommand(target, false))
+                                                    : new LayerRemoveCommand(target, false));
+        const DocumentFingerprint before = DocumentFingerprint::Take(document);
         MessageCapture capture;
         if (redo)
             command->redoExec(passed);
@@ -699,9 +662,8 @@ private slots:
         CompareReports(capture.texts(), {ReportPattern(create ? "src/layerchangecommands/layercreatecommand.cpp"
                                                               : "src/layerchangecommands/layerremovecommand.cpp",
                                                        message)});
-        QCOMPARE(document.GetLayerCount(), 2u);
+        CompareFingerprints(DocumentFingerprint::Take(document), before, "after a refused command");
         QCOMPARE(document.GetDocumentState(), 5);
-        QCOMPARE(document.GetLayerName(1), QStringLiteral("Raster 1"));
     }
 };
 

@@ -17,7 +17,7 @@
 #include "newlayercommand.h"
 #include "newrasterlayerdata.h"
 #include "newtextlayerdata.h"
-#include "recordtesting.h"
+#include "recordcheck.h"
 #include "roundtrip.h"
 #include "textlayerchangecommand.h"
 #include "textlayerchangecommanddata.h"
@@ -146,56 +146,44 @@ private slots:
         data->SetMaskEnabled(false);
         data->SetMaskLinked(true);
 
-        // The twin: the same document with the layer made by hand.
-        KXMemoryDocument twin(QSize(60, 40));
-        for (unsigned int layer = 0; layer < 3; ++layer)
-            twin.AddRasterLayer(m_document->GetLayerName(layer), *m_document->GetLayerImage(layer));
-        if (kind == Raster) {
-            twin.InsertRasterLayer(QStringLiteral("New"), filled(10, 12, KXRGBA32i(10, 200, 30, 255)), QPoint(5, -3),
-                KXDocumentInterface::BlendScreen, 0.75, id);
-        } else if (kind == Text) {
-            twin.CreateTextLayer(QStringLiteral("New"), id);
-            twin.SetText(id, text);
-            twin.SetTextFont(id, textFont());
-            twin.SetTextBrush(id, QBrush(Qt::blue));
-            twin.SetTextPosition(id, QPoint(4, 6));
-            twin.SetTextBend(id, 0.3);
-            twin.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1)));
-            twin.SetTextRenderMode(id, 1);
-            render(twin, id);
-        } else {
-            twin.CreateAdjustmentLayer(QStringLiteral("New"), id,
-                ZTAdjustmentManager::GetInstance()->GetAdjustment(ZTBrightnessContrast::Name()));
-            ZTAdjustment* adjustment = nullptr;
-            ZTAdjustmentTarget target;
-            QVERIFY(twin.GetLayerAdjustment(id, adjustment) && twin.GetAdjustmentTarget(id, target));
-            QVERIFY(adjustment->SetParams(target, params));
-        }
-        twin.SetLayerOpacity(id, 0.75);
-        twin.SetLayerBlendMode(id, KXDocumentInterface::BlendScreen);
-        twin.SetLayerLocks(id, 0x5);
-        if (mask) {
-            twin.CreateLayerMask(id, maskImage, true);
-            twin.SetMaskEnabled(id, false);
-            twin.SetMaskPos(id, QPoint(3, 2));
-        }
-        const DocumentFingerprint expected = DocumentFingerprint::Take(twin);
-        if (kind == Text && !text.isEmpty())
-            QVERIFY(!expected.layers.at(int(id)).pixels.isEmpty()); // the text is really drawn
-
+        // After each redo: the layer as the data describes it, a text drawn as
+        // a fresh render draws it; the panel selects the new layer's row.
+        const auto built = [&] {
+            const DocumentFingerprint print = DocumentFingerprint::Take(*m_document);
+            const DocumentFingerprint::Layer& layer = print.layers.at(int(id));
+            QCOMPARE((QVariantList{layer.type, layer.name, layer.opacity, layer.blendMode, layer.hasMask,
+                         layer.maskGeometry, layer.maskEnabled, layer.maskType, m_document->GetLayerLocks(id)}),
+                (QVariantList{kind, "New", 0.75, unsigned(KXDocumentInterface::BlendScreen), mask,
+                    mask ? QRect(3, 2, 8, 6) : QRect(), false, mask, 5u}));
+            if (mask)
+                QVERIFY(m_document->GetLayerMask(id)->IsPixelEqual(maskImage));
+            if (kind == Raster) {
+                QCOMPARE(layer.geometry, QRect(5, -3, 10, 12));
+                QVERIFY(m_document->GetLayerImage(id)->IsPixelEqual(filled(10, 12, KXRGBA32i(10, 200, 30, 255))));
+            } else if (kind == Text) {
+                QCOMPARE((QVariantList{m_document->GetText(id), m_document->GetTextFont(id),
+                             m_document->GetTextBrush(id), m_document->GetTextPosition(id), m_document->GetTextBend(id),
+                             m_document->GetTextTransform(id), m_document->GetTextRenderMode(id)}),
+                    (QVariantList{text, textFont(), QBrush(Qt::blue), QPoint(4, 6), 0.3,
+                        QMatrix4x4(QTransform::fromScale(1.5, 1)), 1}));
+                QCOMPARE(layer.pixels.isEmpty(), text.isEmpty());
+                render(*m_document, id);
+                CompareFingerprints(DocumentFingerprint::Take(*m_document), print, "text rendered again");
+            } else {
+                ZTAdjustment* adjustment = nullptr;
+                ZTAdjustmentTarget target;
+                QVERIFY(m_document->GetLayerAdjustment(id, adjustment) && m_document->GetAdjustmentTarget(id, target));
+                QCOMPARE(adjustment->GetParams(target), params);
+            }
+        };
         auto* command = new NewLayerCommand(m_panel.get(), m_selection.get(), true);
         command->SetCommandData(data);
         CheckRoundTrip(*m_history, *m_document, command, 2, [&](bool redone) {
-            if (redone) {
-                CompareFingerprints(DocumentFingerprint::Take(*m_document), expected, "new layer vs twin");
-                QCOMPARE(m_selection->selectedRows().size(), 1);
-                QCOMPARE(m_selection->selectedRows().first().row(), int(id) - 1);
-            } else {
-                QCOMPARE(m_selection->selectedRows().size(), 1);
-                QCOMPARE(m_selection->selectedRows().first().row(), 1);
-                QVERIFY(m_panel->GetLayerSelected(1));
-                QVERIFY(!m_panel->GetMaskSelected(1));
-            }
+            if (redone)
+                built();
+            QCOMPARE(m_selection->selectedRows().size(), 1);
+            QCOMPARE(m_selection->selectedRows().first().row(), redone ? int(id) - 1 : 1);
+            QVERIFY(redone || (m_panel->GetLayerSelected(1) && !m_panel->GetMaskSelected(1)));
         });
         QCOMPARE(m_document->GetDocumentState(), 1);
         QCOMPARE(m_history->FileCount(), 1);
@@ -211,7 +199,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("11 characters") << QStringLiteral("Hello world") << QStringLiteral("Hello w...");
         QTest::newRow("10 characters") << QStringLiteral("Hello worl") << QStringLiteral("Hello worl");
-        QTest::newRow("5 characters") << QStringLiteral("Hello") << QStringLiteral("Hello");
         QTest::newRow("empty keeps the name") << QString() << QStringLiteral("Text layer");
     }
     void typedText()
@@ -270,15 +257,13 @@ private slots:
         data->SetOpacity(1.0);
         data->SetRaster(filled(4, 4, KXRGBA32i(1, 2, 3, 255)));
         std::unique_ptr<NewLayerCommand> command(new NewLayerCommand(m_panel.get(), m_selection.get(), false));
+        const QString made = QStringLiteral("Background,Made,Layer 1,Layer 2");
         command->redoExec(data.get());
-        QCOMPARE(m_document->GetLayerCount(), 4u);
-        QCOMPARE(m_document->GetDocumentState(), 1);
+        QCOMPARE(LayerNames(*m_document).join(','), made);
         command->undoExec(data.get());
-        QCOMPARE(m_document->GetLayerCount(), 3u);
-        QCOMPARE(m_document->GetLayerName(1), QStringLiteral("Layer 1"));
+        QCOMPARE(LayerNames(*m_document).join(','), QStringLiteral("Background,Layer 1,Layer 2"));
         command->redoExec(data.get());
-        QCOMPARE(m_document->GetLayerCount(), 4u);
-        QCOMPARE(m_document->GetLayerName(1), QStringLiteral("Made"));
+        QCOMPARE(LayerNames(*m_document).join(','), made);
         QCOMPARE(m_document->GetDocumentState(), 1);
     }
 
@@ -348,14 +333,9 @@ private slots:
         };
         std::unique_ptr<VornCommandData> data(make(true));
         QCOMPARE(data->GetDataType(), type);
-        QCOMPARE(RecordOf(*data).toHex(), record.toHex());
-
         std::unique_ptr<VornCommandData> copy(make(false));
         QVERIFY(RecordOf(*copy).isEmpty()); // no record yet
-        QVERIFY(ReadRecord(record, *copy));
-        QCOMPARE(RecordOf(*copy).toHex(), record.toHex());
-        QVERIFY(!ReadRecord(record.left(record.size() - 1), *copy));
-        QVERIFY(RecordOf(*copy).isEmpty()); // a damaged record is not kept
+        CheckRecord(*data, *copy, record);
     }
 
     // The two text records against the same fields written one by one in
@@ -445,10 +425,8 @@ private slots:
             expected->WriteInt(1);
             return true;
         });
-        QCOMPARE(RecordOf(change), record);
         TextLayerChangeCommandData copy;
-        QVERIFY(ReadRecord(record, copy));
-        QCOMPARE(RecordOf(copy), record);
+        CheckRecord(change, copy, record);
     }
 
     // A text edit as a live edit: the host fills the undo set, types and
