@@ -10,6 +10,7 @@
 #include "KXMemoryDocument.h"
 #include "KXPathsListModel.h"
 #include "KXStyleProxy.h"
+#include "pixeltesting.h"
 
 using IdList = QList<unsigned int>;
 Q_DECLARE_METATYPE(IdList)
@@ -18,9 +19,7 @@ namespace {
 
 KXImage32 Pixels(int width, int height)
 {
-    KXImage32 image{unsigned(width), unsigned(height)};
-    image.Fill(KXRGBA32i::OpaqueWhite());
-    return image;
+    return Filled(width, height, KXRGBA32i::OpaqueWhite());
 }
 
 void AddLayers(KXMemoryDocument& document, const QString& names)
@@ -88,15 +87,7 @@ private slots:
             QCOMPARE(Rows(model), Layers(*document));
         };
 
-        QVERIFY(document->CreateRasterLayer("A", 0));
-        check();
-        AddLayers(*document, "BCDE");
-        QVERIFY(document->CreateTextLayer("F", 0));
-        QVERIFY(document->CreateRasterLayer("G", 3));
-        check();
-        QVERIFY(document->RemoveLayer(0));
-        QVERIFY(document->RemoveLayer(document->GetLayerCount() - 1));
-        check();
+        AddLayers(*document, "ABCDE");
         QVERIFY(document->SetLayerSequence({4, 2, 3, 0, 1}));
         check();
         document->SetLayerName(1, "Renamed");
@@ -118,6 +109,9 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(model.GetDocument(), nullptr);
         QVERIFY(!model.GetLayerSelected(0));
+        KXDocumentModel empty(nullptr);
+        QCOMPARE(empty.rowCount(), 0);
+        QVERIFY(!empty.SetLayerSelected(0, true));
     }
 
     // Row r shows id r + 1: which row a created or removed layer takes or frees.
@@ -149,6 +143,7 @@ private slots:
         KXMemoryDocument document(QSize(5, 5));
         AddLayers(document, layers);
         KXDocumentModel model(&document);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
@@ -187,7 +182,16 @@ private slots:
         QCOMPARE(Rows(model), QStringLiteral("NBCD"));
         QCOMPARE(Marks(model), QStringLiteral("C/d"));
         QVERIFY(model.GetLayerSelected(2));
+        const QPersistentModelIndex b = model.index(1);
+        const QPersistentModelIndex n = model.index(0);
         QVERIFY(document.SetLayerSequence({0, 4, 3, 2, 1}));
+        QCOMPARE(Rows(model), QStringLiteral("DCBN"));
+        QCOMPARE(b.row(), 2);
+        QCOMPARE(b.data().toString(), QStringLiteral("B"));
+        QVERIFY(document.SetLayerSequence({4, 1, 2, 3, 0})); // N to the bottom, not shown
+        QVERIFY(!n.isValid());
+        QCOMPARE(b.data().toString(), QStringLiteral("B"));
+        QVERIFY(document.SetLayerSequence({4, 1, 2, 3, 0}));
         QCOMPARE(Rows(model), QStringLiteral("DCBN"));
         QCOMPARE(Marks(model), QStringLiteral("/dC"));
         QVERIFY(document.RemoveLayer(0)); // D becomes the hidden bottom layer
@@ -202,22 +206,6 @@ private slots:
         QVERIFY(!model.SetMaskSelected(0xFFFFFFFF, true));
         QVERIFY(!model.GetLayerSelected(4));
         QVERIFY(!model.GetMaskSelected(99));
-    }
-
-    void persistentIndexesFollowReorder()
-    {
-        KXMemoryDocument document(QSize(5, 5));
-        AddLayers(document, "ABCD");
-        KXDocumentModel model(&document);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        const QPersistentModelIndex b = model.index(0);
-        const QPersistentModelIndex d = model.index(2);
-        QVERIFY(document.SetLayerSequence({3, 0, 2, 1})); // D A C B
-        QVERIFY(!d.isValid()); // D is now the bottom layer, not shown
-        QCOMPARE(b.row(), 2);
-        QCOMPARE(b.data().toString(), QStringLiteral("B"));
-        QVERIFY(!document.SetLayerSequence({0, 1}));
-        QCOMPARE(b.row(), 2);
     }
 
     void rolesAndSetData_data()
@@ -256,16 +244,6 @@ private slots:
         else if (role == Qt::CheckStateRole)
             QVERIFY(!document.GetLayerVisible(1));
         QCOMPARE(model.data(index, role), role == Qt::CheckStateRole ? QVariant(Qt::Unchecked) : value);
-    }
-
-    void withoutDocument()
-    {
-        KXDocumentModel model(nullptr);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(model.rowCount(), 0);
-        QCOMPARE(model.GetDocument(), nullptr);
-        QVERIFY(!model.SetLayerSelected(0, true));
-        QVERIFY(!model.data(model.index(0)).isValid());
     }
 
     // The channel list through the document and through the model.

@@ -23,6 +23,8 @@
 
 using IdList = QList<unsigned int>;
 Q_DECLARE_METATYPE(IdList)
+using TextSetter = std::function<void(KXMemoryDocument&, unsigned int)>;
+Q_DECLARE_METATYPE(TextSetter)
 
 namespace {
 
@@ -87,25 +89,6 @@ class TestMemoryDocument : public QObject
     Q_OBJECT
 
 private slots:
-    // The recipe in KXMemoryDocument.h: each kind of layer, handed-in pixels shared, composed.
-    void documentedExampleBuildsARealDocument()
-    {
-        KXMemoryDocument document(QSize(800, 600));
-        const KXImage32 sky = Filled(800, 600, KXRGBA32i(90, 160, 255, 255));
-        QCOMPARE(document.AddRasterLayer("Background", sky), 0u);
-        QCOMPARE(document.AddRasterLayer("Sun", Filled(100, 100, KXRGBA32i(255, 220, 0, 255)), QPoint(600, 40)), 1u);
-        QCOMPARE(document.AddTextLayer("Title", "Hello", QFont("DejaVu Sans", 48), Qt::white, QPoint(40, 40)), 2u);
-        QCOMPARE(document.AddAdjustmentLayer("Warm", "Hue/Saturation"), 3u);
-        QCOMPARE(QList<int>({document.GetLayerType(0), document.GetLayerType(1), document.GetLayerType(2),
-                             document.GetLayerType(3)}),
-                 QList<int>({0, 0, 1, 2}));
-        QCOMPARE(document.GetCurrentLayer(), 3);
-        QVERIFY(document.GetLayerGeometry(2).intersects(QRect(40, 40, 200, 60)));
-        const KXImage32 picture = document.Compose();
-        QCOMPARE(picture.GetPixel(5, 590), KXRGBA32i(90, 160, 255, 255));
-        QCOMPARE(picture.GetPixel(650, 90), KXRGBA32i(255, 220, 0, 255));
-        QCOMPARE(document.GetLayerImage(0)->GetTile(0, 0), sky.GetTile(0, 0));
-    }
     // Creating a layer at id n moves the layers from n up by one, removing it moves them down.
     void idsShift_data()
     {
@@ -199,6 +182,7 @@ private slots:
         KXMemoryDocument document(QSize(10, 10));
         QCOMPARE(document.GetStyleProxy(), nullptr);
         AddLayers(document, 3);
+        QCOMPARE(document.GetCurrentLayer(), 2); // the newest
         document.SetCurrentLayer(1);
         KXStyleProxy* style = document.GetStyleProxy();
         QVERIFY(style);
@@ -392,35 +376,29 @@ private slots:
 
     void textLayerPixelsFollowItsAttributes_data()
     {
-        QTest::addColumn<QString>("attribute");
-        for (const char* attribute : {"text", "font", "brush", "style", "orientation", "bend", "hDistortion",
-                                      "vDistortion", "position", "transform", "renderMode"})
-            QTest::newRow(attribute) << QString(attribute);
+        QTest::addColumn<TextSetter>("setter");
+        const auto row = [](const char* attribute, const TextSetter& setter) { QTest::newRow(attribute) << setter; };
+        row("text", [](KXMemoryDocument& d, unsigned int id) { d.SetText(id, "Hellp"); });
+        row("font", [](KXMemoryDocument& d, unsigned int id) { d.SetTextFont(id, QFont("DejaVu Sans", 30)); });
+        row("brush", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBrush(id, QBrush(QColor(0, 0, 255))); });
+        row("style", [](KXMemoryDocument& d, unsigned int id) { d.SetTextStyle(id, 1); });
+        row("orientation", [](KXMemoryDocument& d, unsigned int id) { d.SetTextOrientation(id, true); });
+        row("bend", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBend(id, 0.6); });
+        row("hDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextHDistortion(id, 0.6); });
+        row("vDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextVDistortion(id, 0.6); });
+        row("position", [](KXMemoryDocument& d, unsigned int id) { d.SetTextPosition(id, QPoint(27, 33)); });
+        row("transform", [](KXMemoryDocument& d, unsigned int id) {
+            d.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1.5)));
+        });
+        row("renderMode", [](KXMemoryDocument& d, unsigned int id) { d.SetTextRenderMode(id, 0); });
     }
     void textLayerPixelsFollowItsAttributes()
     {
-        QFETCH(QString, attribute);
-        using Setter = std::function<void(KXMemoryDocument&, unsigned int)>;
-        const QMap<QString, Setter> setters = {
-            {"text", [](KXMemoryDocument& d, unsigned int id) { d.SetText(id, "Hellp"); }},
-            {"font", [](KXMemoryDocument& d, unsigned int id) { d.SetTextFont(id, QFont("DejaVu Sans", 30)); }},
-            {"brush", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBrush(id, QBrush(QColor(0, 0, 255))); }},
-            {"style", [](KXMemoryDocument& d, unsigned int id) { d.SetTextStyle(id, 1); }},
-            {"orientation", [](KXMemoryDocument& d, unsigned int id) { d.SetTextOrientation(id, true); }},
-            {"bend", [](KXMemoryDocument& d, unsigned int id) { d.SetTextBend(id, 0.6); }},
-            {"hDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextHDistortion(id, 0.6); }},
-            {"vDistortion", [](KXMemoryDocument& d, unsigned int id) { d.SetTextVDistortion(id, 0.6); }},
-            {"position", [](KXMemoryDocument& d, unsigned int id) { d.SetTextPosition(id, QPoint(27, 33)); }},
-            {"transform",
-             [](KXMemoryDocument& d, unsigned int id) {
-                 d.SetTextTransform(id, QMatrix4x4(QTransform::fromScale(1.5, 1.5)));
-             }},
-            {"renderMode", [](KXMemoryDocument& d, unsigned int id) { d.SetTextRenderMode(id, 0); }}};
+        QFETCH(TextSetter, setter);
+        const QByteArray attribute = QTest::currentDataTag();
         KXMemoryDocument document(QSize(400, 200));
         AddLayers(document, 1);
         const unsigned int id = document.AddTextLayer("T", "Hello", QFont("DejaVu Sans", 24), Qt::red, QPoint(20, 30));
-        QCOMPARE(document.GetLayerType(id), int(KXDocumentInterface::TextLayer));
-        QCOMPARE(document.GetTextPosition(id), QPoint(20, 30));
         if (attribute == "renderMode") {
             // The render mode shows on a transformed text only.
             QTransform rotation;
@@ -434,7 +412,7 @@ private slots:
 
         QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
         QSignalSpy changed(&document, &KXDocumentInterface::layerChanged);
-        setters[attribute](document, id);
+        setter(document, id);
         QCOMPARE(properties.count(), 1);
         QCOMPARE(changed.count(), 0);
         // Setting an attribute does not re-render.
@@ -449,11 +427,6 @@ private slots:
         } else {
             QVERIFY(!SameLayerPixels(document, id, before, geometry));
         }
-        bool blue = false;
-        for (unsigned int y = 0; y < after.GetHeight() && !blue; ++y)
-            for (unsigned int x = 0; x < after.GetWidth() && !blue; ++x)
-                blue = after.GetPixel(x, y) == KXRGBA32i(0, 0, 255, 255);
-        QCOMPARE(blue, attribute == "brush");
     }
 
     void convertTextLayerToRaster()
@@ -501,7 +474,9 @@ private slots:
     void composeBlendsMasksAndOpacity()
     {
         KXMemoryDocument document(QSize(8, 8));
-        document.AddRasterLayer("blue", Filled(8, 8, KXRGBA32i(0, 0, 255, 255)));
+        const KXImage32 blue = Filled(8, 8, KXRGBA32i(0, 0, 255, 255));
+        document.AddRasterLayer("blue", blue);
+        QCOMPARE(document.GetLayerImage(0)->GetTile(0, 0), blue.GetTile(0, 0)); // handed-in pixels are shared
         const unsigned int red = document.AddRasterLayer("red", Filled(2, 2, KXRGBA32i(255, 0, 0, 255)), QPoint(3, 3));
         // A selection-style mask (type false): its alpha alone reveals.
         KXImage32 mask = Filled(2, 2, KXRGBA32i::OpaqueBlack());
@@ -545,21 +520,13 @@ private slots:
     {
         KXMemoryDocument document(QSize(1, 1));
         QSignalSpy state(&document, &KXDocumentInterface::documentStateChanged);
-        QCOMPARE(document.GetDocumentState(), 0);
-        document.SetDocumentState(document.GetDocumentState() + 1);
-        document.SetDocumentState(document.GetDocumentState() + 1);
-        document.SetDocumentState(document.GetDocumentState() - 1);
-        document.SetDocumentState(document.GetDocumentState());
-        QCOMPARE(document.GetDocumentState(), 1);
+        QSignalSpy dpi(&document, &KXDocumentInterface::dpiChanged);
+        for (int value : {1, 2, 1, 1})
+            document.SetDocumentState(value);
         QCOMPARE(state.count(), 3);
         QCOMPARE(state.at(2).at(0).toInt(), 1);
-
-        QSignalSpy dpi(&document, &KXDocumentInterface::dpiChanged);
-        for (int value : {72, 0, -5}) // the same, or below 1
+        for (int value : {72, 0, -5, 1}) // the same, below 1, then a real change
             document.SetDPI(value);
-        QCOMPARE(document.GetDPI(), 72);
-        QCOMPARE(dpi.count(), 0);
-        document.SetDPI(1);
         QCOMPARE(document.GetDPI(), 1);
         QCOMPARE(dpi.count(), 1);
     }
@@ -628,38 +595,16 @@ private slots:
         document.EndEditSelection();
         QCOMPARE(changed.count(), 1);
         QVERIFY(!lock->IsWrittenByCurrentThread());
-    }
-
-    // A reader of another thread sees the selection before or after a bracket, never inside it.
-    void selectionReaderWaitsForTheBracket()
-    {
-        KXMemoryDocument document(QSize(40, 40));
-        document.SetSelectionMask(Filled(2, 2, KXRGBA32i::OpaqueBlack()), QPoint());
-        document.BeginEditSelection() = Filled(9, 7, KXRGBA32i::OpaqueBlack());
-        std::atomic<bool> read{false};
-        QSize seen;
-        QThread* reader = QThread::create([&]() {
-            KXDocumentSelectionLockerForRead locker(&document);
-            seen = document.GetSelectionMask().GetSize();
-            read = true;
-        });
-        reader->start();
-        QTest::qWait(30);
-        QVERIFY(!read);
-        document.EndEditSelection();
-        QVERIFY(reader->wait(20000));
-        delete reader;
-        QCOMPARE(seen, QSize(9, 7));
-
         // Readers nest; unlocking twice releases once.
-        KXDocumentSelectionLockerForRead locker(&document);
+        KXDocumentSelectionLockerForRead reader(&document);
         KXDocumentSelectionLockerForRead again(&document);
-        locker.Unlock();
-        locker.Unlock();
-        QVERIFY(document.GetSelectionLock()->IsReadByCurrentThread());
+        reader.Unlock();
+        reader.Unlock();
+        QVERIFY(lock->IsReadByCurrentThread());
         again.Unlock();
-        QVERIFY(!document.GetSelectionLock()->IsReadByCurrentThread());
+        QVERIFY(!lock->IsReadByCurrentThread());
     }
+
     void layerLockReentry()
     {
         KXMemoryDocument document(QSize(10, 10));

@@ -10,7 +10,6 @@
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -92,21 +91,12 @@ private slots:
     {
         // Choose the sun in the layer panel (row 0 is layer 1), then drag the
         // slider: the row shows while dragging, and stays after the release.
-        QListView* layers = m_window->LayerView();
-        QTest::mouseClick(layers->viewport(), Qt::LeftButton, {}, layers->visualRect(layers->model()->index(0, 0)).center());
+        ChooseLayerRow(0);
         QSlider* slider = m_window->OpacitySlider();
         QCOMPARE(slider->value(), 100);
-        QStyleOptionSlider option;
-        option.initFrom(slider);
-        option.orientation = slider->orientation();
-        option.minimum = slider->minimum();
-        option.maximum = slider->maximum();
-        option.sliderPosition = option.sliderValue = slider->value();
-        option.subControls = QStyle::SC_All;
-        const QPoint handle
-            = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
+        // At 100 the handle sits at the slider's right end.
         QWindow* window = m_window->windowHandle();
-        const QPoint start = slider->mapTo(m_window.get(), handle);
+        const QPoint start = slider->mapTo(m_window.get(), QPoint(slider->width() - 4, slider->height() / 2));
         QTest::mousePress(window, Qt::LeftButton, {}, start);
         for (int step = 1; step <= 10; ++step)
             QTest::mouseMove(window, start - QPoint(step * slider->width() / 15, 0));
@@ -158,11 +148,7 @@ private slots:
     void undoAndRedoFromKeyboard()
     {
         // Each undo moves the current row up; all of them give the first picture back.
-        for (int row = 6; row >= 0; --row) {
-            QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
-            Step(QStringLiteral("undo-%1").arg(row));
-            CheckHistoryPanel(row);
-        }
+        UndoTo(0);
         QCOMPARE(HistoryTexts().size(), 8); // undone rows stay, greyed
         QCOMPARE(CanvasOf(m_shot), CanvasOf(m_start));
         const QKeySequence redo(QKeySequence::Redo);
@@ -223,11 +209,7 @@ private slots:
         CheckHistoryPanel(7);
 
         // Undo row by row back to the brush: the canvas is the one before.
-        for (int row = 6; row >= 1; --row) {
-            QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
-            Step(QStringLiteral("undo-actions-%1").arg(row));
-            CheckHistoryPanel(row);
-        }
+        UndoTo(1);
         QCOMPARE(document.GetCanvasSize(), QSize(600, 400));
         QCOMPARE(m_window->LayerView()->model()->rowCount(), 3);
         // The title is drawn again through its restored placement: its glyph
@@ -245,6 +227,16 @@ private:
                 if (!Near(a.pixel(x, y), b.pixel(x, y), tolerance))
                     return false;
         return true;
+    }
+
+    // Ctrl+Z from the current row up to `last`, checking the panel at each step.
+    void UndoTo(int last)
+    {
+        for (int row = m_window->Stack().index() - 1; row >= last; --row) {
+            QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+            Step(QStringLiteral("undo-%1").arg(row));
+            CheckHistoryPanel(row);
+        }
     }
 
     void ChooseLayerRow(int row)

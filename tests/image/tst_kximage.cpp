@@ -3,43 +3,15 @@
 #include <new>
 #include <vector>
 
-#include "KXImage.h"
 #include "ZTTileManager64.h"
+#include "imagechecks.h"
 
 namespace {
-
-// A pixel that differs from its neighbours in every direction and across tiles.
-KXRGBA32i Pattern(unsigned int x, unsigned int y)
-{
-    return KXRGBA32i(quint8(x), quint8(y), quint8(x * 7 + y * 3), quint8(128 + (x + y) % 128));
-}
-
-KXImage32 PatternImage(unsigned int width, unsigned int height)
-{
-    KXImage32 image(width, height);
-    std::vector<KXRGBA32i> line(width);
-    for (unsigned int y = 0; y < height; ++y) {
-        for (unsigned int x = 0; x < width; ++x)
-            line[x] = Pattern(x, y);
-        image.WriteLine(y, 0, reinterpret_cast<const unsigned char*>(line.data()), width * 4);
-    }
-    return image;
-}
-
-// The first pixel (x, y) of image whose value is not expected(x, y); (-1, -1) when all match.
-template <class Expected>
-QPoint FirstMismatch(const KXImage32& image, Expected expected)
-{
-    for (unsigned int y = 0; y < image.GetHeight(); ++y)
-        for (unsigned int x = 0; x < image.GetWidth(); ++x)
-            if (image.GetPixel(x, y) != expected(x, y))
-                return QPoint(int(x), int(y));
-    return QPoint(-1, -1);
-}
-
-const QPoint AllMatch(-1, -1);
 const KXRGBA32i Red(255, 0, 0, 255);
-
+qint64 LiveTiles()
+{
+    return ZTTileManager64::Instance()->LiveTiles();
+}
 } // namespace
 
 class TestKXImage : public QObject
@@ -47,10 +19,12 @@ class TestKXImage : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { m_live = LiveTiles(); }
     void cleanup()
     {
-        // Every tile mapping taken by an operation has been handed back.
+        // Every tile mapping taken by an operation has been handed back, every tile made released.
         QCOMPARE(ZTTileManager64::Instance()->OpenMappings(), qint64(0));
+        QCOMPARE(LiveTiles(), m_live);
     }
 
     void construct_data()
@@ -80,20 +54,16 @@ private slots:
         QCOMPARE(image.TileCount(), int(columns * rows));
         QCOMPARE(image.DistinctTileCount(), distinct);
         QCOMPARE(image.IsEmpty(), width == 0 || height == 0);
-        QCOMPARE(FirstMismatch(image, [](unsigned, unsigned) { return KXRGBA32i(); }), AllMatch);
+        VERIFY_PIXELS(image, [](int, int) { return KXRGBA32i(); });
     }
 
     void tileLimit()
     {
-        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
-        {
-            const KXImage32 largest(1000 * 128, 1000 * 128);
-            QCOMPARE(largest.TileCount(), 1000000);
-            QCOMPARE(largest.DistinctTileCount(), 1);
-        }
+        const KXImage32 largest(1000 * 128, 1000 * 128);
+        QCOMPARE(largest.TileCount(), 1000000);
+        QCOMPARE(largest.DistinctTileCount(), 1);
         QVERIFY_EXCEPTION_THROWN(KXImage32(1001 * 128, 1000 * 128), std::bad_alloc);
         QVERIFY_EXCEPTION_THROWN(KXImage32(0xFFFFFFFFu, 0xFFFFFFFFu), std::bad_alloc);
-        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
     }
 
     // Fill keeps the pixels beyond the width and height transparent; FastFill
@@ -123,7 +93,7 @@ private slots:
             image.FastFill(Red);
         else
             image.Fill(Red);
-        QCOMPARE(FirstMismatch(image, [](unsigned, unsigned) { return Red; }), AllMatch);
+        VERIFY_PIXELS(image, [](int, int) { return Red; });
         QCOMPARE(image.DistinctTileCount(), distinct);
         // The pixels beyond the image do not take part in comparisons.
         QVERIFY(image.IsPixelEqual(filled));
@@ -158,22 +128,19 @@ private slots:
 
     void copiesShareTilesUntilWritten()
     {
-        KXImage32 source = PatternImage(300, 200);
+        KXImage32 source = Painted(300, 200);
         source.SetReserved(1, 77);
-        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
         KXImage32 copy(source);
         KXImage32 assigned;
         assigned = source;
         assigned = assigned;
-        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
+        QCOMPARE(LiveTiles(), m_live + 6);
         QCOMPARE(source.GetTile(2, 1)->RefCount(), 3);
         QCOMPARE(assigned.GetReserved(1), 77u);
-        for (unsigned int row = 0; row < source.GetRows(); ++row)
-            for (unsigned int column = 0; column < source.GetColumns(); ++column)
-                QCOMPARE(copy.GetTile(column, row), source.GetTile(column, row));
+        QVERIFY(TilesSharedOutside(copy, source, QRect()));
         // One pixel written into the copy detaches one tile; the source keeps its pixel.
         QVERIFY(copy.SetPixel(200, 150, Red));
-        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 1);
+        QCOMPARE(LiveTiles(), m_live + 7);
         QCOMPARE(copy.GetPixel(200, 150), Red);
         QCOMPARE(source.GetPixel(200, 150), Pattern(200, 150));
         QVERIFY(copy.GetTile(1, 1) != source.GetTile(1, 1));
@@ -188,9 +155,10 @@ private slots:
     // A deep copy has tiles of its own; positions sharing a tile share one new tile.
     void deepCopy()
     {
-        KXImage32 source = PatternImage(260, 130);
+        KXImage32 source = Painted(260, 130);
         source.SetReserved(0, 5);
         const KXImage32 copy = source.Copy();
+        QCOMPARE(LiveTiles(), m_live + 12);
         QVERIFY(copy.IsPixelEqual(source));
         QCOMPARE(copy.GetReserved(0), 5u);
         for (unsigned int row = 0; row < source.GetRows(); ++row)
@@ -218,19 +186,15 @@ private slots:
     {
         QFETCH(QRect, rect);
         QFETCH(QRect, expected);
-        const KXImage32 source = PatternImage(300, 200);
+        const KXImage32 source = Painted(300, 200);
         const KXImage32 part = source.Copy(rect);
         QCOMPARE(part.GetSize(), expected.size());
-        QCOMPARE(FirstMismatch(part,
-                               [&](unsigned int x, unsigned int y) {
-                                   return Pattern(x + unsigned(expected.left()), y + unsigned(expected.top()));
-                               }),
-                 AllMatch);
+        VERIFY_PIXELS(part, [&](int x, int y) { return Pattern(x + expected.left(), y + expected.top()); });
     }
 
     void readLineAcrossTiles()
     {
-        const KXImage32 image = PatternImage(256, 3);
+        const KXImage32 image = Painted(256, 3);
         std::vector<KXRGBA32i> line(260, Red);
         QVERIFY(image.ReadLine(2, 0, reinterpret_cast<unsigned char*>(line.data()), 1024));
         for (unsigned int x = 0; x < 256; ++x)
@@ -268,7 +232,7 @@ private slots:
         QFETCH(unsigned int, x);
         QFETCH(unsigned int, bytes);
         QFETCH(bool, result);
-        KXImage32 image = PatternImage(130, 3);
+        KXImage32 image = Painted(130, 3);
         const KXImage32 before = image;
         KXRGBA32i pixel = Red;
         QCOMPARE(image.ReadLine(y, x, reinterpret_cast<unsigned char*>(&pixel), bytes), result);
@@ -302,7 +266,7 @@ private slots:
 
     void tileAccess()
     {
-        KXImage32 image = PatternImage(200, 100);
+        KXImage32 image = Painted(200, 100);
         QVERIFY(!image.GetTile(2, 0));
         QVERIFY(!image.GetTile(0, 1));
         QVERIFY(!image.SetTile(0, 0, KXImage32::TilePointer()));
@@ -315,23 +279,9 @@ private slots:
         QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
     }
 
-    void tilesAreReleased()
-    {
-        const qint64 live = ZTTileManager64::Instance()->LiveTiles();
-        {
-            KXImage32 image = PatternImage(300, 300);
-            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 9);
-            KXImage32 copy = image.Copy();
-            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 18);
-            image.Fill(Red);
-            QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live + 9 + 4);
-        }
-        QCOMPARE(ZTTileManager64::Instance()->LiveTiles(), live);
-    }
-
     void qimageConversions()
     {
-        const KXImage32 image = PatternImage(300, 130);
+        const KXImage32 image = Painted(300, 130);
         const QImage converted = image.ToQImage();
         // Bytes in memory are the pixel's bytes: red, green, blue, alpha.
         const uchar* last = converted.constScanLine(129) + 299 * 4;
@@ -342,6 +292,9 @@ private slots:
         argb.fill(QColor(10, 20, 30, 40));
         QCOMPARE(KXImage32::FromQImage(argb).GetPixel(2, 1).Value(), 0x281E140Au);
     }
+
+private:
+    qint64 m_live = 0;
 };
 
 QTEST_MAIN(TestKXImage)
