@@ -353,12 +353,17 @@ struct Point
     float fx;
     float fy;
 };
+// A coordinate s along an axis of the given extent, clamped to the outermost
+// centres, from the first centre: never negative, so truncation is the floor.
+// (std::clamp written as min and max, the same for numbers, to vectorise.)
+inline double FromFirstCentre(double s, double extent)
+{
+    return std::min(std::max(s, 0.5), extent - 0.5) - 0.5;
+}
 inline Point Locate(const QSize& size, double sx, double sy)
 {
-    // std::clamp written as min and max (the same for numbers), which vectorise.
-    const double u = std::min(std::max(sx, 0.5), size.width() - 0.5) - 0.5;
-    const double v = std::min(std::max(sy, 0.5), size.height() - 0.5) - 0.5;
-    // u and v are not negative: truncation is the floor.
+    const double u = FromFirstCentre(sx, size.width());
+    const double v = FromFirstCentre(sy, size.height());
     const int x0 = int(u);
     const int y0 = int(v);
     return Point { x0, y0, float(u - x0), float(v - y0) };
@@ -494,7 +499,7 @@ private:
         const double width = m_size.width();
         const double height = m_size.height();
         double sx[Size], sy[Size], rateX[Size], rateY[Size];
-        bool mapped[Size];
+        int mapped[Size];
         if (m_map.IsAffine()) {
             m_map.MapRow(left, count, y + 0.5, sx, sy);
             double alongX = 0, alongY = 0;
@@ -509,24 +514,38 @@ private:
                 m_map.Rates(sx[i], sy[i], w, rateX[i], rateY[i]);
             }
         }
-        const QRect& area = m_window.Area();
-        const int lastColumn = area.width() - Taps<F>;
-        const int lastRow = area.height() - Taps<F>;
-        const int stride = area.width();
-        int offset[Size];
+        // Locate, and which pixels are summed here, a step at a time over the row.
+        double u[Size], v[Size];
+        for (int i = 0; i < count; ++i) {
+            u[i] = FromFirstCentre(sx[i], width);
+            v[i] = FromFirstCentre(sy[i], height);
+        }
+        int x0[Size], y0[Size];
+        for (int i = 0; i < count; ++i) {
+            x0[i] = int(u[i]);
+            y0[i] = int(v[i]);
+        }
         float fx[Size], fy[Size];
-        bool inside[Size], summed[Size];
+        for (int i = 0; i < count; ++i) {
+            fx[i] = float(u[i] - x0[i]);
+            fy[i] = float(v[i] - y0[i]);
+        }
+        int inside[Size];
         for (int i = 0; i < count; ++i) {
             // Centres half a destination pixel inside every edge are covered whole.
             inside[i] = mapped[i] & (sx[i] >= 0.5 * rateX[i]) & (sx[i] <= width - 0.5 * rateX[i])
                 & (sy[i] >= 0.5 * rateY[i]) & (sy[i] <= height - 0.5 * rateY[i]);
-            const Point at = Locate(m_size, sx[i], sy[i]);
-            const int column = at.x0 + FirstTap<F> - area.left();
-            const int row = at.y0 + FirstTap<F> - area.top();
-            fx[i] = at.fx;
-            fy[i] = at.fy;
+        }
+        const QRect& area = m_window.Area();
+        const int lastColumn = area.width() - Taps<F>;
+        const int lastRow = area.height() - Taps<F>;
+        const int stride = area.width();
+        int offset[Size], summed[Size];
+        for (int i = 0; i < count; ++i) {
+            const int column = x0[i] + FirstTap<F> - area.left();
+            const int row = y0[i] + FirstTap<F> - area.top();
             summed[i] = inside[i] & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
-                & ((at.fx != 0.0f) | (at.fy != 0.0f));
+                & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
             offset[i] = row * stride + column;
         }
         for (int i = 0; i < count; ++i) {
@@ -539,24 +558,38 @@ private:
         }
         Premultiplied sums[Size];
         const Premultiplied* pixels = m_window.Row(area.left(), area.top());
+        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
+        float weights[2][4][Size];
+        for (int i = 0; i < count; ++i) {
+            float across[4];
+            float down[4];
+            Weights<F>(fx[i], across);
+            Weights<F>(fy[i], down);
+            for (int k = 0; k < Taps<F>; ++k) {
+                weights[0][k][i] = across[k];
+                weights[1][k][i] = down[k];
+            }
+        }
         for (int i = 0; i < count; ++i) {
             sums[i] = Premultiplied();
             if (!summed[i])
                 continue;
-            float wx[4];
-            float wy[4];
-            Weights<F>(fx[i], wx);
-            Weights<F>(fy[i], wy);
-            sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), wx, wy);
+            float across[4];
+            float down[4];
+            for (int k = 0; k < Taps<F>; ++k) {
+                across[k] = weights[0][k][i];
+                down[k] = weights[1][k][i];
+            }
+            sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), across, down);
         }
         for (int i = 0; i < count; i += 4) {
-            KXRGBA32i results[4];
-            const int group = std::min(4, count - i);
-            if (group == 4)
-                Unpremultiply4(sums + i, results);
-            for (int k = 0; k < group; ++k) {
-                if (summed[i + k])
-                    out[i + k] = group == 4 ? results[k] : Unpremultiply(sums[i + k]);
+            if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
+                Unpremultiply4(sums + i, out + i);
+                continue;
+            }
+            for (int k = i; k < std::min(i + 4, count); ++k) {
+                if (summed[k])
+                    out[k] = Unpremultiply(sums[k]);
             }
         }
     }
