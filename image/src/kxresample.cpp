@@ -530,12 +530,18 @@ private:
             fx[i] = float(u[i] - x0[i]);
             fy[i] = float(v[i] - y0[i]);
         }
-        int inside[Size];
+        // Centres half a destination pixel inside every edge are covered whole:
+        // the least distance to those limits is not negative (a >= b exactly
+        // when a - b >= 0).
+        double margin[Size];
         for (int i = 0; i < count; ++i) {
-            // Centres half a destination pixel inside every edge are covered whole.
-            inside[i] = mapped[i] & (sx[i] >= 0.5 * rateX[i]) & (sx[i] <= width - 0.5 * rateX[i])
-                & (sy[i] >= 0.5 * rateY[i]) & (sy[i] <= height - 0.5 * rateY[i]);
+            const double alongX = std::min(sx[i] - 0.5 * rateX[i], (width - 0.5 * rateX[i]) - sx[i]);
+            const double alongY = std::min(sy[i] - 0.5 * rateY[i], (height - 0.5 * rateY[i]) - sy[i]);
+            margin[i] = std::min(alongX, alongY);
         }
+        int inside[Size];
+        for (int i = 0; i < count; ++i)
+            inside[i] = margin[i] >= 0.0 ? mapped[i] : 0;
         const QRect& area = m_window.Area();
         const int lastColumn = area.width() - Taps<F>;
         const int lastRow = area.height() - Taps<F>;
