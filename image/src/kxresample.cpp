@@ -292,17 +292,19 @@ inline void Weights(float t, float weights[4])
 }
 
 // The sum of the taps x taps pixels from square (rows stride apart), row by
-// row: each row across by wx, then the rows down by wy.
+// row: each row across by the weights wx, then the rows down by wy (the
+// weights of tap k at wx[k * weightStride] and wy[k * weightStride]).
 template <Filter F>
-inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float wx[4], const float wy[4])
+inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy,
+                               size_t weightStride = 1)
 {
     Premultiplied sum;
     for (int j = 0; j < Taps<F>; ++j) {
         const Premultiplied* row = square + size_t(j) * stride;
         Premultiplied line;
         for (int i = 0; i < Taps<F>; ++i)
-            Accumulate(line, row[i], wx[i]);
-        Accumulate(sum, line, wy[j]);
+            Accumulate(line, row[i], wx[size_t(i) * weightStride]);
+        Accumulate(sum, line, wy[size_t(j) * weightStride]);
     }
     return sum;
 }
@@ -577,16 +579,8 @@ private:
             }
         }
         for (int i = 0; i < count; ++i) {
-            sums[i] = Premultiplied();
-            if (!summed[i])
-                continue;
-            float across[4];
-            float down[4];
-            for (int k = 0; k < Taps<F>; ++k) {
-                across[k] = weights[0][k][i];
-                down[k] = weights[1][k][i];
-            }
-            sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), across, down);
+            if (summed[i])
+                sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i], Size);
         }
         for (int i = 0; i < count; i += 4) {
             if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
