@@ -192,22 +192,24 @@ bool NormalOverOpaqueRow(const KXRGBA32i* source, const KXRGBA32i* under, KXRGBA
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + i));
         // The source is usually far from the cache; its next rows follow in the tile.
         _mm_prefetch(reinterpret_cast<const char*>(source + i) + 1024, _MM_HINT_T0);
-        __m128i weights = _mm_srli_epi32(s, 24);
+        const __m128i greenAlpha = _mm_srli_epi16(s, 8);
+        // Each pixel's alpha in both its 16-bit halves.
+        __m128i weights = _mm_shufflehi_epi16(_mm_shufflelo_epi16(greenAlpha, 0xF5), 0xF5);
         if (!fullStrength) {
-            const __m128 alphas = _mm_cvtepi32_ps(weights);
+            const __m128 alphas = _mm_cvtepi32_ps(_mm_srli_epi32(s, 24));
             const __m128 scaled = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(alphas, _mm_set1_ps(kToUnit)), _mm_set1_ps(opacity)),
                                              _mm_set1_ps(255.0f));
-            weights = _mm_cvttps_epi32(_mm_add_ps(scaled, _mm_set1_ps(0.5f)));
+            const __m128i weight = _mm_cvttps_epi32(_mm_add_ps(scaled, _mm_set1_ps(0.5f)));
+            weights = _mm_or_si128(weight, _mm_slli_epi32(weight, 16));
         }
-        weights = _mm_or_si128(weights, _mm_slli_epi32(weights, 16));
         const __m128i rest = _mm_sub_epi16(full, weights);
         const auto mix = [&](__m128i from, __m128i to) {
             const __m128i t = _mm_add_epi16(_mm_mullo_epi16(from, weights), _mm_mullo_epi16(to, rest));
             return _mm_mulhi_epu16(_mm_add_epi16(t, rounding), by255);
         };
         const __m128i redBlue = mix(_mm_and_si128(s, lowBytes), _mm_and_si128(d, lowBytes));
-        const __m128i greenAlpha = mix(_mm_srli_epi16(s, 8), _mm_srli_epi16(d, 8));
-        const __m128i result = _mm_or_si128(_mm_or_si128(redBlue, _mm_slli_epi16(greenAlpha, 8)), opaqueAlpha);
+        const __m128i greenAlphaMixed = mix(greenAlpha, _mm_srli_epi16(d, 8));
+        const __m128i result = _mm_or_si128(_mm_or_si128(redBlue, _mm_slli_epi16(greenAlphaMixed, 8)), opaqueAlpha);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), result);
     }
 #endif
