@@ -554,7 +554,7 @@ private:
             const int row = y0[i] + FirstTap<F> - area.top();
             summed[i] = inside[i] & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
                 & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
-            offset[i] = row * stride + column;
+            offset[i] = summed[i] ? row * stride + column : 0;
         }
         for (int i = 0; i < count; ++i) {
             if (summed[i] || !mapped[i])
