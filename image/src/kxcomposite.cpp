@@ -119,6 +119,7 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
                                                                                      unsigned(at.y() / Size)));
             return;
         }
+        // A whole tile is overwritten by a copy, or rewritten from its old pixels by a blend.
         const KXTiles::WriteTile::Use use = !whole ? KXTiles::WriteTile::Modify
             : copyPixels                           ? KXTiles::WriteTile::OverwriteAll
                                                    : KXTiles::WriteTile::Rewrite;

@@ -109,9 +109,9 @@ private slots:
         QTest::addColumn<QTransform>("transform");
         QTest::addColumn<QByteArray>("expected");
         QTransform perspective;
-        QVERIFY(QTransform::quadToQuad(QPolygonF({QPointF(0, 0), QPointF(300, 0), QPointF(300, 300), QPointF(0, 300)}),
-                                       QPolygonF({QPointF(20, 10), QPointF(270, 40), QPointF(290, 250), QPointF(5, 280)}),
-                                       perspective));
+        const QPolygonF square({QPointF(0, 0), QPointF(300, 0), QPointF(300, 300), QPointF(0, 300)});
+        const QPolygonF quad({QPointF(20, 10), QPointF(270, 40), QPointF(290, 250), QPointF(5, 280)});
+        QVERIFY(QTransform::quadToQuad(square, quad, perspective));
         // Its inverse puts the horizon (w = 0) across the destination near x = 210.
         const QTransform horizon = QTransform(1, 0.05, -0.005, 0.1, 1, 0.0005, 3, 2, 1).inverted();
         const struct
