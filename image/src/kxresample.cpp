@@ -66,6 +66,30 @@ inline Premultiplied Premultiply(const KXRGBA32i& pixel)
 #endif
 }
 
+// Premultiply of four pixels at once, lane by lane the same operations.
+inline void Premultiply4(const KXRGBA32i* pixels, Premultiplied* out)
+{
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+    const __m128i words[4] = { _mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                               _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero) };
+    const __m128 colour = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
+    for (int i = 0; i < 4; ++i) {
+        const __m128 channels = _mm_cvtepi32_ps(words[i]);
+        const __m128 alpha = _mm_mul_ps(_mm_shuffle_ps(channels, channels, 0xFF), _mm_set1_ps(1.0f / 255.0f));
+        // Red, green and blue by alpha, alpha by 1.
+        const __m128 factors = _mm_or_ps(_mm_and_ps(colour, alpha), _mm_andnot_ps(colour, _mm_set1_ps(1.0f)));
+        Store(out[i], _mm_mul_ps(channels, factors));
+    }
+#else
+    for (int i = 0; i < 4; ++i)
+        out[i] = Premultiply(pixels[i]);
+#endif
+}
+
 inline quint8 ClampToByte(float value)
 {
     const float rounded = value + 0.5f;
@@ -239,7 +263,10 @@ public:
         if (!premultiply)
             return;
         m_premultiplied.resize(count);
-        for (size_t i = 0; i < count; ++i)
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4)
+            Premultiply4(m_raw.data() + i, m_premultiplied.data() + i);
+        for (; i < count; ++i)
             m_premultiplied[i] = Premultiply(m_raw[i]);
     }
     const KXRGBA32i& Raw(int x, int y) const { return m_raw[Index(x, y)]; }
