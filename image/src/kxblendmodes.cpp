@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "KXImageOps.h"
 
@@ -93,6 +98,23 @@ inline float LinearBurn(float b, float s)
     return std::max(0.0f, b + s - 1.0f);
 }
 
+// The weight, 0 to 255, of a source alpha at the strength in normal blending
+// over an opaque pixel.
+inline quint32 OverOpaqueWeight(float alpha, float strength)
+{
+    return quint32(alpha * kToUnit * strength * 255.0f + 0.5f);
+}
+
+// Normal blending of one pixel over an opaque one at the source's weight a:
+// (s * a + d * (255 - a)) / 255 rounded, per colour channel; opaque result.
+inline quint32 MixOverOpaque(quint32 s, quint32 d, quint32 a)
+{
+    quint32 result = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+        result |= (((s >> shift) & 0xFFu) * a + ((d >> shift) & 0xFFu) * (255u - a) + 127u) / 255u << shift;
+    return result;
+}
+
 // Source over destination with the colour of the overlap given by Mix:
 // alpha = as + ad - as*ad, colour = (as(1-ad)cs + as*ad*B(cd, cs) + (1-as)ad*cd) / alpha.
 template <float (*Mix)(float, float)>
@@ -113,9 +135,7 @@ void SeparableRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, fl
         const float as = float(s.a) * kToUnit * strength;
         if (Mix == Normal && d.a == 255) {
             // Over an opaque pixel normal blending is a plain mix, in integers.
-            const unsigned int a = unsigned(as * 255.0f + 0.5f);
-            const auto mix = [a](quint8 from, quint8 to) { return quint8((from * a + to * (255u - a) + 127u) / 255u); };
-            d = KXRGBA32i(mix(s.r, d.r), mix(s.g, d.g), mix(s.b, d.b), 255);
+            d = KXRGBA32i::FromValue(MixOverOpaque(s.Value(), d.Value(), OverOpaqueWeight(float(s.a), strength)));
             continue;
         }
         if (d.a == 0) {
@@ -142,35 +162,60 @@ void SeparableRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, fl
     }
 }
 
-// Normal blending at one strength over a run of opaque destination pixels:
-// exactly the integer mix SeparableRow<Normal> makes there (a transparent
-// source gives mix weight 0 and an opaque one at full strength weight 255,
-// so those cases need no branch), written branch-free over plain bytes so
-// that the compiler vectorises it. False, nothing done, unless every
-// destination pixel of the run is opaque.
-bool NormalOverOpaqueRow(const KXRGBA32i* source, KXRGBA32i* destination, int count, float opacity)
+// Normal blending at one strength over a run of opaque pixels (read from
+// under, written to destination): exactly the integer mix SeparableRow<Normal>
+// makes there (a transparent source gives weight 0 and an opaque one at full
+// strength weight 255, so those cases need no branch). False, nothing done,
+// unless every pixel under is opaque.
+bool NormalOverOpaqueRow(const KXRGBA32i* source, const KXRGBA32i* under, KXRGBA32i* destination, int count,
+                         float opacity)
 {
-    const quint32* __restrict in = reinterpret_cast<const quint32*>(source);
-    quint32* __restrict out = reinterpret_cast<quint32*>(destination);
-    quint32 opaque = 0xFF000000u;
+    quint8 opaque = 255;
     for (int i = 0; i < count; ++i)
-        opaque &= out[i];
-    if ((opaque & 0xFF000000u) != 0xFF000000u)
+        opaque &= under[i].a;
+    if (opaque != 255)
         return false;
-    for (int i = 0; i < count; ++i) {
-        const quint32 s = in[i];
-        const quint32 d = out[i];
-        const quint16 a = quint16(int(float(s >> 24) * kToUnit * opacity * 255.0f + 0.5f));
-        const quint16 b = quint16(255u - a);
-        // Each t fits 16 bits; (t + 1 + (t >> 8)) >> 8 is t / 255 for every t up to 255 * 255 + 127.
-        const quint16 tr = quint16(quint16(s & 0xFF) * a + quint16(d & 0xFF) * b + 127u);
-        const quint16 tg = quint16(quint16((s >> 8) & 0xFF) * a + quint16((d >> 8) & 0xFF) * b + 127u);
-        const quint16 tb = quint16(quint16((s >> 16) & 0xFF) * a + quint16((d >> 16) & 0xFF) * b + 127u);
-        const quint32 r = quint16(tr + 1u + (tr >> 8)) >> 8;
-        const quint32 g = quint16(tg + 1u + (tg >> 8)) >> 8;
-        const quint32 bl = quint16(tb + 1u + (tb >> 8)) >> 8;
-        out[i] = r | g << 8 | bl << 16 | 0xFF000000u;
+    int i = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time: red and blue in the 16-bit lanes of one register,
+    // green and alpha in another. The numerators s * a + d * (255 - a) + 127
+    // fit 16 bits, and (t + 1) * 257 >> 16 is t / 255 for every such t.
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i rounding = _mm_set1_epi16(127 + 1);
+    const __m128i by255 = _mm_set1_epi16(257);
+    const __m128i opaqueAlpha = _mm_set1_epi32(int(0xFF000000u));
+    // OverOpaqueWeight(alpha, 1) is alpha for every byte alpha.
+    const bool fullStrength = opacity == 1.0f;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + i));
+        // The source is usually far from the cache; its next rows follow in the tile.
+        _mm_prefetch(reinterpret_cast<const char*>(source + i) + 1024, _MM_HINT_T0);
+        const __m128i greenAlpha = _mm_srli_epi16(s, 8);
+        // Each pixel's alpha in both its 16-bit halves.
+        __m128i weights = _mm_shufflehi_epi16(_mm_shufflelo_epi16(greenAlpha, 0xF5), 0xF5);
+        if (!fullStrength) {
+            const __m128 alphas = _mm_cvtepi32_ps(_mm_srli_epi32(s, 24));
+            const __m128 scaled = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(alphas, _mm_set1_ps(kToUnit)), _mm_set1_ps(opacity)),
+                                             _mm_set1_ps(255.0f));
+            const __m128i weight = _mm_cvttps_epi32(_mm_add_ps(scaled, _mm_set1_ps(0.5f)));
+            weights = _mm_or_si128(weight, _mm_slli_epi32(weight, 16));
+        }
+        const __m128i rest = _mm_sub_epi16(full, weights);
+        const auto mix = [&](__m128i from, __m128i to) {
+            const __m128i t = _mm_add_epi16(_mm_mullo_epi16(from, weights), _mm_mullo_epi16(to, rest));
+            return _mm_mulhi_epu16(_mm_add_epi16(t, rounding), by255);
+        };
+        const __m128i redBlue = mix(_mm_and_si128(s, lowBytes), _mm_and_si128(d, lowBytes));
+        const __m128i greenAlphaMixed = mix(greenAlpha, _mm_srli_epi16(d, 8));
+        const __m128i result = _mm_or_si128(_mm_or_si128(redBlue, _mm_slli_epi16(greenAlphaMixed, 8)), opaqueAlpha);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), result);
     }
+#endif
+    for (; i < count; ++i)
+        destination[i] = KXRGBA32i::FromValue(
+            MixOverOpaque(source[i].Value(), under[i].Value(), OverOpaqueWeight(float(source[i].a), opacity)));
     return true;
 }
 
@@ -281,13 +326,16 @@ Kind KindOf(unsigned int mode)
     }
 }
 
-void BlendRow(Kind kind, const KXRGBA32i* source, KXRGBA32i* destination, int count, float opacity,
-              const quint8* coverage)
+void BlendRow(Kind kind, const KXRGBA32i* source, const KXRGBA32i* under, KXRGBA32i* destination, int count,
+              float opacity, const quint8* coverage)
 {
+    if (kind == Kind::Normal && !coverage && NormalOverOpaqueRow(source, under, destination, count, opacity))
+        return;
+    // The rules below work in place.
+    if (under != destination)
+        std::memcpy(destination, under, size_t(count) * sizeof(KXRGBA32i));
     switch (kind) {
     case Kind::Normal:
-        if (!coverage && NormalOverOpaqueRow(source, destination, count, opacity))
-            return;
         return SeparableRow<Normal>(source, destination, count, opacity, coverage);
     case Kind::Replace:
         return ReplaceRow(source, destination, count, opacity, coverage);

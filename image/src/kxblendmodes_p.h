@@ -54,10 +54,11 @@ inline quint8 MaskCoverage(const KXRGBA32i& pixel, bool greyscale)
     return quint8((unsigned(Luminance(pixel)) * pixel.a + 127) / 255);
 }
 
-// Composites count source pixels onto count destination pixels by the rule.
+// Composites count source pixels onto the count pixels under them by the
+// rule, writing the results to destination (which may be under itself).
 // The strength of every pixel is opacity (0 to 1) times coverage[i] / 255
 // (coverage may be null: full strength).
-void BlendRow(Kind kind, const KXRGBA32i* source, KXRGBA32i* destination, int count, float opacity,
-              const quint8* coverage);
+void BlendRow(Kind kind, const KXRGBA32i* source, const KXRGBA32i* under, KXRGBA32i* destination, int count,
+              float opacity, const quint8* coverage);
 
 } // namespace KXBlend

@@ -119,8 +119,11 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
                                                                                      unsigned(at.y() / Size)));
             return;
         }
-        KXTiles::WriteTile tile(destination, column, row,
-                                copyPixels && whole ? KXTiles::WriteTile::OverwriteAll : KXTiles::WriteTile::Modify);
+        // A whole tile is overwritten by a copy, or rewritten from its old pixels by a blend.
+        const KXTiles::WriteTile::Use use = !whole ? KXTiles::WriteTile::Modify
+            : copyPixels                           ? KXTiles::WriteTile::OverwriteAll
+                                                   : KXTiles::WriteTile::Rewrite;
+        KXTiles::WriteTile tile(destination, column, row, use);
         const int width = part.width();
         if (copyPixels) {
             for (int y = part.top(); y <= part.bottom(); ++y)
@@ -164,9 +167,11 @@ bool Composite(const KXImage32& source, const QRect& sourceRect, unsigned int mo
             if (std::all_of(coverage.data(), coverage.data() + width * height, [](quint8 value) { return value == 0; }))
                 return;
         }
-        for (int line = 0; line < height; ++line)
-            KXBlend::BlendRow(kind, firstLine + line * stride, tile.At(part.left(), part.top() + line), width,
-                              strength, mask ? coverage.data() + line * width : nullptr);
+        for (int line = 0; line < height; ++line) {
+            const int y = part.top() + line;
+            KXBlend::BlendRow(kind, firstLine + line * stride, tile.BeforeAt(part.left(), y), tile.At(part.left(), y),
+                              width, strength, mask ? coverage.data() + line * width : nullptr);
+        }
     });
     return true;
 }

@@ -191,7 +191,8 @@ bool FillPath(KXImage32& image, int mode, const QPainterPath& path, const QBrush
             const KXRGBA32i* source = solid
                 ? solidRow.data()
                 : reinterpret_cast<const KXRGBA32i*>(colors.constScanLine(inTile.y() + y)) + inTile.x();
-            KXBlend::BlendRow(kind, source, tile.At(part.left(), part.top() + y), part.width(), 1.0f, line);
+            KXRGBA32i* pixels = tile.At(part.left(), part.top() + y);
+            KXBlend::BlendRow(kind, source, pixels, pixels, part.width(), 1.0f, line);
         }
         if (key)
             fullParts.emplace(*key, std::make_pair(old, image.GetSharedTile(unsigned(column), unsigned(row))));

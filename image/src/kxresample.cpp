@@ -66,6 +66,30 @@ inline Premultiplied Premultiply(const KXRGBA32i& pixel)
 #endif
 }
 
+// Premultiply of four pixels at once, lane by lane the same operations.
+inline void Premultiply4(const KXRGBA32i* pixels, Premultiplied* out)
+{
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+    const __m128i words[4] = { _mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                               _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero) };
+    const __m128 colour = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
+    for (int i = 0; i < 4; ++i) {
+        const __m128 channels = _mm_cvtepi32_ps(words[i]);
+        const __m128 alpha = _mm_mul_ps(_mm_shuffle_ps(channels, channels, 0xFF), _mm_set1_ps(1.0f / 255.0f));
+        // Red, green and blue by alpha, alpha by 1.
+        const __m128 factors = _mm_or_ps(_mm_and_ps(colour, alpha), _mm_andnot_ps(colour, _mm_set1_ps(1.0f)));
+        Store(out[i], _mm_mul_ps(channels, factors));
+    }
+#else
+    for (int i = 0; i < 4; ++i)
+        out[i] = Premultiply(pixels[i]);
+#endif
+}
+
 inline quint8 ClampToByte(float value)
 {
     const float rounded = value + 0.5f;
@@ -90,6 +114,33 @@ inline KXRGBA32i Unpremultiply(const Premultiplied& sum)
 #else
     return KXRGBA32i(ClampToByte(sum.c[0] * scale), ClampToByte(sum.c[1] * scale), ClampToByte(sum.c[2] * scale),
                      alpha);
+#endif
+}
+
+// Unpremultiply of four sums at once, lane by lane the same operations.
+inline void Unpremultiply4(const Premultiplied* sums, KXRGBA32i* out)
+{
+#if defined(__SSE2__)
+    __m128 red = Load(sums[0]);
+    __m128 green = Load(sums[1]);
+    __m128 blue = Load(sums[2]);
+    __m128 alpha = Load(sums[3]);
+    _MM_TRANSPOSE4_PS(red, green, blue, alpha);
+    const auto toByte = [](__m128 value) {
+        const __m128 rounded = _mm_add_ps(value, _mm_set1_ps(0.5f));
+        return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(rounded, _mm_setzero_ps()), _mm_set1_ps(255.0f)));
+    };
+    const __m128 scale = _mm_div_ps(_mm_set1_ps(255.0f), alpha);
+    const __m128i alphaBytes = toByte(alpha);
+    __m128i pixels = _mm_or_si128(toByte(_mm_mul_ps(red, scale)), _mm_slli_epi32(toByte(_mm_mul_ps(green, scale)), 8));
+    pixels = _mm_or_si128(pixels, _mm_slli_epi32(toByte(_mm_mul_ps(blue, scale)), 16));
+    pixels = _mm_or_si128(pixels, _mm_slli_epi32(alphaBytes, 24));
+    // A transparent result is all zero.
+    pixels = _mm_andnot_si128(_mm_cmpeq_epi32(alphaBytes, _mm_setzero_si128()), pixels);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), pixels);
+#else
+    for (int i = 0; i < 4; ++i)
+        out[i] = Unpremultiply(sums[i]);
 #endif
 }
 
@@ -137,8 +188,7 @@ public:
     // False when the point lies behind the projection's horizon.
     bool Map(double x, double y, double& sx, double& sy, double& w) const
     {
-        sx = m11 * x + m21 * y + m31;
-        sy = m12 * x + m22 * y + m32;
+        MapAffine(x, y, sx, sy);
         w = 1.0;
         if (m_affine)
             return true;
@@ -148,6 +198,13 @@ public:
         sx /= w;
         sy /= w;
         return true;
+    }
+
+    // Map of the points (left + i + 0.5, y) for i below count; affine maps only.
+    void MapRow(int left, int count, double y, double* sx, double* sy) const
+    {
+        for (int i = 0; i < count; ++i)
+            MapAffine(left + i + 0.5, y, sx[i], sy[i]);
     }
 
     // How many source pixels one destination pixel spans along each source
@@ -166,6 +223,12 @@ public:
     bool IsAffine() const { return m_affine; }
 
 private:
+    void MapAffine(double x, double y, double& sx, double& sy) const
+    {
+        sx = m11 * x + m21 * y + m31;
+        sy = m12 * x + m22 * y + m32;
+    }
+
     double m11, m12, m13, m21, m22, m23, m31, m32, m33;
     bool m_affine;
     double m_rateX;
@@ -200,7 +263,10 @@ public:
         if (!premultiply)
             return;
         m_premultiplied.resize(count);
-        for (size_t i = 0; i < count; ++i)
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4)
+            Premultiply4(m_raw.data() + i, m_premultiplied.data() + i);
+        for (; i < count; ++i)
             m_premultiplied[i] = Premultiply(m_raw[i]);
     }
     const KXRGBA32i& Raw(int x, int y) const { return m_raw[Index(x, y)]; }
@@ -214,6 +280,7 @@ public:
         return m_premultiplied.data() + size_t(y - m_area.top()) * size_t(m_area.width()) + size_t(x - m_area.left());
     }
     size_t Stride() const { return size_t(m_area.width()); }
+    const QRect& Area() const { return m_area; }
     // Whether the taps from x to x + taps - 1 of row y all lie in the window.
     bool HoldsRun(int x, int y, int taps) const
     {
@@ -233,39 +300,58 @@ private:
     std::vector<Premultiplied> m_premultiplied;
 };
 
+template <Filter F>
+constexpr int Taps = F == Filter::Bilinear ? 2 : 4;
+// The offset of the first tap from the pixel left of or above the point.
+template <Filter F>
+constexpr int FirstTap = F == Filter::Bilinear ? 0 : -1;
+
+// The weights of the taps along one axis for a point fraction t past the first.
+template <Filter F>
+inline void Weights(float t, float weights[4])
+{
+    if constexpr (F == Filter::Bilinear) {
+        weights[0] = 1.0f - t;
+        weights[1] = t;
+    } else {
+        CubicWeights(t, weights);
+    }
+}
+
+// The sum of the taps x taps pixels from square (rows stride apart), row by
+// row: each row across by the weights wx, then the rows down by wy (the
+// weights of tap k at wx[k * weightStride] and wy[k * weightStride]).
+template <Filter F>
+inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy,
+                               size_t weightStride = 1)
+{
+    Premultiplied sum;
+    for (int j = 0; j < Taps<F>; ++j) {
+        const Premultiplied* row = square + size_t(j) * stride;
+        Premultiplied line;
+        for (int i = 0; i < Taps<F>; ++i)
+            Accumulate(line, row[i], wx[size_t(i) * weightStride]);
+        Accumulate(sum, line, wy[size_t(j) * weightStride]);
+    }
+    return sum;
+}
+
 // The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
 // coordinates (pixel centres at whole numbers); taps beyond the source edge
 // repeat the edge pixel.
 template <Filter F>
 Premultiplied Filtered(const Window& window, const QSize& size, int x0, int y0, float fx, float fy)
 {
-    constexpr int taps = F == Filter::Bilinear ? 2 : 4;
-    constexpr int first = F == Filter::Bilinear ? 0 : -1;
+    constexpr int taps = Taps<F>;
+    constexpr int first = FirstTap<F>;
     float wx[4];
     float wy[4];
-    if constexpr (F == Filter::Bilinear) {
-        wx[0] = 1.0f - fx;
-        wx[1] = fx;
-        wy[0] = 1.0f - fy;
-        wy[1] = fy;
-    } else {
-        CubicWeights(fx, wx);
-        CubicWeights(fy, wy);
-    }
+    Weights<F>(fx, wx);
+    Weights<F>(fy, wy);
+    // Inside the window (which lies inside the source): no edge to repeat, no clamping.
+    if (const Premultiplied* square = window.Square(x0 + first, y0 + first, taps))
+        return SquareSum<F>(square, window.Stride(), wx, wy);
     Premultiplied sum;
-    // Inside the source and the window: no edge to repeat, no clamping.
-    if (x0 + first >= 0 && x0 + first + taps <= size.width() && y0 + first >= 0 && y0 + first + taps <= size.height()) {
-        if (const Premultiplied* square = window.Square(x0 + first, y0 + first, taps)) {
-            for (int j = 0; j < taps; ++j) {
-                const Premultiplied* row = square + size_t(j) * window.Stride();
-                Premultiplied line;
-                for (int i = 0; i < taps; ++i)
-                    Accumulate(line, row[i], wx[i]);
-                Accumulate(sum, line, wy[j]);
-            }
-            return sum;
-        }
-    }
     int columns[taps];
     for (int i = 0; i < taps; ++i)
         columns[i] = std::clamp(x0 + first + i, 0, size.width() - 1);
@@ -286,26 +372,44 @@ Premultiplied Filtered(const Window& window, const QSize& size, int x0, int y0, 
     return sum;
 }
 
+// Where a source point (sx, sy) falls among the pixel centres: pixel i has
+// its centre at i + 0.5, and points beyond the outermost centres take the
+// edge pixels.
+struct Point
+{
+    int x0;
+    int y0;
+    float fx;
+    float fy;
+};
+// A coordinate s along an axis of the given extent, clamped to the outermost
+// centres, from the first centre: never negative, so truncation is the floor.
+// (std::clamp written as min and max, the same for numbers, to vectorise.)
+inline double FromFirstCentre(double s, double extent)
+{
+    return std::min(std::max(s, 0.5), extent - 0.5) - 0.5;
+}
+inline Point Locate(const QSize& size, double sx, double sy)
+{
+    const double u = FromFirstCentre(sx, size.width());
+    const double v = FromFirstCentre(sy, size.height());
+    const int x0 = int(u);
+    const int y0 = int(v);
+    return Point { x0, y0, float(u - x0), float(v - y0) };
+}
+
 // Writes the filtered source at (sx, sy) over a destination pixel that the
 // source covers by the share coverage: where it covers the pixel partly (along
 // the source's edges) the rest shows the pixel's old value.
 template <Filter F>
 void Resample(const Window& window, const QSize& size, double sx, double sy, float coverage, KXRGBA32i& pixel)
 {
-    // Pixel i has its centre at i + 0.5; points beyond the outermost centres
-    // take the edge pixels.
-    const double u = std::clamp(sx, 0.5, size.width() - 0.5) - 0.5;
-    const double v = std::clamp(sy, 0.5, size.height() - 0.5) - 0.5;
-    // u and v are not negative: truncation is the floor.
-    const int x0 = int(u);
-    const int y0 = int(v);
-    const float fx = float(u - x0);
-    const float fy = float(v - y0);
-    if (fx == 0.0f && fy == 0.0f && coverage >= 1.0f) {
-        pixel = window.Raw(x0, y0);
+    const Point at = Locate(size, sx, sy);
+    if (at.fx == 0.0f && at.fy == 0.0f && coverage >= 1.0f) {
+        pixel = window.Raw(at.x0, at.y0);
         return;
     }
-    Premultiplied sum = Filtered<F>(window, size, x0, y0, fx, fy);
+    Premultiplied sum = Filtered<F>(window, size, at.x0, at.y0, at.fx, at.fy);
     if (coverage < 1.0f) {
         Premultiplied mixed;
         Accumulate(mixed, sum, coverage);
@@ -396,27 +500,123 @@ private:
             return;
         }
         m_window.Load(m_cache, needed, F != Filter::Nearest);
+        for (int y = block.top(); y <= block.bottom(); ++y) {
+            KXRGBA32i* row = tile.At(block.left(), y);
+            if constexpr (F == Filter::Nearest)
+                NearestRow(block.left(), block.width(), y, row);
+            else
+                FilterRow(block.left(), block.width(), y, row);
+        }
+    }
+
+    void NearestRow(int left, int count, int y, KXRGBA32i* out) const
+    {
+        for (int i = 0; i < count; ++i) {
+            double sx = 0, sy = 0, w = 1;
+            if (m_map.Map(left + i + 0.5, y + 0.5, sx, sy, w) && sx >= 0.0 && sx < m_size.width() && sy >= 0.0
+                && sy < m_size.height())
+                out[i] = m_window.Raw(int(sx), int(sy));
+        }
+    }
+
+    // Pixels the source covers whole, with every tap inside the window, are
+    // filtered here pass by pass over the row (their sample points, their
+    // sums, then unpremultiplied four at a time); the rest go through Resample
+    // one by one.
+    void FilterRow(int left, int count, int y, KXRGBA32i* out)
+    {
         const double width = m_size.width();
         const double height = m_size.height();
-        for (int y = block.top(); y <= block.bottom(); ++y) {
-            for (int x = block.left(); x <= block.right(); ++x) {
-                double sx = 0, sy = 0, w = 1;
-                if (!m_map.Map(x + 0.5, y + 0.5, sx, sy, w))
-                    continue;
-                if constexpr (F == Filter::Nearest) {
-                    if (sx >= 0.0 && sx < width && sy >= 0.0 && sy < height)
-                        *tile.At(x, y) = m_window.Raw(int(sx), int(sy));
-                } else {
-                    double rateX = 0, rateY = 0;
-                    m_map.Rates(sx, sy, w, rateX, rateY);
-                    // Centres half a destination pixel inside every edge are covered whole.
-                    const bool inside = sx >= 0.5 * rateX && sx <= width - 0.5 * rateX && sy >= 0.5 * rateY
-                        && sy <= height - 0.5 * rateY;
-                    const float coverage
-                        = inside ? 1.0f : AxisCoverage(sx, width, rateX) * AxisCoverage(sy, height, rateY);
-                    if (coverage > 0.0f)
-                        Resample<F>(m_window, m_size, sx, sy, coverage, *tile.At(x, y));
-                }
+        double sx[Size], sy[Size], rateX[Size], rateY[Size];
+        int mapped[Size];
+        if (m_map.IsAffine()) {
+            m_map.MapRow(left, count, y + 0.5, sx, sy);
+            double alongX = 0, alongY = 0;
+            m_map.Rates(0, 0, 1, alongX, alongY);
+            std::fill(mapped, mapped + count, true);
+            std::fill(rateX, rateX + count, alongX);
+            std::fill(rateY, rateY + count, alongY);
+        } else {
+            for (int i = 0; i < count; ++i) {
+                double w = 1;
+                mapped[i] = m_map.Map(left + i + 0.5, y + 0.5, sx[i], sy[i], w);
+                m_map.Rates(sx[i], sy[i], w, rateX[i], rateY[i]);
+            }
+        }
+        // Locate, and which pixels are summed here, a step at a time over the row.
+        double u[Size], v[Size];
+        for (int i = 0; i < count; ++i) {
+            u[i] = FromFirstCentre(sx[i], width);
+            v[i] = FromFirstCentre(sy[i], height);
+        }
+        int x0[Size], y0[Size];
+        for (int i = 0; i < count; ++i) {
+            x0[i] = int(u[i]);
+            y0[i] = int(v[i]);
+        }
+        float fx[Size], fy[Size];
+        for (int i = 0; i < count; ++i) {
+            fx[i] = float(u[i] - x0[i]);
+            fy[i] = float(v[i] - y0[i]);
+        }
+        // Centres half a destination pixel inside every edge are covered whole:
+        // the least distance to those limits is not negative (a >= b exactly
+        // when a - b >= 0).
+        double margin[Size];
+        for (int i = 0; i < count; ++i) {
+            const double alongX = std::min(sx[i] - 0.5 * rateX[i], (width - 0.5 * rateX[i]) - sx[i]);
+            const double alongY = std::min(sy[i] - 0.5 * rateY[i], (height - 0.5 * rateY[i]) - sy[i]);
+            margin[i] = std::min(alongX, alongY);
+        }
+        int inside[Size];
+        for (int i = 0; i < count; ++i)
+            inside[i] = margin[i] >= 0.0 ? mapped[i] : 0;
+        const QRect& area = m_window.Area();
+        const int lastColumn = area.width() - Taps<F>;
+        const int lastRow = area.height() - Taps<F>;
+        const int stride = area.width();
+        int offset[Size], summed[Size];
+        for (int i = 0; i < count; ++i) {
+            const int column = x0[i] + FirstTap<F> - area.left();
+            const int row = y0[i] + FirstTap<F> - area.top();
+            summed[i] = inside[i] & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
+                & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
+            offset[i] = summed[i] ? row * stride + column : 0;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (summed[i] || !mapped[i])
+                continue;
+            const float coverage
+                = inside[i] ? 1.0f : AxisCoverage(sx[i], width, rateX[i]) * AxisCoverage(sy[i], height, rateY[i]);
+            if (coverage > 0.0f)
+                Resample<F>(m_window, m_size, sx[i], sy[i], coverage, out[i]);
+        }
+        Premultiplied sums[Size];
+        const Premultiplied* pixels = m_window.Row(area.left(), area.top());
+        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
+        float weights[2][4][Size];
+        for (int i = 0; i < count; ++i) {
+            float across[4];
+            float down[4];
+            Weights<F>(fx[i], across);
+            Weights<F>(fy[i], down);
+            for (int k = 0; k < Taps<F>; ++k) {
+                weights[0][k][i] = across[k];
+                weights[1][k][i] = down[k];
+            }
+        }
+        for (int i = 0; i < count; ++i) {
+            if (summed[i])
+                sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i], Size);
+        }
+        for (int i = 0; i < count; i += 4) {
+            if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
+                Unpremultiply4(sums + i, out + i);
+                continue;
+            }
+            for (int k = i; k < std::min(i + 4, count); ++k) {
+                if (summed[k])
+                    out[k] = Unpremultiply(sums[k]);
             }
         }
     }

@@ -67,14 +67,17 @@ void ReadPixels(ReadCache& cache, const QRect& valid, int x, int y, int count, K
 // A tile of an image mapped for writing, made private to the image first
 // (copy-on-write). Mapped on the first call of Pixels(). When the caller
 // overwrites every pixel, a shared tile is replaced by a new one instead of
-// being copied.
+// being copied; when it rewrites every pixel from its old value (Rewrite), it
+// reads the old values through BeforeAt(), the shared tile's while Pixels() is a
+// new one.
 class WriteTile
 {
 public:
     enum Use
     {
         Modify,
-        OverwriteAll
+        OverwriteAll,
+        Rewrite
     };
     WriteTile(KXImage32& image, int column, int row, Use use = Modify)
         : m_image(image)
@@ -86,23 +89,38 @@ public:
     KXRGBA32i* Pixels()
     {
         if (!m_memory) {
-            if (m_use == OverwriteAll && m_image.IsTileShared(unsigned(m_column), unsigned(m_row)))
+            if (m_use != Modify && m_image.IsTileShared(unsigned(m_column), unsigned(m_row))) {
+                if (m_use == Rewrite) {
+                    m_before = m_image.GetSharedTile(unsigned(m_column), unsigned(m_row));
+                    m_beforeMemory.emplace(m_before.constData()->Handle(), false);
+                }
                 m_image.SetTile(unsigned(m_column), unsigned(m_row), KXImage32::TilePointer(new KXImage32::Tile));
+            }
             void* handle = m_image.DetachTile(unsigned(m_column), unsigned(m_row));
             m_memory.emplace(handle, true);
         }
         return reinterpret_cast<KXRGBA32i*>(m_memory->Bytes());
     }
     // The pixel at image coordinates (x, y), which must lie in this tile.
-    KXRGBA32i* At(int x, int y) { return Pixels() + (y - m_row * Size) * Size + (x - m_column * Size); }
+    KXRGBA32i* At(int x, int y) { return Pixels() + Offset(x, y); }
+    // Its value before the tile was mapped (Rewrite), else the same as At().
+    const KXRGBA32i* BeforeAt(int x, int y)
+    {
+        KXRGBA32i* pixel = At(x, y);
+        return m_beforeMemory ? reinterpret_cast<const KXRGBA32i*>(m_beforeMemory->Bytes()) + Offset(x, y) : pixel;
+    }
     bool IsMapped() const { return m_memory.has_value(); }
 
 private:
+    int Offset(int x, int y) const { return (y - m_row * Size) * Size + (x - m_column * Size); }
+
     KXImage32& m_image;
     int m_column;
     int m_row;
     Use m_use;
     std::optional<ZTTileMemory> m_memory;
+    KXImage32::TilePointer m_before;
+    std::optional<ZTTileMemory> m_beforeMemory; // released before m_before
 };
 
 // Replaces every tile of target by the tile at the same position in source

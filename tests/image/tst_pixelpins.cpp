@@ -100,6 +100,48 @@ private slots:
         QCOMPARE(Hash(target), expected);
     }
 
+    // Paths the rows above miss, onto a translucent destination (edges mix
+    // with it): perspectives (one with a horizon inside the image), whole- and
+    // half-pixel shifts, an enlargement.
+    void resamplersOntoTranslucent_data()
+    {
+        QTest::addColumn<Resample>("resample");
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<QByteArray>("expected");
+        QTransform perspective;
+        const QPolygonF square({QPointF(0, 0), QPointF(300, 0), QPointF(300, 300), QPointF(0, 300)});
+        const QPolygonF quad({QPointF(20, 10), QPointF(270, 40), QPointF(290, 250), QPointF(5, 280)});
+        QVERIFY(QTransform::quadToQuad(square, quad, perspective));
+        // Its inverse puts the horizon (w = 0) across the destination near x = 210.
+        const QTransform horizon = QTransform(1, 0.05, -0.005, 0.1, 1, 0.0005, 3, 2, 1).inverted();
+        const struct
+        {
+            const char* name;
+            Resample resample;
+        } filters[] = {{"bilinear", BilinearTransformImage}, {"bicubic", BicubicTransformImage}};
+        const QByteArray pins[2][5] = {
+            {"1f344ac83f15fa2a", "0c28297e77ec4805", "7375542201d1f479", "b6222b5b81244de3", "eff56d0ef0a2ff38"},
+            {"8c0edd8b475301da", "63d604ee6a34e720", "7375542201d1f479", "19235e0cd9e77400", "190edf5ec2b616c0"}};
+        for (int f = 0; f < 2; ++f) {
+            const QString name = QLatin1String(filters[f].name);
+            const QTransform transforms[5] = {perspective, horizon, QTransform::fromTranslate(7, -3),
+                                              QTransform::fromTranslate(-2.5, 4.5), QTransform::fromScale(1.7, 2.3)};
+            const char* names[5] = {", perspective", ", horizon", ", whole pixels", ", half pixels", ", enlarged"};
+            for (int t = 0; t < 5; ++t)
+                QTest::newRow(qPrintable(name + QLatin1String(names[t]))) << filters[f].resample << transforms[t]
+                                                                          << pins[f][t];
+        }
+    }
+    void resamplersOntoTranslucent()
+    {
+        QFETCH(Resample, resample);
+        QFETCH(QTransform, transform);
+        QFETCH(QByteArray, expected);
+        KXImage32 target = Pattern(300, 300, true);
+        QVERIFY(resample(Pattern(300, 300, true), transform, target, QRect()));
+        QCOMPARE(Hash(target), expected);
+    }
+
     void normalBlending_data()
     {
         QTest::addColumn<double>("opacity");
@@ -119,6 +161,15 @@ private slots:
         QVERIFY(BlendOn(source, source.GetRect(), KXBlendNormal, target, source.GetRect().translated(at), opacity,
                         false));
         QCOMPARE(Hash(target), expected);
+    }
+
+    void normalBlendingOntoTranslucent()
+    {
+        KXImage32 target = Pattern(300, 300, true);
+        const KXImage32 source = Pattern(300, 300, true);
+        QVERIFY(BlendOn(source, source.GetRect(), KXBlendNormal, target, source.GetRect().translated(3, 130), 0.37,
+                        false));
+        QCOMPARE(Hash(target), QByteArray("d785329c7944eb45"));
     }
 };
 
