@@ -684,11 +684,9 @@ private slots:
         });
         CheckRecord(clear, Hex("00000002 0000000100000002 00000003fffffffc"));
         CheckRecord(MakeData<ColorSamplesCommandDataClear>([](auto& d) { d.SetData({}); }), Hex("00000000"));
-        for (const QByteArray& bytes : { Hex("00000003 0000000100000002 00000003fffffffc"), Hex("80000000") }) {
-            const std::unique_ptr<VornCommandData> data(clear());
-            QVERIFY(!ReadRecord(bytes, *data));
-            QCOMPARE(RecordOf(*data), QByteArray());
-        }
+        const DataMaker none = MakeData<ColorSamplesCommandDataClear>([](auto&) {});
+        CheckRecord(none, Hex("00000003 0000000100000002 00000003fffffffc"));
+        CheckRecord(none, Hex("80000000"));
     }
 };
 
