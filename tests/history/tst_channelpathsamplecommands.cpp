@@ -478,7 +478,6 @@ private slots:
         QTest::addColumn<int>("subpath");
         QTest::addColumn<QTransform>("transform");
         QTest::addColumn<QPointF>("origin"); // the chosen rectangle's top-left
-        QTest::newRow("whole path, identity") << -1 << QTransform() << QPointF(3, 2);
         QTest::newRow("whole path (index past the end), scaled") << 2 << QTransform::fromScale(2, 3) << QPointF(3, 2);
         QTest::newRow("second subpath, rotated and moved")
             << 1 << QTransform().translate(7, 1).rotate(90) << QPointF(10, 10);

@@ -247,7 +247,7 @@ private slots:
     void shapeRecordsTheSelectionItWasBuiltWith()
     {
         SetSelection(Full(2, 2), QPoint(1, 1));
-        SelectionCommandData* data = ShapeData(Union, RectPath(QRectF(0, 0, 1, 1)));
+        SelectionCommandData* data = static_cast<SelectionCommandData*>(Shape(Union, RectPath(QRectF(0, 0, 1, 1)))());
         data->SetUndoSel(QPoint(1, 1), MaskFromRows(Rows { "#.", ".#" }));
         m_history->stack.push(Attach(new SelectionCommand(m_document.get()), data));
         CompareSelection(Rows { "#..", ".##", ".##" }, QPoint(0, 0));
@@ -311,7 +311,7 @@ private slots:
         SetSelection(Full(2, 2), QPoint(1, 1));
         m_document->SetDocumentState(3);
         std::unique_ptr<VornCommand> command(
-            Attach(new SelectionCommand(m_document.get()), ShapeData(Replace, RectPath(QRectF(0, 0, 200000, 200000)))));
+            Attach(new SelectionCommand(m_document.get()), Shape(Replace, RectPath(QRectF(0, 0, 200000, 200000)))()));
         {
             MessageCapture capture;
             QVERIFY_EXCEPTION_THROWN(m_history->stack.push(command.get()), std::bad_alloc);
@@ -514,13 +514,6 @@ private:
     {
         QCOMPARE(RowsOf(m_document->GetSelectionMask()), rows);
         QCOMPARE(m_document->GetSelectionMaskOffset(), offset);
-    }
-    static SelectionCommandData* ShapeData(LogicalOp op, const QPainterPath& shape)
-    {
-        auto* data = new SelectionCommandData;
-        data->SetSelectionOp(op);
-        data->SetSelectionGeometry(shape);
-        return data;
     }
     static VornCommand* Attach(VornCommand* command, VornCommandData* data)
     {
