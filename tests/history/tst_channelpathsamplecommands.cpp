@@ -518,7 +518,8 @@ private slots:
             QCOMPARE(ConvertFrom(expected.at(subpath).first).boundingRect().topLeft(), QPointF(0, 0));
     }
 
-    // A subpath change notifies both ways (the duplicate's rows are in roundTrip).
+    // A subpath change notifies the path model both ways (its paths and
+    // counter are checked in roundTrip).
     void changeSignals()
     {
         QSignalSpy changed(Paths(), &QAbstractItemModel::dataChanged);
@@ -530,11 +531,8 @@ private slots:
         SubpathCommand subpaths(m_document.get());
         subpaths.SetCommandData(change);
         subpaths.redoExec(change);
-        QCOMPARE(Paths()->GetPath(0).first(), qMakePair(Line(5, 5, 6, 6), 0));
         subpaths.undoExec(change);
-        QCOMPARE(Paths()->GetPath(0).first(), qMakePair(Line(0, 0, 4, 2), 0));
         QCOMPARE(changed.count(), 2);
-        QCOMPARE(m_states, (QList<int> { 1, 0 }));
     }
 
     // Bad input for the path, subpath and sample commands: the path commands
