@@ -3,7 +3,6 @@
 #include <QItemSelectionModel>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -11,17 +10,15 @@
 
 #include "KXDocumentModel.h"
 #include "KXMemoryDocument.h"
-#include "emptycommanddata.h"
 #include "messagecapture.h"
+#include "recordcheck.h"
 #include "recordtesting.h"
+#include "roundtrip.h"
 #include "mwselectioncommand.h"
 #include "mwselectioncommanddata.h"
 #include "selectioncommand.h"
 #include "selectioncommanddata.h"
 #include "selectiondata.h"
-#include "vorncommanddataserializer.h"
-#include "vornreaderwriter.h"
-#include "vornundostack.h"
 
 using LogicalOp = SelectionCommandData::LogicalOp;
 using Rows = QStringList;
@@ -113,6 +110,19 @@ public:
     unsigned int GetDataType() const override { return 19; }
 };
 
+DataMaker Shape(LogicalOp op, const QPainterPath& path)
+{
+    return MakeData<SelectionCommandData>([=](auto& d) {
+        d.SetSelectionOp(op);
+        d.SetSelectionGeometry(path);
+    });
+}
+
+DataMaker Mask(const Rows& rows, const QPoint& offset, LogicalOp op)
+{
+    return MakeData<MWSelectionCommandData>([=](auto& d) { d.SetRedoSel(offset, MaskFromRows(rows), op); });
+}
+
 QVector<unsigned int> SelectedRows(const QItemSelectionModel& selection)
 {
     QVector<unsigned int> rows;
@@ -131,92 +141,105 @@ class TestSelectionCommands : public QObject
 private slots:
     void init()
     {
-        m_folder.reset(new QTemporaryDir);
-        QVERIFY(m_folder->isValid());
         m_document.reset(new KXMemoryDocument(QSize(100, 100)));
-        m_stack.reset(new VornUndoStack);
-        m_stack->setTemporaryFolder(QDir(m_folder->path()));
-        m_stack->SetInitialMeta(QStringLiteral("Open"), QStringLiteral("open"));
-    }
-    void cleanup()
-    {
-        m_stack.reset();
-        QVERIFY(QDir(m_folder->path()).entryList(QDir::Files).isEmpty());
-        m_document.reset();
+        m_history.reset(new HistoryFixture);
     }
 
-    void shapeOperations_data()
+    // The shape command (a path) and the mask command (a mask) with each
+    // operation, pushed, undone and redone through the temporary file; the
+    // undo runs on data read back from it. Only the shape command moves the
+    // counter and announces each change once.
+    void operations_data()
     {
         QTest::addColumn<Rows>("start");
         QTest::addColumn<QPoint>("startOffset");
-        QTest::addColumn<QPainterPath>("shape");
-        QTest::addColumn<LogicalOp>("op");
+        QTest::addColumn<DataMaker>("make");
         QTest::addColumn<Rows>("result");
         QTest::addColumn<QPoint>("resultOffset");
-
         const Rows square = Full(4, 4);
         const QPoint at(10, 10);
-        const Rows triangle { "####", "###.", "##..", "#..." };
-
-        QTest::newRow("union grows to both rectangles")
-            << square << at << RectPath(QRectF(12, 12, 4, 4)) << Union
+        QTest::newRow("shape, union grows to both rectangles")
+            << square << at << Shape(Union, RectPath(QRectF(12, 12, 4, 4)))
             << Rows { "####..", "####..", "######", "######", "..####", "..####" } << at;
-        QTest::newRow("union without selection")
-            << Rows() << QPoint() << RectPath(QRectF(5, 6, 3, 2)) << Union << Full(3, 2) << QPoint(5, 6);
-        QTest::newRow("intersect with a triangle")
-            << square << at << Triangle(QPointF(10, 10)) << Intersect << triangle << at;
-        QTest::newRow("intersect fractional") << Full(20, 10) << QPoint(0, 15) << RectPath(QRectF(10.6, 20, 5.7, 2))
-                                              << Intersect << Full(4, 2) << QPoint(11, 20);
-        QTest::newRow("intersect disjoint")
-            << square << at << RectPath(QRectF(50, 50, 3, 3)) << Intersect << Rows() << QPoint();
-        QTest::newRow("subtract trims") << square << at << RectPath(QRectF(10, 10, 4, 2)) << Subtract << Full(4, 2)
-                                        << QPoint(10, 12);
-        QTest::newRow("subtract a triangle")
-            << square << at << Triangle(QPointF(10, 10)) << Subtract << Rows { "..#", ".##", "###" } << QPoint(11, 11);
-        QTest::newRow("subtract everything")
-            << square << at << RectPath(QRectF(0, 0, 50, 50)) << Subtract << Rows() << at;
-        QTest::newRow("subtract from nothing")
-            << Rows() << QPoint(3, 4) << RectPath(QRectF(0, 0, 50, 50)) << Subtract << Rows() << QPoint(3, 4);
-        QTest::newRow("replace fractional: size truncated, offset rounded")
-            << square << at << RectPath(QRectF(10.6, 20, 5.7, 2)) << Replace << Full(5, 2) << QPoint(11, 20);
-        QTest::newRow("replace negative halves round up")
-            << square << at << RectPath(QRectF(-2.5, 3.5, 2, 1)) << Replace << Full(2, 1) << QPoint(-2, 4);
-        QTest::newRow("replace with an empty path clears")
-            << square << at << QPainterPath() << Replace << Rows() << QPoint();
-        QTest::newRow("operation 4") << square << at << RectPath(QRectF(0, 0, 3, 3)) << LogicalOp(4) << square << at;
+        QTest::newRow("shape, union without selection")
+            << Rows() << QPoint() << Shape(Union, RectPath(QRectF(5, 6, 3, 2))) << Full(3, 2) << QPoint(5, 6);
+        QTest::newRow("shape, intersect with a triangle")
+            << square << at << Shape(Intersect, Triangle(at)) << Rows { "####", "###.", "##..", "#..." } << at;
+        QTest::newRow("shape, intersect fractional") << Full(20, 10) << QPoint(0, 15)
+            << Shape(Intersect, RectPath(QRectF(10.6, 20, 5.7, 2))) << Full(4, 2) << QPoint(11, 20);
+        QTest::newRow("shape, intersect disjoint")
+            << square << at << Shape(Intersect, RectPath(QRectF(50, 50, 3, 3))) << Rows() << QPoint();
+        QTest::newRow("shape, subtract a triangle")
+            << square << at << Shape(Subtract, Triangle(at)) << Rows { "..#", ".##", "###" } << QPoint(11, 11);
+        QTest::newRow("shape, subtract everything")
+            << square << at << Shape(Subtract, RectPath(QRectF(0, 0, 50, 50))) << Rows() << at;
+        QTest::newRow("shape, subtract from nothing")
+            << Rows() << QPoint(3, 4) << Shape(Subtract, RectPath(QRectF(0, 0, 50, 50))) << Rows() << QPoint(3, 4);
+        QTest::newRow("shape, replace fractional: size truncated, offset rounded")
+            << square << at << Shape(Replace, RectPath(QRectF(10.6, 20, 5.7, 2))) << Full(5, 2) << QPoint(11, 20);
+        QTest::newRow("shape, replace negative halves round up")
+            << square << at << Shape(Replace, RectPath(QRectF(-2.5, 3.5, 2, 1))) << Full(2, 1) << QPoint(-2, 4);
+        QTest::newRow("shape, replace with an empty path clears")
+            << square << at << Shape(Replace, QPainterPath()) << Rows() << QPoint();
+        QTest::newRow("shape, operation 4") << square << at << Shape(LogicalOp(4), RectPath(QRectF(0, 0, 3, 3)))
+                                            << square << at;
+        QTest::newRow("mask, union grows") << square << at << Mask(Rows { "##", "#." }, QPoint(13, 13), Union)
+                                           << Rows { "####.", "####.", "####.", "#####", "...#." } << at;
+        QTest::newRow("mask, union without selection") << Rows() << QPoint()
+            << Mask(Rows { ".#", "#." }, QPoint(30, 40), Union) << Rows { ".#", "#." } << QPoint(30, 40);
+        QTest::newRow("mask, intersect trims") << square << at
+            << Mask(Rows { ".#.", "...", "..." }, QPoint(12, 12), Intersect) << Rows { "#" } << QPoint(13, 12);
+        QTest::newRow("mask, intersect disjoint")
+            << square << at << Mask(Full(2, 2), QPoint(60, 60), Intersect) << Rows() << QPoint();
+        QTest::newRow("mask, subtract trims") << square << at << Mask(Full(4, 2), at, Subtract) << Full(4, 2)
+                                              << QPoint(10, 12);
+        QTest::newRow("mask, subtract a hole") << square << at << Mask(Rows { "#" }, QPoint(11, 12), Subtract)
+                                               << Rows { "####", "####", "#.##", "####" } << at;
+        QTest::newRow("mask, replace") << square << at << Mask(Rows { "#.", "##" }, QPoint(-3, 7), Replace)
+                                       << Rows { "#.", "##" } << QPoint(-3, 7);
+        QTest::newRow("mask, replace with nothing")
+            << square << at << Mask(Rows(), QPoint(0, 0), Replace) << Rows() << QPoint();
+        QTest::newRow("mask, operation 0x7FFFFFFF")
+            << square << at << Mask(Full(2, 2), QPoint(), LogicalOp(0x7FFFFFFF)) << square << at;
     }
-
-    // Push, undo and redo on a real stack: undo and the second redo run on data
-    // read back from the temporary file.
-    void shapeOperations()
+    void operations()
     {
         QFETCH(Rows, start);
         QFETCH(QPoint, startOffset);
-        QFETCH(QPainterPath, shape);
-        QFETCH(LogicalOp, op);
+        QFETCH(DataMaker, make);
         QFETCH(Rows, result);
         QFETCH(QPoint, resultOffset);
-
         SetSelection(start, startOffset);
         m_document->SetDocumentState(7);
-        SelectionCommandData* data = ShapeData(op, shape);
-        data->SetUndoSel(m_document->GetSelectionMaskOffset(), m_document->GetSelectionMask());
+        VornCommandData* data = make();
+        const bool shape = selectiondata_cast(data);
+        VornCommand* command;
+        if (shape) {
+            selectiondata_cast(data)->SetUndoSel(startOffset, MaskFromRows(start));
+            command = new SelectionCommand(m_document.get());
+        } else { // without a selection the flag says so, and the undo mask kept with it is ignored
+            mwselectiondata_cast(data)->SetUndoSel(
+                start.isEmpty() ? QPoint(8, 9) : startOffset, MaskFromRows(start.isEmpty() ? Rows { "#" } : start));
+            mwselectiondata_cast(data)->SetNoUndoSelection(start.isEmpty());
+            command = new MWSelectionCommand(m_document.get(), true);
+        }
         QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
         MessageCapture capture;
-
-        const auto check = [&](const Rows& rows, const QPoint& offset, int state, int emitted) {
+        const auto check = [&](const Rows& rows, const QPoint& offset, bool redone, int emitted) {
             CompareSelection(rows, offset);
-            QCOMPARE(m_document->GetDocumentState(), state);
-            QCOMPARE(changed.count(), emitted);
-            m_stack->GetSerializer()->WaitForIdle();
-            QCOMPARE(FileCount(), 1);
+            QCOMPARE(m_document->GetDocumentState(), shape && redone ? 8 : 7);
+            if (shape)
+                QCOMPARE(changed.count(), emitted);
+            m_history->WaitWritten();
+            QCOMPARE(m_history->FileCount(), 1);
         };
-        m_stack->push(Attach(new SelectionCommand(m_document.get()), data));
-        check(result, resultOffset, 8, 1);
-        m_stack->undo();
-        check(start, startOffset, 7, 2);
-        m_stack->redo();
-        check(result, resultOffset, 8, 3);
+        m_history->stack.push(Attach(command, data));
+        check(result, resultOffset, true, 1);
+        m_history->stack.undo();
+        check(start, startOffset, false, 2);
+        QCOMPARE(m_document->HasSelection(), !start.isEmpty());
+        m_history->stack.redo();
+        check(result, resultOffset, true, 3);
         QCOMPARE(capture.texts(), QStringList());
     }
 
@@ -224,13 +247,13 @@ private slots:
     void shapeRecordsTheSelectionItWasBuiltWith()
     {
         SetSelection(Full(2, 2), QPoint(1, 1));
-        SelectionCommandData* data = ShapeData(Union, RectPath(QRectF(0, 0, 1, 1)));
+        SelectionCommandData* data = static_cast<SelectionCommandData*>(Shape(Union, RectPath(QRectF(0, 0, 1, 1)))());
         data->SetUndoSel(QPoint(1, 1), MaskFromRows(Rows { "#.", ".#" }));
-        m_stack->push(Attach(new SelectionCommand(m_document.get()), data));
+        m_history->stack.push(Attach(new SelectionCommand(m_document.get()), data));
         CompareSelection(Rows { "#..", ".##", ".##" }, QPoint(0, 0));
-        m_stack->undo();
+        m_history->stack.undo();
         CompareSelection(Rows { "#.", ".#" }, QPoint(1, 1));
-        m_stack->redo();
+        m_history->stack.redo();
         CompareSelection(Rows { "#..", ".#.", "..#" }, QPoint(0, 0));
     }
 
@@ -288,10 +311,10 @@ private slots:
         SetSelection(Full(2, 2), QPoint(1, 1));
         m_document->SetDocumentState(3);
         std::unique_ptr<VornCommand> command(
-            Attach(new SelectionCommand(m_document.get()), ShapeData(Replace, RectPath(QRectF(0, 0, 200000, 200000)))));
+            Attach(new SelectionCommand(m_document.get()), Shape(Replace, RectPath(QRectF(0, 0, 200000, 200000)))()));
         {
             MessageCapture capture;
-            QVERIFY_EXCEPTION_THROWN(m_stack->push(command.get()), std::bad_alloc);
+            QVERIFY_EXCEPTION_THROWN(m_history->stack.push(command.get()), std::bad_alloc);
         }
         command.reset();
         CompareSelection(Full(2, 2), QPoint(1, 1));
@@ -300,72 +323,6 @@ private slots:
         QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
         SetSelection(Full(1, 1), QPoint());
         QCOMPARE(changed.count(), 1);
-    }
-
-    void maskOperations_data()
-    {
-        QTest::addColumn<Rows>("start");
-        QTest::addColumn<Rows>("redo");
-        QTest::addColumn<QPoint>("redoOffset");
-        QTest::addColumn<LogicalOp>("op");
-        QTest::addColumn<Rows>("result");
-        QTest::addColumn<QPoint>("resultOffset");
-
-        // The selection starts at (10, 10).
-        const Rows square = Full(4, 4);
-        const QPoint at(10, 10);
-        QTest::newRow("union grows") << square << Rows { "##", "#." } << QPoint(13, 13) << Union
-                                     << Rows { "####.", "####.", "####.", "#####", "...#." } << at;
-        QTest::newRow("union without selection")
-            << Rows() << Rows { ".#", "#." } << QPoint(30, 40) << Union << Rows { ".#", "#." } << QPoint(30, 40);
-        QTest::newRow("intersect trims") << square << Rows { ".#.", "...", "..." } << QPoint(12, 12) << Intersect
-                                         << Rows { "#" } << QPoint(13, 12);
-        QTest::newRow("intersect disjoint")
-            << square << Full(2, 2) << QPoint(60, 60) << Intersect << Rows() << QPoint();
-        QTest::newRow("subtract trims") << square << Full(4, 2) << at << Subtract << Full(4, 2) << QPoint(10, 12);
-        QTest::newRow("subtract a hole") << square << Rows { "#" } << QPoint(11, 12) << Subtract
-                                         << Rows { "####", "####", "#.##", "####" } << at;
-        QTest::newRow("replace") << square << Rows { "#.", "##" } << QPoint(-3, 7) << Replace << Rows { "#.", "##" }
-                                 << QPoint(-3, 7);
-        QTest::newRow("replace with nothing") << square << Rows() << QPoint(0, 0) << Replace << Rows() << QPoint();
-        QTest::newRow("operation 0x7FFFFFFF")
-            << square << Full(2, 2) << QPoint() << LogicalOp(0x7FFFFFFF) << square << at;
-    }
-
-    // Push (first redo applies), undo and redo through the temporary file; the
-    // state counter never moves.
-    void maskOperations()
-    {
-        QFETCH(Rows, start);
-        QFETCH(Rows, redo);
-        QFETCH(QPoint, redoOffset);
-        QFETCH(LogicalOp, op);
-        QFETCH(Rows, result);
-        QFETCH(QPoint, resultOffset);
-        const QPoint startOffset = start.isEmpty() ? QPoint() : QPoint(10, 10);
-
-        SetSelection(start, startOffset);
-        m_document->SetDocumentState(4);
-        auto* data = new MWSelectionCommandData;
-        data->SetRedoSel(redoOffset, MaskFromRows(redo), op);
-        // Without a selection the flag says so, and the undo mask kept with it is ignored.
-        data->SetUndoSel(
-            start.isEmpty() ? QPoint(8, 9) : startOffset, MaskFromRows(start.isEmpty() ? Rows { "#" } : start));
-        data->SetNoUndoSelection(start.isEmpty());
-        MessageCapture capture;
-
-        m_stack->push(Attach(new MWSelectionCommand(m_document.get(), true), data));
-        CompareSelection(result, resultOffset);
-        m_stack->GetSerializer()->WaitForIdle();
-        QCOMPARE(FileCount(), 1);
-        m_stack->undo();
-        CompareSelection(start, startOffset);
-        QCOMPARE(m_document->HasSelection(), !start.isEmpty());
-        m_stack->GetSerializer()->WaitForIdle();
-        m_stack->redo();
-        CompareSelection(result, resultOffset);
-        QCOMPARE(m_document->GetDocumentState(), 4);
-        QCOMPARE(capture.texts(), QStringList());
     }
 
     // Built with false, the push's redo leaves the interactive result alone;
@@ -379,17 +336,17 @@ private slots:
         data->SetNoUndoSelection(false);
         QSignalSpy changed(m_document.get(), &KXDocumentInterface::selectionChanged);
 
-        m_stack->push(Attach(new MWSelectionCommand(m_document.get(), false), data));
+        m_history->stack.push(Attach(new MWSelectionCommand(m_document.get(), false), data));
         CompareSelection(Full(5, 1), QPoint(1, 2));
         QCOMPARE(changed.count(), 0);
-        m_stack->undo();
+        m_history->stack.undo();
         CompareSelection(Rows { "#" }, QPoint(8, 9));
         // The edit bracket announces the mask, the offset set after it announces itself.
         QCOMPARE(changed.count(), 2);
         for (int i = 0; i < 2; ++i) {
-            m_stack->redo();
+            m_history->stack.redo();
             CompareSelection(Full(2, 2), QPoint(3, 3));
-            m_stack->undo();
+            m_history->stack.undo();
         }
     }
 
@@ -398,21 +355,19 @@ private slots:
         QTest::addColumn<bool>("maskCommand");
         QTest::addColumn<bool>("redo");
         QTest::addColumn<bool>("withDocument");
-        QTest::addColumn<int>("dataKind"); // 0 none, 1 the other command's data, 2 empty data, 3 the right data
+        QTest::addColumn<int>("dataKind"); // 0 none, 1 the other command's data, 2 its own
         QTest::addColumn<QString>("report"); // empty: none
 
         const QString bad = QStringLiteral("Bad command data.");
         const QString incorrect = QStringLiteral("Incorrect commnad.");
         QTest::newRow("shape redo, no data") << false << true << true << 0 << bad;
         QTest::newRow("shape redo, mask data") << false << true << true << 1 << bad;
-        QTest::newRow("shape redo, empty data") << false << true << true << 2 << bad;
-        QTest::newRow("shape redo, no document") << false << true << false << 3 << bad;
+        QTest::newRow("shape redo, no document") << false << true << false << 2 << bad;
         QTest::newRow("shape undo, mask data") << false << false << true << 1 << QString();
-        QTest::newRow("shape undo, no document") << false << false << false << 3 << QString();
+        QTest::newRow("shape undo, no document") << false << false << false << 2 << QString();
         QTest::newRow("mask redo, shape data") << true << true << true << 1 << incorrect;
-        QTest::newRow("mask redo, empty data") << true << true << true << 2 << incorrect;
         QTest::newRow("mask undo, no data") << true << false << true << 0 << incorrect;
-        QTest::newRow("mask undo, no document") << true << false << false << 3 << incorrect;
+        QTest::newRow("mask undo, no document") << true << false << false << 2 << incorrect;
     }
 
     void reports()
@@ -433,10 +388,9 @@ private slots:
         MWSelectionCommandData maskData;
         maskData.SetRedoSel(QPoint(), MaskFromRows(Full(5, 5)), Replace);
         maskData.SetNoUndoSelection(true);
-        EmptyCommandData empty;
         VornCommandData* own = maskCommand ? static_cast<VornCommandData*>(&maskData) : &shapeData;
         VornCommandData* other = maskCommand ? static_cast<VornCommandData*>(&shapeData) : &maskData;
-        VornCommandData* const data[] = { nullptr, other, &empty, own };
+        VornCommandData* const data[] = { nullptr, other, own };
 
         std::unique_ptr<VornCommand> command;
         if (maskCommand)
@@ -456,106 +410,41 @@ private slots:
         QCOMPARE(m_document->GetDocumentState(), 11);
     }
 
-    // The casts tell the two data classes apart; released data writes nothing.
-    void dataTypesAndCasts()
+    // Both records byte for byte: the shape's operation, undo mask and offset,
+    // then the path (elements as type, x, y; subpath starts; fill rule); the
+    // mask's redo mask, offsets, the flag as one byte, the operation
+    // little-endian.
+    void records_data()
     {
-        SelectionCommandData shape;
-        MWSelectionCommandData mask;
-        EmptyCommandData empty;
-        QCOMPARE(selectiondata_cast(&shape), &shape);
-        QCOMPARE(mwselectiondata_cast(&mask), &mask);
-        QVERIFY(!selectiondata_cast(&mask) && !selectiondata_cast(&empty) && !selectiondata_cast(nullptr));
-        QVERIFY(!mwselectiondata_cast(&shape) && !mwselectiondata_cast(&empty) && !mwselectiondata_cast(nullptr));
-        shape.SetSelectionGeometry(Triangle(QPointF(1, 1)));
-        shape.SetSelectionOp(LogicalOp(9));
-        mask.SetNoUndoSelection(false);
-        for (VornCommandData* data : { static_cast<VornCommandData*>(&shape), static_cast<VornCommandData*>(&mask) }) {
-            data->ReleaseSerializeData();
-            QCOMPARE(RecordOf(*data), QByteArray());
-        }
-    }
-
-    void shapeRecordBytes()
-    {
+        QTest::addColumn<DataMaker>("make");
+        QTest::addColumn<QByteArray>("record");
         QPainterPath path;
         path.moveTo(1, 2);
         path.lineTo(3, 4);
-        std::unique_ptr<SelectionCommandData> data(ShapeData(Subtract, path));
-        data->SetUndoSel(QPoint(3, -1), MaskFromRows(Rows { "#" }));
-
-        const QByteArray bytes = RecordOf(*data);
-        // operation, undo mask, undo offset, then the path: elements (type, x, y), subpath starts, fill rule
-        const QByteArray expected = Hex("00000002") + OneSelectedPixelRecord() + Hex("00000003ffffffff")
-            + Hex("00000002"
-                  "00000000 3ff0000000000000 4000000000000000"
-                  "00000001 4008000000000000 4010000000000000"
-                  "00000000 00000000");
-        QCOMPARE(bytes.toHex(), expected.toHex());
-
-        SelectionCommandData read;
-        QVERIFY(ReadRecord(bytes, read));
-        QCOMPARE(*read.GetSelectionOp(), Subtract);
-        QCOMPARE(*read.GetGeometry(), path);
-        QPoint offset;
-        KXImage32 mask;
-        QVERIFY(read.GetUndoSel(offset, mask));
-        QCOMPARE(offset, QPoint(3, -1));
-        QCOMPARE(RowsOf(mask), Rows { "#" });
-
-        // A record cut short fails to read and leaves the command safe to run.
-        MessageCapture capture;
-        QVERIFY(!ReadRecord(bytes.left(bytes.size() - 1), read));
-        SelectionCommand(m_document.get()).redoExec(&read);
-        QCOMPARE(capture.texts(), QStringList());
+        QTest::newRow("shape") << MakeData<SelectionCommandData>([path](auto& d) {
+            d.SetSelectionOp(Subtract);
+            d.SetSelectionGeometry(path);
+            d.SetUndoSel(QPoint(3, -1), MaskFromRows(Rows { "#" }));
+        }) << Hex("00000002") + OneSelectedPixelRecord()
+                + Hex("00000003ffffffff 00000002 00000000 3ff0000000000000 4000000000000000"
+                      "00000001 4008000000000000 4010000000000000 00000000 00000000");
+        const QByteArray mask = OneSelectedPixelRecord() + Hex("00000005 00000006 00000000 00000000 fffffffe 00000007");
+        const auto maskData = [](bool noUndoSelection, LogicalOp op) {
+            return MakeData<MWSelectionCommandData>([=](auto& d) {
+                d.SetRedoSel(QPoint(5, 6), MaskFromRows(Rows { "#" }), op);
+                d.SetUndoSel(QPoint(-2, 7), KXImage32());
+                d.SetNoUndoSelection(noUndoSelection);
+            });
+        };
+        QTest::newRow("mask, replace, no undo selection") << maskData(true, Replace) << mask + Hex("0103000000");
+        QTest::newRow("mask, operation little-endian") << maskData(false, LogicalOp(0x01020304))
+                                                       << mask + Hex("0004030201");
     }
-
-    void maskRecordBytes_data()
+    void records()
     {
-        QTest::addColumn<bool>("noUndoSelection");
-        QTest::addColumn<LogicalOp>("op");
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<int>("cut"); // bytes cut from the end for the corrupt record
-        // The flag as one byte, then the operation little-endian.
-        QTest::newRow("replace, no undo selection; flag missing") << true << Replace << Hex("0103000000") << 5;
-        QTest::newRow("little-endian operation; operation short")
-            << false << LogicalOp(0x01020304) << Hex("0004030201") << 1;
-    }
-
-    void maskRecordBytes()
-    {
-        QFETCH(bool, noUndoSelection);
-        QFETCH(LogicalOp, op);
-        QFETCH(QByteArray, tail);
-        QFETCH(int, cut);
-
-        MWSelectionCommandData data;
-        data.SetRedoSel(QPoint(5, 6), MaskFromRows(Rows { "#" }), op);
-        data.SetUndoSel(QPoint(-2, 7), KXImage32());
-        data.SetNoUndoSelection(noUndoSelection);
-
-        const QByteArray bytes = RecordOf(data);
-        const QByteArray expected
-            = OneSelectedPixelRecord() + Hex("00000005 00000006 00000000 00000000") + Hex("fffffffe 00000007") + tail;
-        QCOMPARE(bytes.toHex(), expected.toHex());
-
-        MWSelectionCommandData read;
-        QVERIFY(ReadRecord(bytes, read));
-        QPoint offset;
-        KXImage32 mask;
-        LogicalOp readOp = Union;
-        QVERIFY(read.GetRedoSel(offset, mask, readOp));
-        QCOMPARE(offset, QPoint(5, 6));
-        QCOMPARE(RowsOf(mask), Rows { "#" });
-        QCOMPARE(readOp, op);
-        QVERIFY(read.GetUndoSel(offset, mask));
-        QCOMPARE(offset, QPoint(-2, 7));
-        QVERIFY(mask.IsEmpty());
-        QCOMPARE(read.GetHasUndoSelection(), !noUndoSelection);
-
-        MessageCapture capture;
-        QVERIFY(!ReadRecord(bytes.left(bytes.size() - cut), read));
-        MWSelectionCommand(m_document.get(), true).redoExec(&read);
-        QCOMPARE(capture.texts(), QStringList());
+        QFETCH(DataMaker, make);
+        QFETCH(QByteArray, record);
+        CheckRecord(make, record);
     }
 
     // The layer panel's rows through a real selection model over the panel model.
@@ -592,18 +481,11 @@ private slots:
         QCOMPARE(SelectedRows(selection), (QVector<unsigned int> { 0, 2 }));
         QCOMPARE(selection.currentIndex(), panel.index(2));
 
-        // The execute pattern of the layer commands: save, select, swap.
-        for (const QVector<unsigned int>& target : { QVector<unsigned int> { 3 }, QVector<unsigned int> { 0, 2 } }) {
-            rows.copyCurrentSelection();
-            const QVector<unsigned int> saved = rows.GetSavedRows();
-            if (target.size() == 1)
-                rows.SetRowsToSelect(target);
-            rows.selectNew();
-            rows.swapSelection();
-            QCOMPARE(SelectedRows(selection), target);
-            QCOMPARE(rows.GetRowsToSelect(), saved);
-            QCOMPARE(rows.GetSavedRows(), target);
-        }
+        // Swap: the saved rows become the rows to select and the reverse.
+        rows.copyCurrentSelection();
+        rows.swapSelection();
+        QCOMPARE(rows.GetRowsToSelect(), (QVector<unsigned int> { 0, 2 }));
+        QCOMPARE(rows.GetSavedRows(), (QVector<unsigned int> { 0, 9, 2 }));
 
         // Nothing to select clears the panel selection.
         rows.SetRowsToSelect({});
@@ -633,23 +515,14 @@ private:
         QCOMPARE(RowsOf(m_document->GetSelectionMask()), rows);
         QCOMPARE(m_document->GetSelectionMaskOffset(), offset);
     }
-    int FileCount() const { return QDir(m_folder->path()).entryList(QDir::Files).size(); }
-    static SelectionCommandData* ShapeData(LogicalOp op, const QPainterPath& shape)
-    {
-        auto* data = new SelectionCommandData;
-        data->SetSelectionOp(op);
-        data->SetSelectionGeometry(shape);
-        return data;
-    }
     static VornCommand* Attach(VornCommand* command, VornCommandData* data)
     {
         command->SetCommandData(data);
         return command;
     }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<KXMemoryDocument> m_document;
-    std::unique_ptr<VornUndoStack> m_stack;
+    std::unique_ptr<HistoryFixture> m_history;
 };
 
 QTEST_MAIN(TestSelectionCommands)
