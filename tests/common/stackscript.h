@@ -11,7 +11,8 @@
 
 // Runs stack operations separated by "; ": push NAME, delayed NAME (a live
 // edit), throw (a push whose execution throws), undo, redo, commit,
-// setIndex N, begin NAME, end, clear, initial (SetInitialMeta), limit N,
+// setIndex N, begin NAME, end, clear, initial [NAME] (SetInitialMeta, "Open"
+// unless named), limit N,
 // events. Commands log into log and take their name as icon.
 inline void RunStackScript(VornUndoStack& stack, QStringList* log, const QString& operations)
 {
@@ -42,7 +43,7 @@ inline void RunStackScript(VornUndoStack& stack, QStringList* log, const QString
         } else if (word == QLatin1String("clear")) {
             stack.clear();
         } else if (word == QLatin1String("initial")) {
-            stack.SetInitialMeta(QStringLiteral("Open"), QStringLiteral("open"));
+            stack.SetInitialMeta(argument.isEmpty() ? QStringLiteral("Open") : argument, QStringLiteral("open"));
         } else if (word == QLatin1String("limit")) {
             stack.setUndoLimit(argument.toInt());
         } else if (word == QLatin1String("events")) {
