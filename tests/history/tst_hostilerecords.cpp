@@ -82,8 +82,6 @@ struct Scene
     KXMemoryDocument document;
 };
 
-const char* const kHuge = "88ca6c00"; // -2,000,000,000
-const char* const kFar = "77359400";  // 2,000,000,000
 
 } // namespace
 
@@ -130,12 +128,11 @@ private slots:
     {
         QFETCH(bool, brush);
         QFETCH(QByteArray, bytes);
-        const bool read = ReadBytes(bytes, [&](IReader* reader) {
+        QVERIFY(!ReadBytes(bytes, [&](IReader* reader) {
             QBrush b;
             QFont f;
             return brush ? reader->ReadBrush(b) : reader->ReadFont(f);
-        });
-        QVERIFY(!read);
+        }));
     }
 
     // What the writers store reads back whole (the checks refuse nothing valid).
@@ -190,8 +187,8 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString paint = QStringLiteral("src/paintcommands/paintcommand.cpp");
         const QString mw = QStringLiteral("src/selectioncommands/mwselectioncommand.cpp");
-        const QByteArray overflow = Hex(kHuge) + Hex("00000000 0000000a 0000000a 00000000 00000000") + Hex(kFar)
-            + Hex("0000000a");
+        // -2,000,000,000 is 88ca6c00, 2,000,000,000 is 77359400.
+        const QByteArray overflow = Hex("88ca6c00 00000000 0000000a 0000000a 00000000 00000000 77359400 0000000a");
         const int unite = SelectionCommandData::Union;
         QTest::newRow("stroke undo") << 5 << false << overflow << 0 << paint << "Error to get data.";
         QTest::newRow("stroke redo") << 5 << true << overflow << 0 << paint << "Error to get data.";

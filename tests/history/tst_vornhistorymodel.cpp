@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "messagecapture.h"
+#include "recordtesting.h"
 #include "stackscript.h"
 #include "vorncommanddataserializer.h"
 #include "vornhistorymodel.h"
@@ -70,12 +70,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_folder.isValid());
-        const QStringList names{QStringLiteral("open"), QStringLiteral("a"), QStringLiteral("b")};
-        for (int i = 0; i < names.size(); ++i) {
-            QImage icon(4, 4, QImage::Format_ARGB32);
-            icon.fill(QColor::fromHsv(i * 100, 200, 200));
-            VornCommand::SetIcon(names[i], icon);
-        }
+        for (const char* name : {"open", "a", "b"})
+            VornCommand::SetIcon(QLatin1String(name), PatternImage(4, 4, quint32(name[0])).ToQImage());
     }
     void init()
     {

@@ -1,7 +1,6 @@
 #include <QLinearGradient>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -48,7 +47,6 @@ struct AllFields
     QPainterPath painterPath;
     QList<KXPathElement> elements;
     Subpaths subpaths;
-    QBrush brush;
     QBrush gradientBrush;
     QFont font;
     QImage argb;
@@ -77,7 +75,6 @@ struct AllFields
         f.elements = ConvertTo(f.painterPath);
         f.subpaths
             = { qMakePair(QList<Element> { Element(Element::MoveTo, QPointF(1, 1)) }, 7), qMakePair(f.elements, -2) };
-        f.brush = QBrush(QColor(1, 2, 3, 4), Qt::Dense3Pattern);
         QLinearGradient gradient(0, 0, 10, 20);
         gradient.setColorAt(0, Qt::red);
         gradient.setColorAt(1, QColor(0, 0, 255, 100));
@@ -97,7 +94,7 @@ struct AllFields
             && w.WriteRect(rect) && w.WriteSize(size) && w.WriteString(string) && w.WriteByteArray(bytes)
             && w.WriteRawData(raw.constData(), raw.size()) == raw.size() && w.WriteTransform(transform)
             && w.WriteMatrix4x4(matrix) && w.WritePainterPath(painterPath) && w.WriteVornPath(elements)
-            && w.WriteVornPath(subpaths) && w.WriteBrush(brush) && w.WriteBrush(gradientBrush) && w.WriteFont(font)
+            && w.WriteVornPath(subpaths) && w.WriteBrush(gradientBrush) && w.WriteFont(font)
             && w.WriteImage(argb) && w.WriteImage(rgb) && w.WriteKXImage(pattern) && w.WriteKXImage(uniform);
     }
 
@@ -107,7 +104,7 @@ struct AllFields
             && r.ReadRect(rect) && r.ReadSize(size) && r.ReadString(string) && r.ReadByteArray(bytes)
             && r.ReadRawData(raw.data(), raw.size()) == raw.size() && r.ReadTransform(transform)
             && r.ReadMatrix4x4(matrix) && r.ReadPainterPath(painterPath) && r.ReadVornPath(elements)
-            && r.ReadVornPath(subpaths) && r.ReadBrush(brush) && r.ReadBrush(gradientBrush) && r.ReadFont(font)
+            && r.ReadVornPath(subpaths) && r.ReadBrush(gradientBrush) && r.ReadFont(font)
             && r.ReadImage(argb) && r.ReadImage(rgb) && r.ReadKXImage(pattern) && r.ReadKXImage(uniform);
     }
 };
@@ -160,8 +157,8 @@ private slots:
         QTest::newRow("subpaths") << Writes<const Subpaths&>(
             &IWriter::WriteVornPath, Subpaths { qMakePair(QList<Element> { Element(Element::CurveTo, { -2, 0 }) }, 7) })
                                   << Hex("00000001 00000001 00000002 c000000000000000 0000000000000000 00000007");
-        QImage image(2, 1, QImage::Format_RGBA8888);
-        std::memcpy(image.bits(), "\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+        const QImage image = QImage(reinterpret_cast<const uchar*>("\x01\x02\x03\x04\x05\x06\x07\x08"), 2, 1,
+            QImage::Format_RGBA8888).copy();
         QTest::newRow("image") << Writes(&IWriter::WriteImage, image)
                                << Hex("00000002 00000001 00000011 00000008 0102030405060708");
         QTest::newRow("null image") << Writes(&IWriter::WriteImage, QImage())
@@ -206,7 +203,6 @@ private slots:
         if (uniform)
             image.Fill(KXRGBA32i(9, 8, 7, 255));
         const QByteArray bytes = WrittenBytes(Writes(&IWriter::WriteKXImage, image));
-        QCOMPARE(bytes.left(8).toHex(), Streamed(qint32(size.width()), qint32(size.height())).toHex());
         QCOMPARE(bytes, TiledRecord(image));
         KXImage32 back;
         QVERIFY(ReadBytes(bytes, [&](IReader* r) { return r->ReadKXImage(back); }));
@@ -253,8 +249,7 @@ private slots:
         std::atomic<bool> cancel {true};
         VornReaderWriter rw;
         rw.SetCancelFlag(&cancel);
-        QVERIFY(rw.Open(NewPath()));
-        QVERIFY(rw.IsCancelRequested());
+        QVERIFY(rw.Open(NewPath()) && rw.IsCancelRequested());
         QVERIFY(!rw.WriteInt(1));
         QVERIFY(!rw.WriteKXImage(PatternImage(300, 200, 1)));
         QCOMPARE(rw.WriteRawData("ab", 2), -1);
@@ -301,16 +296,13 @@ private slots:
         rw->Close();
         for (int pass = 0; pass < 2; ++pass) {
             const QString other = NewPath();
-            QVERIFY(rw->Open(other));
+            QVERIFY(rw->Open(other) && !QFile::exists(other));
             QCOMPARE(rw->GetFileName(), first);
-            QVERIFY(!QFile::exists(other));
             int a = 0;
             int b = 0;
             QVERIFY(rw->ReadInt(a) && rw->ReadInt(b));
             QCOMPARE(a * 100 + b, 1112);
-            QVERIFY(rw->Seek(4));
-            QVERIFY(!rw->Seek(-1));
-            QVERIFY(rw->ReadInt(b));
+            QVERIFY(rw->Seek(4) && !rw->Seek(-1) && rw->ReadInt(b));
             QCOMPARE(b, 12);
             rw->Close();
         }
@@ -327,9 +319,7 @@ private slots:
 
         // A read that fails still ends writing, even on the file still open for writing.
         VornReaderWriter writing;
-        QVERIFY(writing.Open(NewPath()));
-        QVERIFY(!writing.ReadInt(value));
-        QVERIFY(!writing.WriteInt(1));
+        QVERIFY(writing.Open(NewPath()) && !writing.ReadInt(value) && !writing.WriteInt(1));
         QCOMPARE(writing.GetSize(), 0LL);
         QVERIFY(capture.messages().isEmpty());
     }
@@ -341,8 +331,7 @@ private slots:
         QCOMPARE(rw.GetFileName(), QString());
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                QVERIFY(rw.Open(NewPath()));
-                QVERIFY(rw.WriteInt(1));
+                QVERIFY(rw.Open(NewPath()) && rw.WriteInt(1));
                 rw.Close();
             }
             QVERIFY(!rw.Seek(0));
@@ -366,15 +355,12 @@ private slots:
         QFETCH(bool, reading);
         const QString path = NewPath();
         VornReaderWriter rw;
-        QVERIFY(rw.Open(path));
-        QVERIFY(rw.WriteInt(5));
-        if (reading) {
+        QVERIFY(rw.Open(path) && rw.WriteInt(5));
+        if (reading)
             rw.Close();
-            QVERIFY(rw.Open(QString()));
-        }
+        QVERIFY(!reading || rw.Open(QString()));
         MessageCapture capture;
-        QVERIFY(!rw.Open(NewPath()));
-        QVERIFY(!rw.Open(path));
+        QVERIFY(!rw.Open(NewPath()) && !rw.Open(path));
         const QString report = ReportPattern(QStringLiteral("src/vorncommandprivate/vornreaderwriter.cpp"),
             QStringLiteral("Open fail. File already opened only for read."));
         CompareReports(capture.texts(), {report, report});

@@ -56,8 +56,7 @@ private slots:
 
     void itemMetaRoles()
     {
-        QImage icon(3, 3, QImage::Format_ARGB32);
-        icon.fill(Qt::green);
+        const QImage icon = PatternImage(3, 3, 1).ToQImage();
         VornCommand::SetIcon(QStringLiteral("stroke"), icon);
         RunStackScript(*m_stack, &m_log, QStringLiteral("push stroke"));
         QCOMPARE(m_stack->GetItemMeta(1, 0).toString(), QStringLiteral("stroke"));
