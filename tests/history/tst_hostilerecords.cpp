@@ -1,5 +1,4 @@
 #include <QBrush>
-#include <QBuffer>
 #include <QFont>
 #include <QtTest>
 
@@ -9,7 +8,6 @@
 #include "kxchangerasterdata.h"
 #include "layerpaintcommand.h"
 #include "layerpaintcommanddata.h"
-#include "messagecapture.h"
 #include "movecommand.h"
 #include "movecommanddata.h"
 #include "mwselectioncommand.h"
@@ -84,8 +82,6 @@ struct Scene
     KXMemoryDocument document;
 };
 
-const char* const kHuge = "88ca6c00"; // -2,000,000,000
-const char* const kFar = "77359400";  // 2,000,000,000
 
 } // namespace
 
@@ -132,12 +128,11 @@ private slots:
     {
         QFETCH(bool, brush);
         QFETCH(QByteArray, bytes);
-        const bool read = ReadBytes(bytes, [&](IReader* reader) {
+        QVERIFY(!ReadBytes(bytes, [&](IReader* reader) {
             QBrush b;
             QFont f;
             return brush ? reader->ReadBrush(b) : reader->ReadFont(f);
-        });
-        QVERIFY(!read);
+        }));
     }
 
     // What the writers store reads back whole (the checks refuse nothing valid).
@@ -176,124 +171,54 @@ private slots:
         QCOMPARE(fontRead.families(), font.families());
     }
 
-    // Lengths and sizes beyond the file or the document fail before allocating.
-    void corruptLengths_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("operation");
-        QTest::newRow("string past end") << Hex("7ffffffe0041") << 0;
-        QTest::newRow("byte array past end") << Hex("fffffffe41") << 1;
-        // Width 300001, height 1, ARGB32 (5), length 1200004: a side too large.
-        QTest::newRow("image side") << Hex("000493e1 00000001 00000005 00124f84") + QByteArray(1200004, '\0') << 2;
-        // A tiled image 2^31 wide and 0 high: no tiles, but a side no document holds.
-        QTest::newRow("tiled image side") << Hex("80000000 00000000") << 3;
-    }
-    void corruptLengths()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, operation);
-        QVERIFY(!ReadBytes(bytes, [&](IReader* reader) {
-            QString string;
-            QByteArray array;
-            QImage image;
-            KXImage32 tiled;
-            return operation == 0 ? reader->ReadString(string)
-                : operation == 1  ? reader->ReadByteArray(array)
-                : operation == 2  ? reader->ReadImage(image)
-                                  : reader->ReadKXImage(tiled);
-        }));
-    }
-
-    // A stroke record with geometry at +-2,000,000,000 (empty images, the
+    // Commands given geometry far beyond any document: one report, the
+    // document (layers, pixels, selection) as it was, no overflow, no huge mask.
+    // The stroke record holds geometry at +-2,000,000,000 (empty images, the
     // undo geometry from -2e9, the stroke to +2e9, null image rectangles,
-    // layer 1) or too large for an image: each execution reports, the layer
-    // and its pixels stay.
-    void paintGeometryOverflow_data()
-    {
-        QTest::addColumn<bool>("redo");
-        QTest::addColumn<QByteArray>("geometries");
-        const QByteArray overflow = Hex(kHuge) + Hex("00000000 0000000a 0000000a 00000000 00000000") + Hex(kFar)
-            + Hex("0000000a");
-        QTest::newRow("undo") << false << overflow;
-        QTest::newRow("redo") << true << overflow;
-        // A stroke of 300000 x 300000 pixels: more tiles than an image can have.
-        QTest::newRow("redo, too many tiles")
-            << true << Hex("0000000a 00000014 00000027 0000003b 00000000 00000000 000493df 000493df");
-    }
-    void paintGeometryOverflow()
-    {
-        QFETCH(bool, redo);
-        QFETCH(QByteArray, geometries);
-        Scene scene;
-        const KXImage32 before = *scene.document.GetLayerImage(kLayer);
-        const QRect geometry = scene.document.GetLayerGeometry(kLayer);
-        const QByteArray record = Hex("00000000 00000000 00000000 00000000") + geometries
-            + Hex("00000000 00000000 ffffffff ffffffff 00000000 00000000 ffffffff ffffffff 00000001");
-        LayerPaintCommand command(&scene.document, true);
-        LayerPaintCommandData data;
-        QVERIFY(ReadRecord(record, data));
-        MessageCapture capture;
-        redo ? command.redoExec(&data) : command.undoExec(&data);
-        CompareReports(capture.texts(), {ReportPattern(QStringLiteral("src/paintcommands/paintcommand.cpp"),
-                                             QStringLiteral("Error to get data."))});
-        QCOMPARE(scene.document.GetLayerGeometry(kLayer), geometry);
-        QVERIFY(scene.document.GetLayerImage(kLayer)->IsPixelEqual(before));
-        QCOMPARE(scene.document.GetDocumentState(), 0);
-    }
-
-    // An MW selection at an offset near INT_MAX: reported, the selection stays.
-    void selectionOffsetOverflow_data()
-    {
-        QTest::addColumn<bool>("redo");
-        QTest::addColumn<int>("op");
-        QTest::newRow("undo") << false << int(SelectionCommandData::Union);
-        QTest::newRow("redo, union") << true << int(SelectionCommandData::Union);
-        QTest::newRow("redo, intersect") << true << int(SelectionCommandData::Intersect);
-        QTest::newRow("redo, subtract") << true << int(SelectionCommandData::Subtract);
-    }
-    void selectionOffsetOverflow()
-    {
-        QFETCH(bool, redo);
-        QFETCH(int, op);
-        Scene scene;
-        const KXImage32 mask = PatternImage(8, 8, 5);
-        scene.document.SetSelectionMask(mask, QPoint(3, 4));
-        MWSelectionCommand command(&scene.document, true);
-        MWSelectionCommandData data;
-        const QPoint far(2147483600, -2147483600);
-        data.SetUndoSel(far, PatternImage(100, 100, 6));
-        data.SetRedoSel(far, PatternImage(100, 100, 7), MWSelectionCommandData::LogicalOp(op));
-        MessageCapture capture;
-        redo ? command.redoExec(&data) : command.undoExec(&data);
-        CompareReports(capture.texts(), {ReportPattern(QStringLiteral("src/selectioncommands/mwselectioncommand.cpp"),
-                                             QStringLiteral("Incorrect commnad."))});
-        QCOMPARE(scene.document.GetSelectionMaskOffset(), QPoint(3, 4));
-        QVERIFY(scene.document.GetSelectionMask().IsPixelEqual(mask));
-    }
-
-    // Other commands given a position, delta or shape far beyond any
-    // document: one report, the document as it was (no overflow, no huge mask).
+    // layer 1) or a stroke too large for an image; the MW selection an offset
+    // near INT_MAX.
     void farGeometryRefused_data()
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<bool>("redo");
+        QTest::addColumn<QByteArray>("geometries");
+        QTest::addColumn<int>("op");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("raster position") << 0 << true << "src/layerchangecommands/kxchangerastercommand.cpp"
-                                         << "An internal error";
-        QTest::newRow("move delta") << 1 << false << "src/layerchangecommands/movecommand.cpp"
+        const QString paint = QStringLiteral("src/paintcommands/paintcommand.cpp");
+        const QString mw = QStringLiteral("src/selectioncommands/mwselectioncommand.cpp");
+        // -2,000,000,000 is 88ca6c00, 2,000,000,000 is 77359400.
+        const QByteArray overflow = Hex("88ca6c00 00000000 0000000a 0000000a 00000000 00000000 77359400 0000000a");
+        const int unite = SelectionCommandData::Union;
+        QTest::newRow("stroke undo") << 5 << false << overflow << 0 << paint << "Error to get data.";
+        QTest::newRow("stroke redo") << 5 << true << overflow << 0 << paint << "Error to get data.";
+        // A stroke of 300000 x 300000 pixels: more tiles than an image can have.
+        QTest::newRow("stroke redo, too many tiles")
+            << 5 << true << Hex("0000000a 00000014 00000027 0000003b 00000000 00000000 000493df 000493df") << 0
+            << paint << "Error to get data.";
+        QTest::newRow("MW undo") << 6 << false << QByteArray() << unite << mw << "Incorrect commnad.";
+        QTest::newRow("MW redo, union") << 6 << true << QByteArray() << unite << mw << "Incorrect commnad.";
+        QTest::newRow("MW redo, intersect") << 6 << true << QByteArray() << int(SelectionCommandData::Intersect)
+                                            << mw << "Incorrect commnad.";
+        QTest::newRow("MW redo, subtract") << 6 << true << QByteArray() << int(SelectionCommandData::Subtract) << mw
+                                           << "Incorrect commnad.";
+        QTest::newRow("raster position") << 0 << true << QByteArray() << 0
+                                         << "src/layerchangecommands/kxchangerastercommand.cpp" << "An internal error";
+        QTest::newRow("move delta") << 1 << false << QByteArray() << 0 << "src/layerchangecommands/movecommand.cpp"
                                     << "Error to get command data.";
-        QTest::newRow("selection move") << 2 << true << "src/selectioncommands/selectionmovecommand.cpp"
-                                        << "No redo data.";
-        QTest::newRow("selection shape") << 3 << true << "src/selectioncommands/selectioncommand.cpp"
-                                         << "Bad command data.";
-        QTest::newRow("selection undo offset") << 4 << false << "src/selectioncommands/selectioncommand.cpp"
-                                               << "Bad command data.";
+        QTest::newRow("selection move") << 2 << true << QByteArray() << 0
+                                        << "src/selectioncommands/selectionmovecommand.cpp" << "No redo data.";
+        QTest::newRow("selection shape") << 3 << true << QByteArray() << 0
+                                         << "src/selectioncommands/selectioncommand.cpp" << "Bad command data.";
+        QTest::newRow("selection undo offset") << 4 << false << QByteArray() << 0
+                                               << "src/selectioncommands/selectioncommand.cpp" << "Bad command data.";
     }
     void farGeometryRefused()
     {
         QFETCH(int, command);
         QFETCH(bool, redo);
+        QFETCH(QByteArray, geometries);
+        QFETCH(int, op);
         QFETCH(QString, file);
         QFETCH(QString, message);
         Scene scene;
@@ -320,6 +245,18 @@ private slots:
             auto* move = new SelectionMoveCommandData;
             move->SetRedoPosition(far);
             data.reset(move);
+        } else if (command == 5) {
+            target.reset(new LayerPaintCommand(&scene.document, true));
+            data.reset(new LayerPaintCommandData);
+            QVERIFY(ReadRecord(Hex("00000000 00000000 00000000 00000000") + geometries
+                    + Hex("00000000 00000000 ffffffff ffffffff 00000000 00000000 ffffffff ffffffff 00000001"),
+                *data));
+        } else if (command == 6) {
+            target.reset(new MWSelectionCommand(&scene.document, true));
+            auto* selection = new MWSelectionCommandData;
+            selection->SetUndoSel(far, PatternImage(100, 100, 6));
+            selection->SetRedoSel(far, PatternImage(100, 100, 7), MWSelectionCommandData::LogicalOp(op));
+            data.reset(selection);
         } else {
             target.reset(new SelectionCommand(&scene.document));
             auto* selection = new SelectionCommandData;
@@ -334,6 +271,7 @@ private slots:
         redo ? target->redoExec(data.get()) : target->undoExec(data.get());
         CompareReports(capture.texts(), {ReportPattern(file, message)});
         QCOMPARE(DocumentFingerprint::Take(scene.document).Differences(before), QStringList());
+        QCOMPARE(scene.document.GetDocumentState(), 0);
     }
 };
 

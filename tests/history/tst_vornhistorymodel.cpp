@@ -4,10 +4,9 @@
 #include <QtTest>
 
 #include <memory>
-#include <stdexcept>
 
-#include "messagecapture.h"
-#include "testcommands.h"
+#include "recordtesting.h"
+#include "stackscript.h"
 #include "vorncommanddataserializer.h"
 #include "vornhistorymodel.h"
 #include "vornundostack.h"
@@ -71,12 +70,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_folder.isValid());
-        const QStringList names{QStringLiteral("open"), QStringLiteral("a"), QStringLiteral("b")};
-        for (int i = 0; i < names.size(); ++i) {
-            QImage icon(4, 4, QImage::Format_ARGB32);
-            icon.fill(QColor::fromHsv(i * 100, 200, 200));
-            VornCommand::SetIcon(names[i], icon);
-        }
+        for (const char* name : {"open", "a", "b"})
+            VornCommand::SetIcon(QLatin1String(name), PatternImage(4, 4, quint32(name[0])).ToQImage());
     }
     void init()
     {
@@ -262,50 +257,7 @@ private slots:
     }
 
 private:
-    // Runs operations separated by "; ": push NAME, delayed NAME (a live edit),
-    // throw (a push whose execution throws), undo, redo, commit, setIndex N,
-    // begin NAME, end, clear, initial (SetInitialMeta), limit N, events.
-    void run(const QString& operations)
-    {
-        for (const QString& operation : operations.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
-            const QStringList words = operation.split(QLatin1Char(' '));
-            const QString argument = words.value(1);
-            if (words[0] == QLatin1String("push") || words[0] == QLatin1String("delayed")) {
-                auto* command = new LogCommand(&m_log, argument);
-                command->SetIcon(argument);
-                if (words[0] == QLatin1String("push"))
-                    m_stack->push(command);
-                else
-                    m_stack->pushDelayed(command);
-            } else if (words[0] == QLatin1String("throw")) {
-                auto command = std::make_unique<LogCommand>(&m_log, QStringLiteral("fails"));
-                command->throwOnRedo = LogCommand::Standard;
-                QVERIFY_EXCEPTION_THROWN(m_stack->push(command.get()), std::runtime_error);
-            } else if (words[0] == QLatin1String("undo")) {
-                m_stack->undo();
-            } else if (words[0] == QLatin1String("redo")) {
-                m_stack->redo();
-            } else if (words[0] == QLatin1String("commit")) {
-                m_stack->commit();
-            } else if (words[0] == QLatin1String("setIndex")) {
-                m_stack->setIndex(argument.toInt());
-            } else if (words[0] == QLatin1String("begin")) {
-                m_stack->beginMacro(argument, argument);
-            } else if (words[0] == QLatin1String("end")) {
-                m_stack->endMacro();
-            } else if (words[0] == QLatin1String("clear")) {
-                m_stack->clear();
-            } else if (words[0] == QLatin1String("initial")) {
-                m_stack->SetInitialMeta(QStringLiteral("Open"), QStringLiteral("open"));
-            } else if (words[0] == QLatin1String("limit")) {
-                m_stack->setUndoLimit(argument.toInt());
-            } else if (words[0] == QLatin1String("events")) {
-                QCoreApplication::processEvents();
-            } else {
-                QFAIL(qPrintable("unknown operation " + operation));
-            }
-        }
-    }
+    void run(const QString& operations) { RunStackScript(*m_stack, &m_log, operations); }
 
     QTemporaryDir m_folder;
     QStringList m_log; // what the commands did

@@ -1,20 +1,13 @@
-#include <QDataStream>
-#include <QFile>
 #include <QLinearGradient>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <memory>
 
-#include "messagecapture.h"
-#include "vornreaderwriter.h"
+#include "recordtesting.h"
 
-using Writer = std::function<bool(IWriter&)>;
-using Reader = std::function<bool(IReader&)>;
+using Writer = std::function<bool(IWriter*)>;
+using Reader = std::function<bool(IReader*)>;
 Q_DECLARE_METATYPE(Writer)
 Q_DECLARE_METATYPE(Reader)
 
@@ -23,117 +16,18 @@ namespace {
 using Element = KXPathElement;
 using Subpaths = QList<QPair<QList<KXPathElement>, int>>;
 
-QByteArray Hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QByteArray Encode(const std::function<void(QDataStream&)>& encode)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    encode(stream);
-    return bytes;
-}
-
 // Reads one field of type T into a fresh value.
 template <class T> Reader Reads(bool (IReader::*read)(T&))
 {
-    return [read](IReader& r) {
+    return [read](IReader* r) {
         T value {};
-        return (r.*read)(value);
+        return (r->*read)(value);
     };
 }
 
 template <class T, class V> Writer Writes(bool (IWriter::*write)(T), const V& value)
 {
-    return [write, value](IWriter& w) { return (w.*write)(value); };
-}
-
-// A filled image with a different dot pattern in every tile.
-KXImage32 PatternImage(unsigned int width, unsigned int height)
-{
-    KXImage32 image(width, height);
-    image.Fill(KXRGBA32i(10, 20, 30, 255));
-    for (unsigned int y = 0; y < height; y += 7)
-        for (unsigned int x = 0; x < width; x += 3)
-            image.SetPixel(x, y, KXRGBA32i(quint8(x), quint8(y), quint8(x ^ y), 200));
-    return image;
-}
-
-QByteArray TileBytes(const KXImage32& image, unsigned int column, unsigned int row)
-{
-    QByteArray bytes(ZTTileManager64::TileBytes, Qt::Uninitialized);
-    ZTTileManager64::Instance()->ReadMemory(image.GetTile(column, row)->Handle(), bytes.data());
-    return bytes;
-}
-
-// Same size and same bytes in every tile, the area beyond the edge included.
-bool SameTiles(const KXImage32& a, const KXImage32& b)
-{
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return false;
-    for (unsigned int row = 0; row < a.GetRows(); ++row)
-        for (unsigned int column = 0; column < a.GetColumns(); ++column)
-            if (TileBytes(a, column, row) != TileBytes(b, column, row))
-                return false;
-    return true;
-}
-
-// Smooth gradients with a little grain, like a photo.
-KXImage32 PhotoImage(unsigned int width, unsigned int height)
-{
-    KXImage32 image(width, height);
-    quint32 seed = 7;
-    for (unsigned int y = 0; y < height; ++y) {
-        for (unsigned int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 29) - 4;
-            image.SetPixel(x, y,
-                KXRGBA32i(quint8(qBound(0, int(x / 3) + grain, 255)), quint8(qBound(0, int(y / 2) + grain, 255)),
-                    quint8(qBound(0, int(x + y) / 5 + 60 + grain, 255)), 255));
-        }
-    }
-    return image;
-}
-
-// Random bytes everywhere: zlib stores these tiles rather than compressing them.
-KXImage32 NoiseImage(unsigned int width, unsigned int height)
-{
-    KXImage32 image(width, height);
-    quint32 seed = 99;
-    for (unsigned int y = 0; y < height; ++y)
-        for (unsigned int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            image.SetPixel(x, y, KXRGBA32i::FromValue(seed ^ (seed >> 13)));
-        }
-    return image;
-}
-
-// The tile blobs of a record holding one tiled image.
-QList<QByteArray> RecordBlobs(const QByteArray& record)
-{
-    QDataStream in(record);
-    quint32 width = 0;
-    quint32 height = 0;
-    in >> width >> height;
-    QList<QByteArray> blobs;
-    while (!in.atEnd() && in.status() == QDataStream::Ok) {
-        QByteArray blob;
-        in >> blob;
-        blobs.append(blob);
-    }
-    return blobs;
-}
-
-QImage SampleImage(QImage::Format format, int width, int height)
-{
-    QImage image(width, height, format);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixelColor(x, y, QColor(x * 40, y * 60, 90, 255 - x * 10));
-    return image;
+    return [write, value](IWriter* w) { return (w->*write)(value); };
 }
 
 // One record holding every field type.
@@ -153,7 +47,6 @@ struct AllFields
     QPainterPath painterPath;
     QList<KXPathElement> elements;
     Subpaths subpaths;
-    QBrush brush;
     QBrush gradientBrush;
     QFont font;
     QImage argb;
@@ -182,15 +75,14 @@ struct AllFields
         f.elements = ConvertTo(f.painterPath);
         f.subpaths
             = { qMakePair(QList<Element> { Element(Element::MoveTo, QPointF(1, 1)) }, 7), qMakePair(f.elements, -2) };
-        f.brush = QBrush(QColor(1, 2, 3, 4), Qt::Dense3Pattern);
         QLinearGradient gradient(0, 0, 10, 20);
         gradient.setColorAt(0, Qt::red);
         gradient.setColorAt(1, QColor(0, 0, 255, 100));
         f.gradientBrush = QBrush(gradient);
         f.font = QFont(QStringLiteral("DejaVu Sans"), 13, QFont::Bold, true);
-        f.argb = SampleImage(QImage::Format_ARGB32, 5, 3);
-        f.rgb = SampleImage(QImage::Format_RGB888, 3, 2); // scan lines padded from 9 to 12 bytes
-        f.pattern = PatternImage(300, 200);
+        f.argb = PatternImage(5, 3, 8).ToQImage().convertToFormat(QImage::Format_ARGB32);
+        f.rgb = f.argb.copy(0, 0, 3, 2).convertToFormat(QImage::Format_RGB888); // lines padded from 9 to 12 bytes
+        f.pattern = PatternImage(300, 200, 1);
         f.uniform = KXImage32(1000, 700);
         f.uniform.Fill(KXRGBA32i(1, 2, 3, 4));
         return f;
@@ -202,7 +94,7 @@ struct AllFields
             && w.WriteRect(rect) && w.WriteSize(size) && w.WriteString(string) && w.WriteByteArray(bytes)
             && w.WriteRawData(raw.constData(), raw.size()) == raw.size() && w.WriteTransform(transform)
             && w.WriteMatrix4x4(matrix) && w.WritePainterPath(painterPath) && w.WriteVornPath(elements)
-            && w.WriteVornPath(subpaths) && w.WriteBrush(brush) && w.WriteBrush(gradientBrush) && w.WriteFont(font)
+            && w.WriteVornPath(subpaths) && w.WriteBrush(gradientBrush) && w.WriteFont(font)
             && w.WriteImage(argb) && w.WriteImage(rgb) && w.WriteKXImage(pattern) && w.WriteKXImage(uniform);
     }
 
@@ -212,34 +104,22 @@ struct AllFields
             && r.ReadRect(rect) && r.ReadSize(size) && r.ReadString(string) && r.ReadByteArray(bytes)
             && r.ReadRawData(raw.data(), raw.size()) == raw.size() && r.ReadTransform(transform)
             && r.ReadMatrix4x4(matrix) && r.ReadPainterPath(painterPath) && r.ReadVornPath(elements)
-            && r.ReadVornPath(subpaths) && r.ReadBrush(brush) && r.ReadBrush(gradientBrush) && r.ReadFont(font)
+            && r.ReadVornPath(subpaths) && r.ReadBrush(gradientBrush) && r.ReadFont(font)
             && r.ReadImage(argb) && r.ReadImage(rgb) && r.ReadKXImage(pattern) && r.ReadKXImage(uniform);
     }
 };
 
-// Every operation: each must fail on a file that is not open.
-QList<std::function<bool(VornReaderWriter&)>> AllOperations()
+// Operations of each kind (all go through one open check per direction):
+// each must fail on a file that is not open.
+QList<std::function<bool(VornReaderWriter*)>> SomeOperations()
 {
-    return { Reads(&IReader::ReadImage), Reads(&IReader::ReadInt), Reads(&IReader::ReadUInt),
-        Reads(&IReader::ReadQReal), Reads<Subpaths>(&IReader::ReadVornPath),
-        Reads<QList<Element>>(&IReader::ReadVornPath), Reads(&IReader::ReadPainterPath), Reads(&IReader::ReadPoint),
-        Reads(&IReader::ReadRect), Reads(&IReader::ReadSize), Reads(&IReader::ReadString),
-        Reads(&IReader::ReadTransform), Reads(&IReader::ReadKXImage), Reads(&IReader::ReadBrush),
-        Reads(&IReader::ReadMatrix4x4), Reads(&IReader::ReadFont), Reads(&IReader::ReadByteArray),
-        [](VornReaderWriter& rw) {
+    return { Reads(&IReader::ReadInt), Reads(&IReader::ReadKXImage),
+        [](VornReaderWriter* rw) {
             char buffer[4];
-            return rw.ReadRawData(buffer, 4) != -1;
+            return rw->ReadRawData(buffer, 4) != -1;
         },
-        Writes(&IWriter::WriteImage, QImage()), Writes(&IWriter::WriteInt, 1), Writes(&IWriter::WriteUInt, 1u),
-        Writes(&IWriter::WriteQReal, 1.0), Writes<const Subpaths&>(&IWriter::WriteVornPath, Subpaths()),
-        Writes<const QList<Element>&>(&IWriter::WriteVornPath, QList<Element>()),
-        Writes(&IWriter::WritePainterPath, QPainterPath()), Writes(&IWriter::WritePoint, QPoint()),
-        Writes(&IWriter::WriteRect, QRect()), Writes(&IWriter::WriteSize, QSize()),
-        Writes(&IWriter::WriteString, QString()), Writes(&IWriter::WriteTransform, QTransform()),
-        Writes(&IWriter::WriteKXImage, KXImage32(1, 1)), Writes(&IWriter::WriteBrush, QBrush()),
-        Writes(&IWriter::WriteMatrix4x4, QMatrix4x4()), Writes(&IWriter::WriteFont, QFont()),
-        Writes(&IWriter::WriteByteArray, QByteArray()),
-        [](VornReaderWriter& rw) { return rw.WriteRawData("abcd", 4) != -1; } };
+        Writes(&IWriter::WriteInt, 1), Writes(&IWriter::WriteKXImage, KXImage32(1, 1)),
+        [](VornReaderWriter* rw) { return rw->WriteRawData("abcd", 4) != -1; } };
 }
 
 } // namespace
@@ -253,29 +133,6 @@ private:
     int m_files = 0;
 
     QString NewPath() { return m_dir.filePath(QStringLiteral("record%1").arg(++m_files)); }
-
-    static QByteArray Contents(const VornReaderWriter& rw)
-    {
-        QFile file(rw.GetFileName());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // A reader/writer whose file holds what write wrote, closed again.
-    std::unique_ptr<VornReaderWriter> Written(const Writer& write)
-    {
-        auto rw = std::make_unique<VornReaderWriter>();
-        if (!rw->Open(NewPath()) || !write(*rw))
-            return nullptr;
-        rw->Close();
-        return rw;
-    }
-
-    // A reader/writer whose file holds bytes, reopened for reading.
-    std::unique_ptr<VornReaderWriter> FileWith(const QByteArray& bytes)
-    {
-        auto rw = Written([&](IWriter& w) { return w.WriteRawData(bytes.constData(), bytes.size()) == bytes.size(); });
-        return rw && rw->Open(QString()) ? std::move(rw) : nullptr;
-    }
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
@@ -293,15 +150,15 @@ private slots:
         QTest::newRow("string") << Writes(&IWriter::WriteString, QStringLiteral("AB")) << Hex("00000004 0041 0042");
         QTest::newRow("byte array") << Writes(&IWriter::WriteByteArray, QByteArray("xyz")) << Hex("00000003 78797a");
         QTest::newRow("null byte array") << Writes(&IWriter::WriteByteArray, QByteArray()) << Hex("ffffffff");
-        QTest::newRow("raw data") << Writer([](IWriter& w) { return w.WriteRawData("xyz", 3) == 3; }) << Hex("78797a");
+        QTest::newRow("raw data") << Writer([](IWriter* w) { return w->WriteRawData("xyz", 3) == 3; }) << Hex("78797a");
         QTest::newRow("path elements") << Writes<const QList<Element>&>(
             &IWriter::WriteVornPath, QList<Element> { Element(Element::LineTo, { 1, 2 }) })
                                        << Hex("00000001 00000001 3ff0000000000000 4000000000000000");
         QTest::newRow("subpaths") << Writes<const Subpaths&>(
             &IWriter::WriteVornPath, Subpaths { qMakePair(QList<Element> { Element(Element::CurveTo, { -2, 0 }) }, 7) })
                                   << Hex("00000001 00000001 00000002 c000000000000000 0000000000000000 00000007");
-        QImage image(2, 1, QImage::Format_RGBA8888);
-        std::memcpy(image.bits(), "\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+        const QImage image = QImage(reinterpret_cast<const uchar*>("\x01\x02\x03\x04\x05\x06\x07\x08"), 2, 1,
+            QImage::Format_RGBA8888).copy();
         QTest::newRow("image") << Writes(&IWriter::WriteImage, image)
                                << Hex("00000002 00000001 00000011 00000008 0102030405060708");
         QTest::newRow("null image") << Writes(&IWriter::WriteImage, QImage())
@@ -309,73 +166,47 @@ private slots:
         QTest::newRow("tiled image 0x0") << Writes(&IWriter::WriteKXImage, KXImage32()) << Hex("00000000 00000000");
         const QBrush brush(QColor(1, 2, 3, 4), Qt::CrossPattern);
         QTest::newRow("brush") << Writes(&IWriter::WriteBrush, brush)
-                               << Encode([&](QDataStream& s) { s << Encode([&](QDataStream& i) { i << brush; }); });
+                               << Streamed(Streamed(brush));
         const QFont font(QStringLiteral("DejaVu Serif"), 11, QFont::Bold);
         QTest::newRow("font") << Writes(&IWriter::WriteFont, font)
-                              << Encode([&](QDataStream& s) { s << Encode([&](QDataStream& i) { i << font; }); });
+                              << Streamed(Streamed(font));
     }
 
     void encoding()
     {
         QFETCH(Writer, write);
         QFETCH(QByteArray, bytes);
-        const std::unique_ptr<VornReaderWriter> rw = Written(write);
-        QVERIFY(rw);
-        QCOMPARE(Contents(*rw).toHex(), bytes.toHex());
-        QCOMPARE(rw->GetSize(), (long long)bytes.size());
+        QCOMPARE(WrittenBytes(write).toHex(), bytes.toHex());
     }
 
-    // Width, height, then one qCompress blob per tile, row by row.
+    // Width, height, then one qCompress blob per tile, row by row; read back,
+    // the same tiles (the area beyond the edge included).
     void tiledImageRecord_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<QString>("content");
-        QTest::addColumn<int>("blobs");
-        QTest::newRow("129x1") << QSize(129, 1) << "pattern" << 2;
-        QTest::newRow("300x200") << QSize(300, 200) << "pattern" << 6;
-        QTest::newRow("300x300 uniform, shared tiles") << QSize(300, 300) << "uniform" << 9;
-        QTest::newRow("5x0") << QSize(5, 0) << "pattern" << 0;
+        QTest::addColumn<bool>("uniform");
+        QTest::newRow("129x1") << QSize(129, 1) << false;
+        QTest::newRow("300x200") << QSize(300, 200) << false;
+        QTest::newRow("300x300 uniform, shared tiles") << QSize(300, 300) << true;
+        QTest::newRow("5x0") << QSize(5, 0) << true;
         // More tiles than one batch of parallel compression and decoding.
-        QTest::newRow("1100x600 photo") << QSize(1100, 600) << "photo" << 45;
-        QTest::newRow("300x140 noise") << QSize(300, 140) << "noise" << 6;
-        QTest::newRow("5000x200 uniform") << QSize(5000, 200) << "uniform" << 80;
+        QTest::newRow("1100x600") << QSize(1100, 600) << false;
+        QTest::newRow("5000x200 uniform") << QSize(5000, 200) << true;
     }
 
     void tiledImageRecord()
     {
         QFETCH(QSize, size);
-        QFETCH(QString, content);
-        QFETCH(int, blobs);
-        KXImage32 image = content == QLatin1String("photo") ? PhotoImage(size.width(), size.height())
-            : content == QLatin1String("noise")             ? NoiseImage(size.width(), size.height())
-                                                            : PatternImage(size.width(), size.height());
-        if (content == QLatin1String("uniform"))
+        QFETCH(bool, uniform);
+        KXImage32 image
+            = uniform ? KXImage32(size.width(), size.height()) : PatternImage(size.width(), size.height(), 3);
+        if (uniform)
             image.Fill(KXRGBA32i(9, 8, 7, 255));
-        const std::unique_ptr<VornReaderWriter> rw = Written(Writes(&IWriter::WriteKXImage, image));
-        QVERIFY(rw);
-
-        const QByteArray bytes = Contents(*rw);
-        QDataStream in(bytes);
-        quint32 width = 0;
-        quint32 height = 0;
-        in >> width >> height;
-        QCOMPARE(QSize(width, height), size);
-        int count = 0;
-        for (unsigned int row = 0; row < image.GetRows(); ++row) {
-            for (unsigned int column = 0; column < image.GetColumns(); ++column, ++count) {
-                QByteArray blob;
-                in >> blob;
-                QCOMPARE(in.status(), QDataStream::Ok);
-                QCOMPARE(blob, qCompress(TileBytes(image, column, row), -1));
-            }
-        }
-        QCOMPARE(count, blobs);
-        QVERIFY(in.atEnd());
-
-        QVERIFY(rw->Open(QString()));
+        const QByteArray bytes = WrittenBytes(Writes(&IWriter::WriteKXImage, image));
+        QCOMPARE(bytes, TiledRecord(image));
         KXImage32 back;
-        QVERIFY(rw->ReadKXImage(back));
-        QVERIFY(SameTiles(back, image));
+        QVERIFY(ReadBytes(bytes, [&](IReader* r) { return r->ReadKXImage(back); }));
+        QCOMPARE(TiledRecord(back), bytes);
     }
 
     // Blobs are reused only while their tile keeps its bytes: a tile changed in
@@ -392,30 +223,23 @@ private slots:
     void tileBlobsFollowTileChanges()
     {
         QFETCH(QString, change);
-        KXImage32 image = PhotoImage(256, 128);
-        const std::unique_ptr<VornReaderWriter> first = Written(Writes(&IWriter::WriteKXImage, image));
-        QVERIFY(first);
+        KXImage32 image = PatternImage(256, 128, 4);
+        const QByteArray first = WrittenBytes(Writes(&IWriter::WriteKXImage, image));
         const KXImage32 original = image.Copy();
         if (change == QLatin1String("in place")) {
             QVERIFY(!image.IsTileShared(1, 0));
             QVERIFY(image.SetPixel(200, 5, KXRGBA32i(1, 2, 3, 4)));
         } else if (change == QLatin1String("reused")) {
             image = KXImage32(); // its tiles go back to the pool ...
-            image = NoiseImage(256, 128); // ... and are handed out again
+            image = PatternImage(256, 128, 5); // ... and are handed out again
         } else if (change == QLatin1String("copy")) {
             const KXImage32 keeper = image;
             QVERIFY(image.SetPixel(0, 0, KXRGBA32i(9, 9, 9, 9)));
-            const std::unique_ptr<VornReaderWriter> kept = Written(Writes(&IWriter::WriteKXImage, keeper));
-            QVERIFY(kept);
-            QCOMPARE(Contents(*kept), Contents(*first));
+            QCOMPARE(WrittenBytes(Writes(&IWriter::WriteKXImage, keeper)), first);
         }
-        const std::unique_ptr<VornReaderWriter> second = Written(Writes(&IWriter::WriteKXImage, image));
-        QVERIFY(second);
-        const QList<QByteArray> blobs = RecordBlobs(Contents(*second));
-        QCOMPARE(blobs.size(), 2);
-        for (unsigned int column = 0; column < 2; ++column)
-            QCOMPARE(blobs[int(column)], qCompress(TileBytes(image, column, 0), -1));
-        QCOMPARE(Contents(*second) == Contents(*first), image.IsPixelEqual(original));
+        const QByteArray second = WrittenBytes(Writes(&IWriter::WriteKXImage, image));
+        QCOMPARE(second, TiledRecord(image));
+        QCOMPARE(second == first, image.IsPixelEqual(original));
     }
 
     // A raised cancel flag makes every write fail, a tiled image included;
@@ -425,42 +249,36 @@ private slots:
         std::atomic<bool> cancel {true};
         VornReaderWriter rw;
         rw.SetCancelFlag(&cancel);
-        QVERIFY(rw.Open(NewPath()));
-        QVERIFY(rw.IsCancelRequested());
+        QVERIFY(rw.Open(NewPath()) && rw.IsCancelRequested());
         QVERIFY(!rw.WriteInt(1));
-        QVERIFY(!rw.WriteKXImage(PatternImage(300, 200)));
+        QVERIFY(!rw.WriteKXImage(PatternImage(300, 200, 1)));
         QCOMPARE(rw.WriteRawData("ab", 2), -1);
         cancel = false;
         QVERIFY(!rw.IsCancelRequested());
         QVERIFY(rw.WriteInt(2));
         rw.Close();
-        QCOMPARE(Contents(rw).toHex(), QByteArray("00000002"));
+        QCOMPARE(FileBytes(rw.GetFileName()).toHex(), QByteArray("00000002"));
     }
 
     // Read into blank fields and written again, the record comes out byte for byte.
     void roundTrip()
     {
         const AllFields written = AllFields::Sample();
-        const std::unique_ptr<VornReaderWriter> rw = Written([&](IWriter& w) { return written.Write(w); });
-        QVERIFY(rw && rw->Open(QString()));
+        const QByteArray record = WrittenBytes([&](IWriter* w) { return written.Write(*w); });
         AllFields f;
-        QVERIFY(f.Read(*rw));
-        char extra;
-        QCOMPARE(rw->ReadRawData(&extra, 1), 0); // the record ends where the last field ends
-        const std::unique_ptr<VornReaderWriter> again = Written([&](IWriter& w) { return f.Write(w); });
-        QVERIFY(again);
-        QCOMPARE(Contents(*again), Contents(*rw));
+        QVERIFY(ReadBytes(record, [&](IReader* r) {
+            char extra;
+            return f.Read(*r) && r->ReadRawData(&extra, 1) == 0; // the record ends where the last field ends
+        }));
+        QCOMPARE(WrittenBytes([&](IWriter* w) { return f.Write(*w); }), record);
 
-        QCOMPARE(f.integer, -5);
-        QCOMPARE(f.unsignedInteger, 0xFFFFFFFFu);
-        QCOMPARE(f.string, written.string);
+        // Fields whose read and write could err alike.
         QCOMPARE(f.painterPath, written.painterPath);
-        QCOMPARE(f.subpaths, written.subpaths);
         QCOMPARE(f.gradientBrush, written.gradientBrush);
         QCOMPARE(f.font, written.font);
         QCOMPARE(f.rgb.format(), QImage::Format_RGB888);
         QCOMPARE(f.rgb, written.rgb);
-        QVERIFY(SameTiles(f.pattern, written.pattern));
+        QCOMPARE(TiledRecord(f.pattern), TiledRecord(written.pattern));
         // Positions that held one tile hold one tile again after reading.
         QCOMPARE(f.uniform.DistinctTileCount(), written.uniform.DistinctTileCount());
         // A tile shared after reading is still copied on write.
@@ -472,22 +290,19 @@ private slots:
     // Every Open after the first ignores its path and reads the first file from the start.
     void readAgainFromTheStart()
     {
-        const std::unique_ptr<VornReaderWriter> rw
-            = Written([](IWriter& w) { return w.WriteInt(11) && w.WriteInt(12); });
-        QVERIFY(rw);
-        const QString first = rw->GetFileName();
+        const auto rw = std::make_unique<VornReaderWriter>();
+        const QString first = NewPath();
+        QVERIFY(rw->Open(first) && rw->WriteInt(11) && rw->WriteInt(12));
+        rw->Close();
         for (int pass = 0; pass < 2; ++pass) {
             const QString other = NewPath();
-            QVERIFY(rw->Open(other));
+            QVERIFY(rw->Open(other) && !QFile::exists(other));
             QCOMPARE(rw->GetFileName(), first);
-            QVERIFY(!QFile::exists(other));
             int a = 0;
             int b = 0;
             QVERIFY(rw->ReadInt(a) && rw->ReadInt(b));
             QCOMPARE(a * 100 + b, 1112);
-            QVERIFY(rw->Seek(4));
-            QVERIFY(!rw->Seek(-1));
-            QVERIFY(rw->ReadInt(b));
+            QVERIFY(rw->Seek(4) && !rw->Seek(-1) && rw->ReadInt(b));
             QCOMPARE(b, 12);
             rw->Close();
         }
@@ -496,19 +311,15 @@ private slots:
     void writeAfterReadFails()
     {
         MessageCapture capture;
-        const std::unique_ptr<VornReaderWriter> rw = FileWith(Hex("00000001"));
-        QVERIFY(rw);
         int value = 0;
-        QVERIFY(rw->ReadInt(value));
-        QVERIFY(!rw->WriteInt(2));
-        QCOMPARE(rw->WriteRawData("ab", 2), -1);
-        QCOMPARE(rw->GetSize(), 4LL);
+        QVERIFY(ReadBytes(Hex("00000001"), [&](IReader* r) {
+            auto* rw = static_cast<VornReaderWriter*>(r);
+            return rw->ReadInt(value) && !rw->WriteInt(2) && rw->WriteRawData("ab", 2) == -1 && rw->GetSize() == 4;
+        }));
 
         // A read that fails still ends writing, even on the file still open for writing.
         VornReaderWriter writing;
-        QVERIFY(writing.Open(NewPath()));
-        QVERIFY(!writing.ReadInt(value));
-        QVERIFY(!writing.WriteInt(1));
+        QVERIFY(writing.Open(NewPath()) && !writing.ReadInt(value) && !writing.WriteInt(1));
         QCOMPARE(writing.GetSize(), 0LL);
         QVERIFY(capture.messages().isEmpty());
     }
@@ -520,14 +331,13 @@ private slots:
         QCOMPARE(rw.GetFileName(), QString());
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1) {
-                QVERIFY(rw.Open(NewPath()));
-                QVERIFY(rw.WriteInt(1));
+                QVERIFY(rw.Open(NewPath()) && rw.WriteInt(1));
                 rw.Close();
             }
             QVERIFY(!rw.Seek(0));
-            const auto operations = AllOperations();
+            const auto operations = SomeOperations();
             for (int i = 0; i < operations.size(); ++i)
-                QVERIFY2(!operations[i](rw), qPrintable(QStringLiteral("operation %1, pass %2").arg(i).arg(pass)));
+                QVERIFY2(!operations[i](&rw), qPrintable(QStringLiteral("operation %1, pass %2").arg(i).arg(pass)));
             QCOMPARE(rw.GetSize(), pass * 4LL);
         }
         QVERIFY(capture.messages().isEmpty());
@@ -545,49 +355,19 @@ private slots:
         QFETCH(bool, reading);
         const QString path = NewPath();
         VornReaderWriter rw;
-        QVERIFY(rw.Open(path));
-        QVERIFY(rw.WriteInt(5));
-        if (reading) {
+        QVERIFY(rw.Open(path) && rw.WriteInt(5));
+        if (reading)
             rw.Close();
-            QVERIFY(rw.Open(QString()));
-        }
+        QVERIFY(!reading || rw.Open(QString()));
         MessageCapture capture;
-        QVERIFY(!rw.Open(NewPath()));
-        QVERIFY(!rw.Open(path));
-        const QRegularExpression report(QStringLiteral(
-            "^Build date=%1, time=%2\\. Line=\\d+, file=\"src/vorncommandprivate/vornreaderwriter\\.cpp\""
-            "\\. Open fail\\. File already opened only for read\\.$")
-                                            .arg(reportDatePattern(), reportTimePattern()));
-        const QList<MessageCapture::Message> messages = capture.messages();
-        QCOMPARE(messages.size(), 2);
-        for (const MessageCapture::Message& message : messages) {
-            QCOMPARE(message.type, QtDebugMsg);
-            QCOMPARE(message.category, QStringLiteral("default"));
-            QVERIFY(!message.hasContext);
-            QVERIFY2(report.match(message.text).hasMatch(), qPrintable(message.text));
-        }
+        QVERIFY(!rw.Open(NewPath()) && !rw.Open(path));
+        const QString report = ReportPattern(QStringLiteral("src/vorncommandprivate/vornreaderwriter.cpp"),
+            QStringLiteral("Open fail. File already opened only for read."));
+        CompareReports(capture.texts(), {report, report});
         // The open file is left as it was.
         QCOMPARE(rw.GetFileName(), path);
         int value = 0;
         QCOMPARE(reading ? rw.ReadInt(value) : rw.WriteInt(6), true);
-    }
-
-    // Open for writing, closed, or open for reading: destruction deletes the file.
-    void destructionDeletesFile()
-    {
-        for (int state = 0; state < 3; ++state) {
-            const QString path = NewPath();
-            {
-                VornReaderWriter rw;
-                QVERIFY(rw.Open(path) && rw.WriteInt(1));
-                if (state > 0)
-                    rw.Close();
-                if (state > 1)
-                    QVERIFY(rw.Open(QString()));
-                QVERIFY(QFile::exists(path));
-            }
-            QVERIFY(!QFile::exists(path));
-        }
     }
 
     // Cuts anywhere are covered by truncatedRecord; these are well-formed
@@ -596,26 +376,24 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Reader>("read");
-        const Reader tiled = [](IReader& r) {
+        const Reader tiled = [](IReader* r) {
             KXImage32 image(3, 3);
-            const bool read = r.ReadKXImage(image);
+            const bool read = r->ReadKXImage(image);
             return read || image.GetWidth() != 3; // a failed read leaves the target alone
         };
         const Reader image = Reads(&IReader::ReadImage);
         const Reader painterPath = Reads(&IReader::ReadPainterPath);
         const auto tileRecord = [](const QByteArray& blob) {
-            return Encode([&](QDataStream& s) { s << quint32(128) << quint32(128) << blob; });
+            return Streamed(quint32(128), quint32(128), blob);
         };
         const QByteArray shortTile = qCompress(QByteArray(65535, 'a'), -1);
         QByteArray lyingTile = shortTile;
         lyingTile.replace(0, 4, Hex("00010000"));
         QByteArray hugeTile = qCompress(QByteArray(65536, 'a'), -1);
         hugeTile.replace(0, 4, Hex("7fffffff"));
-        const QByteArray validTiled = Encode([](QDataStream& s) {
-            s << quint32(300) << quint32(200);
-            for (int i = 0; i < 6; ++i)
-                s << qCompress(QByteArray(65536, char(i)), -1);
-        });
+        QByteArray validTiled = Streamed(quint32(300), quint32(200));
+        for (char i = 0; i < 6; ++i)
+            validTiled += Streamed(qCompress(QByteArray(65536, i), -1));
 
         QTest::newRow("tiled: last blob missing")
             << validTiled.left(validTiled.lastIndexOf(Hex("00010000")) - 4) << tiled;
@@ -654,30 +432,33 @@ private slots:
             << Hex("ffffffff 00000000 00000000") << Reads<Subpaths>(&IReader::ReadVornPath);
         QTest::newRow("byte array: giant length") << Hex("7fffffff 616263") << Reads(&IReader::ReadByteArray);
         QTest::newRow("string: odd length") << Hex("00000003 006100") << Reads(&IReader::ReadString);
+        // Lengths and sizes beyond the file or any document fail before allocating.
+        QTest::newRow("string: past end") << Hex("7ffffffe 0041") << Reads(&IReader::ReadString);
+        QTest::newRow("byte array: past end") << Hex("fffffffe 41") << Reads(&IReader::ReadByteArray);
+        // Width 300001, height 1, ARGB32 (5), length 1200004: a side too large.
+        QTest::newRow("image: side")
+            << Hex("000493e1 00000001 00000005 00124f84") + QByteArray(1200004, '\0') << image;
+        // A tiled image 2^31 wide and 0 high: no tiles, but a side no document holds.
+        QTest::newRow("tiled: side") << Hex("80000000 00000000") << tiled;
     }
 
     void corruptInput()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(Reader, read);
-        const std::unique_ptr<VornReaderWriter> rw = FileWith(bytes);
-        QVERIFY(rw);
-        QVERIFY(!read(*rw));
+        QVERIFY(!ReadBytes(bytes, read));
     }
 
     // Every cut of a full record makes reading it fail somewhere, never crash.
     void truncatedRecord()
     {
         const AllFields sample = AllFields::Sample();
-        const std::unique_ptr<VornReaderWriter> rw = Written([&](IWriter& w) { return sample.Write(w); });
-        QVERIFY(rw);
-        const QByteArray record = Contents(*rw);
+        const QByteArray record = WrittenBytes([&](IWriter* w) { return sample.Write(*w); });
         const int step = qMax(1, record.size() / 300);
         for (int cut = 0; cut < record.size(); cut += (cut < 200 ? 1 : step)) {
-            const std::unique_ptr<VornReaderWriter> truncated = FileWith(record.left(cut));
-            QVERIFY(truncated);
             AllFields fields;
-            QVERIFY2(!fields.Read(*truncated), qPrintable(QStringLiteral("cut at %1").arg(cut)));
+            const bool read = ReadBytes(record.left(cut), [&](IReader* r) { return fields.Read(*r); });
+            QVERIFY2(!read, qPrintable(QStringLiteral("cut at %1").arg(cut)));
         }
     }
 };
