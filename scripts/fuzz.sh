@@ -17,10 +17,13 @@ shift $(( $# > 0 ? 1 : 0 ))
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_reader fuzz_layerdataitem fuzz_deserialize fuzz_execute)
 
+"$root/scripts/setup.sh"
 # clang and its runtime libraries (libFuzzer, sanitizers) on Debian 12.
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
 fi
 
 launcher=()

@@ -7,7 +7,9 @@
 #include <QtGlobal>
 
 // Collects every debug message sent while it lives (from any thread), with
-// the category and context the logger gave it.
+// the category and context the logger gave it. One lock guards the current
+// capture and its list, so a message from a worker thread never reaches a
+// capture being destroyed.
 class MessageCapture
 {
 public:
@@ -21,18 +23,22 @@ public:
 
     MessageCapture()
     {
-        current() = this;
+        {
+            QMutexLocker locker(&lock());
+            current() = this;
+        }
         m_previous = qInstallMessageHandler(&MessageCapture::handler);
     }
     ~MessageCapture()
     {
         qInstallMessageHandler(m_previous);
+        QMutexLocker locker(&lock());
         current() = nullptr;
     }
 
     QList<Message> messages() const
     {
-        QMutexLocker locker(&m_lock);
+        QMutexLocker locker(&lock());
         return m_messages;
     }
     // The texts of the debug messages (error reports), in order.
@@ -46,7 +52,7 @@ public:
     }
     void clear()
     {
-        QMutexLocker locker(&m_lock);
+        QMutexLocker locker(&lock());
         m_messages.clear();
     }
 
@@ -56,18 +62,22 @@ private:
         static MessageCapture* capture = nullptr;
         return capture;
     }
+    static QMutex& lock()
+    {
+        static QMutex mutex;
+        return mutex;
+    }
     static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
+        QMutexLocker locker(&lock());
         MessageCapture* capture = current();
         if (!capture)
             return;
-        QMutexLocker locker(&capture->m_lock);
         capture->m_messages.append({type, QString::fromLatin1(context.category ? context.category : ""), text,
                                     context.file != nullptr || context.line != 0 || context.function != nullptr});
     }
 
     QtMessageHandler m_previous = nullptr;
-    mutable QMutex m_lock;
     QList<Message> m_messages;
 };
 
