@@ -345,7 +345,11 @@ inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const
 #if defined(KX_RESAMPLE_AVX2)
 bool HasAvx2()
 {
-    static const bool has = __builtin_cpu_supports("avx2");
+    // The explicit init makes the check safe even from a static constructor.
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
     return has;
 }
 
