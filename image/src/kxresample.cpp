@@ -402,6 +402,37 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
     }
 #undef KX_PAIR_WEIGHT
 }
+
+// Unpremultiply4 of eight sums at once, lane by lane the same operations.
+__attribute__((target("avx2"))) void Unpremultiply8(const Premultiplied* sums, KXRGBA32i* out)
+{
+    __m256 rows[4];
+    for (int i = 0; i < 4; ++i)
+        rows[i] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(sums[i].c)), _mm_load_ps(sums[i + 4].c), 1);
+    // The transposition of _MM_TRANSPOSE4_PS in each half.
+    const __m256 t0 = _mm256_unpacklo_ps(rows[0], rows[1]);
+    const __m256 t1 = _mm256_unpackhi_ps(rows[0], rows[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(rows[2], rows[3]);
+    const __m256 t3 = _mm256_unpackhi_ps(rows[2], rows[3]);
+    const __m256 red = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 green = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 blue = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 alpha = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 top = _mm256_set1_ps(255.0f);
+    const __m256 zero = _mm256_setzero_ps();
+#define KX_TO_BYTE(value) _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(_mm256_add_ps(value, half), zero), top))
+    const __m256 scale = _mm256_div_ps(top, alpha);
+    const __m256i alphaBytes = KX_TO_BYTE(alpha);
+    __m256i pixels = _mm256_or_si256(KX_TO_BYTE(_mm256_mul_ps(red, scale)),
+                                     _mm256_slli_epi32(KX_TO_BYTE(_mm256_mul_ps(green, scale)), 8));
+    pixels = _mm256_or_si256(pixels, _mm256_slli_epi32(KX_TO_BYTE(_mm256_mul_ps(blue, scale)), 16));
+#undef KX_TO_BYTE
+    pixels = _mm256_or_si256(pixels, _mm256_slli_epi32(alphaBytes, 24));
+    // A transparent result is all zero.
+    pixels = _mm256_andnot_si256(_mm256_cmpeq_epi32(alphaBytes, _mm256_setzero_si256()), pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), pixels);
+}
 #endif
 
 // The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
@@ -599,7 +630,7 @@ private:
             return;
         }
 #endif
-        FilterRowBody(left, count, y, out);
+        FilterRowBody<false>(left, count, y, out);
     }
 
 #if defined(KX_RESAMPLE_AVX2)
@@ -607,10 +638,12 @@ private:
     // vectorised loops use (the same operations lane by lane, no FMA).
     __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out)
     {
-        FilterRowBody(left, count, y, out);
+        FilterRowBody<true>(left, count, y, out);
     }
 #endif
 
+    // Wide: called from FilterRowAvx2, AVX2 at hand.
+    template <bool Wide>
     __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out)
     {
         const double width = m_size.width();
@@ -705,6 +738,14 @@ private:
                                            Size);
             }
         for (int i = 0; i < count; i += 4) {
+#if defined(KX_RESAMPLE_AVX2)
+            if (Wide && i + 8 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3] & summed[i + 4]
+                & summed[i + 5] & summed[i + 6] & summed[i + 7]) {
+                Unpremultiply8(sums + i, out + i);
+                i += 4;
+                continue;
+            }
+#endif
             if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
                 Unpremultiply4(sums + i, out + i);
                 continue;
