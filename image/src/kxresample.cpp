@@ -376,8 +376,10 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
             for (int j = 0; j < Taps; ++j) {
                 const Premultiplied* row = pixels + offset[i] + size_t(j) * stride;
                 __m128 line = _mm_setzero_ps();
-                for (int k = 0; k < Taps; ++k)
-                    line = _mm_add_ps(line, _mm_mul_ps(_mm_load_ps(row[k].c), _mm_broadcast_ss(wx + k * weightStride + i)));
+                for (int k = 0; k < Taps; ++k) {
+                    const __m128 weight = _mm_broadcast_ss(wx + k * weightStride + i);
+                    line = _mm_add_ps(line, _mm_mul_ps(_mm_load_ps(row[k].c), weight));
+                }
                 sum = _mm_add_ps(sum, _mm_mul_ps(line, _mm_broadcast_ss(wy + j * weightStride + i)));
             }
             _mm_store_ps(sums[i].c, sum);
@@ -390,8 +392,8 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
             const Premultiplied* second = pixels + offset[i + 1] + size_t(j) * stride;
             __m256 line = _mm256_setzero_ps();
             for (int k = 0; k < Taps; ++k) {
-                const __m256 taps
-                    = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(first[k].c)), _mm_load_ps(second[k].c), 1);
+                const __m128 low = _mm_load_ps(first[k].c);
+                const __m256 taps = _mm256_insertf128_ps(_mm256_castps128_ps256(low), _mm_load_ps(second[k].c), 1);
                 line = _mm256_add_ps(line, _mm256_mul_ps(taps, KX_PAIR_WEIGHT(wx + k * weightStride + i)));
             }
             sum = _mm256_add_ps(sum, _mm256_mul_ps(line, KX_PAIR_WEIGHT(wy + j * weightStride + i)));
