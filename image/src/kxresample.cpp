@@ -8,6 +8,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// AVX2 row loops chosen at run time; only AVX2 itself, never FMA, whose fused
+// multiply-add rounds once instead of twice and would change the pixels.
+#if defined(__GNUC__) && defined(__x86_64__)
+#define KX_RESAMPLE_AVX2 1
+#include <immintrin.h>
+#endif
 
 #include "kxtiles_p.h"
 
@@ -336,6 +342,101 @@ inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const
     return sum;
 }
 
+#if defined(KX_RESAMPLE_AVX2)
+bool HasAvx2()
+{
+    // The explicit init makes the check safe even from a static constructor.
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+// SquareSum of the pixels i below count with summed[i] (the first tap of pixel
+// i at pixels + offset[i]; the weights of tap k at wx[k * weightStride + i] and
+// wy[k * weightStride + i]), two neighbours at a time in the two halves of
+// eight lanes: every lane goes through the same multiplications and additions
+// in the same order as in SquareSum.
+template <int Taps>
+__attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels, size_t stride, const int* offset,
+                                                    const int* summed, const float* wx, const float* wy,
+                                                    size_t weightStride, int count, Premultiplied* sums)
+{
+    // One weight per pixel, spread over that pixel's four lanes.
+#define KX_PAIR_WEIGHT(weight) _mm256_blend_ps(_mm256_broadcast_ss(weight), _mm256_broadcast_ss((weight) + 1), 0xF0)
+    int i = 0;
+    while (i < count) {
+        if (!summed[i]) {
+            ++i;
+            continue;
+        }
+        if (i + 1 == count || !summed[i + 1]) {
+            __m128 sum = _mm_setzero_ps();
+            for (int j = 0; j < Taps; ++j) {
+                const Premultiplied* row = pixels + offset[i] + size_t(j) * stride;
+                __m128 line = _mm_setzero_ps();
+                for (int k = 0; k < Taps; ++k) {
+                    const __m128 weight = _mm_broadcast_ss(wx + k * weightStride + i);
+                    line = _mm_add_ps(line, _mm_mul_ps(_mm_load_ps(row[k].c), weight));
+                }
+                sum = _mm_add_ps(sum, _mm_mul_ps(line, _mm_broadcast_ss(wy + j * weightStride + i)));
+            }
+            _mm_store_ps(sums[i].c, sum);
+            ++i;
+            continue;
+        }
+        __m256 sum = _mm256_setzero_ps();
+        for (int j = 0; j < Taps; ++j) {
+            const Premultiplied* first = pixels + offset[i] + size_t(j) * stride;
+            const Premultiplied* second = pixels + offset[i + 1] + size_t(j) * stride;
+            __m256 line = _mm256_setzero_ps();
+            for (int k = 0; k < Taps; ++k) {
+                const __m128 low = _mm_load_ps(first[k].c);
+                const __m256 taps = _mm256_insertf128_ps(_mm256_castps128_ps256(low), _mm_load_ps(second[k].c), 1);
+                line = _mm256_add_ps(line, _mm256_mul_ps(taps, KX_PAIR_WEIGHT(wx + k * weightStride + i)));
+            }
+            sum = _mm256_add_ps(sum, _mm256_mul_ps(line, KX_PAIR_WEIGHT(wy + j * weightStride + i)));
+        }
+        _mm_store_ps(sums[i].c, _mm256_castps256_ps128(sum));
+        _mm_store_ps(sums[i + 1].c, _mm256_extractf128_ps(sum, 1));
+        i += 2;
+    }
+#undef KX_PAIR_WEIGHT
+}
+
+// Unpremultiply4 of eight sums at once, lane by lane the same operations.
+__attribute__((target("avx2"))) void Unpremultiply8(const Premultiplied* sums, KXRGBA32i* out)
+{
+    __m256 rows[4];
+    for (int i = 0; i < 4; ++i)
+        rows[i] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(sums[i].c)), _mm_load_ps(sums[i + 4].c), 1);
+    // The transposition of _MM_TRANSPOSE4_PS in each half.
+    const __m256 t0 = _mm256_unpacklo_ps(rows[0], rows[1]);
+    const __m256 t1 = _mm256_unpackhi_ps(rows[0], rows[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(rows[2], rows[3]);
+    const __m256 t3 = _mm256_unpackhi_ps(rows[2], rows[3]);
+    const __m256 red = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 green = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 blue = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m256 alpha = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 top = _mm256_set1_ps(255.0f);
+    const __m256 zero = _mm256_setzero_ps();
+#define KX_TO_BYTE(value) _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(_mm256_add_ps(value, half), zero), top))
+    const __m256 scale = _mm256_div_ps(top, alpha);
+    const __m256i alphaBytes = KX_TO_BYTE(alpha);
+    __m256i pixels = _mm256_or_si256(KX_TO_BYTE(_mm256_mul_ps(red, scale)),
+                                     _mm256_slli_epi32(KX_TO_BYTE(_mm256_mul_ps(green, scale)), 8));
+    pixels = _mm256_or_si256(pixels, _mm256_slli_epi32(KX_TO_BYTE(_mm256_mul_ps(blue, scale)), 16));
+#undef KX_TO_BYTE
+    pixels = _mm256_or_si256(pixels, _mm256_slli_epi32(alphaBytes, 24));
+    // A transparent result is all zero.
+    pixels = _mm256_andnot_si256(_mm256_cmpeq_epi32(alphaBytes, _mm256_setzero_si256()), pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), pixels);
+}
+#endif
+
 // The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
 // coordinates (pixel centres at whole numbers); taps beyond the source edge
 // repeat the edge pixel.
@@ -525,6 +626,28 @@ private:
     // one by one.
     void FilterRow(int left, int count, int y, KXRGBA32i* out)
     {
+#if defined(KX_RESAMPLE_AVX2)
+        if (HasAvx2()) {
+            FilterRowAvx2(left, count, y, out);
+            return;
+        }
+#endif
+        FilterRowBody<false>(left, count, y, out);
+    }
+
+#if defined(KX_RESAMPLE_AVX2)
+    // The same passes compiled for AVX2, whose wider lanes the compiler's
+    // vectorised loops use (the same operations lane by lane, no FMA).
+    __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out)
+    {
+        FilterRowBody<true>(left, count, y, out);
+    }
+#endif
+
+    // Wide: called from FilterRowAvx2, AVX2 at hand.
+    template <bool Wide>
+    __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out)
+    {
         const double width = m_size.width();
         const double height = m_size.height();
         double sx[Size], sy[Size], rateX[Size], rateY[Size];
@@ -605,11 +728,26 @@ private:
                 weights[1][k][i] = down[k];
             }
         }
-        for (int i = 0; i < count; ++i) {
-            if (summed[i])
-                sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i], Size);
-        }
+#if defined(KX_RESAMPLE_AVX2)
+        if (HasAvx2())
+            SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, weights[0][0], weights[1][0], Size, count,
+                                    sums);
+        else
+#endif
+            for (int i = 0; i < count; ++i) {
+                if (summed[i])
+                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i],
+                                           Size);
+            }
         for (int i = 0; i < count; i += 4) {
+#if defined(KX_RESAMPLE_AVX2)
+            if (Wide && i + 8 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3] & summed[i + 4]
+                & summed[i + 5] & summed[i + 6] & summed[i + 7]) {
+                Unpremultiply8(sums + i, out + i);
+                i += 4;
+                continue;
+            }
+#endif
             if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
                 Unpremultiply4(sums + i, out + i);
                 continue;
