@@ -312,6 +312,20 @@ private slots:
         QCOMPARE(document.GetLayerBlendMode(0), 99u);
     }
 
+    void convertTextLayerToRaster()
+    {
+        KXMemoryDocument document(QSize(200, 100));
+        const unsigned int id = document.AddTextLayer("T", "Hi", QFont("DejaVu Sans", 20), Qt::black, QPoint(5, 5));
+        const KXImage32 pixels = *document.GetLayerImage(id);
+        QSignalSpy properties(&document, &KXDocumentInterface::layerPropertiesChanged);
+        QVERIFY(document.ConvertTextLayerToRaster(id));
+        QCOMPARE(properties.count(), 1);
+        QCOMPARE(document.GetLayerType(id), int(KXDocumentInterface::RasterLayer));
+        QCOMPARE(document.GetLayerImage(id)->GetTile(0, 0), pixels.GetTile(0, 0));
+        QCOMPARE(document.GetText(id), QString());
+        QVERIFY(!document.ConvertTextLayerToRaster(id));
+    }
+
     void adjustmentLayerKeepsItsOwnParameters()
     {
         KXMemoryDocument document(QSize(4, 4));
