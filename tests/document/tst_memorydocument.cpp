@@ -15,6 +15,7 @@
 #include "KXDocumentSelectionLockerForRead.h"
 #include "KXImageHelper.h"
 #include "KXMemoryDocument.h"
+#include "KXSelectionMaskHelper.h"
 #include "KXStyleProxy.h"
 #include "ZTAdjustmentManager.h"
 #include "ZTBrightnessContrast.h"
@@ -530,6 +531,26 @@ private slots:
         QVERIFY(outer.IsLocked());
     }
 
+    void selectionBoundRect_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<QPoint>>("selected");
+        QTest::addColumn<QRect>("bounds");
+        QTest::newRow("empty image") << QSize(0, 0) << QList<QPoint>() << QRect();
+        QTest::newRow("one pixel") << QSize(300, 200) << QList<QPoint>({{130, 7}}) << QRect(130, 7, 1, 1);
+        QTest::newRow("across tiles") << QSize(300, 200) << QList<QPoint>({{299, 0}, {2, 199}, {128, 128}})
+                                      << QRect(QPoint(2, 0), QPoint(299, 199));
+    }
+    void selectionBoundRect()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QList<QPoint>, selected);
+        QFETCH(QRect, bounds);
+        KXImage32 mask(unsigned(size.width()), unsigned(size.height()));
+        for (const QPoint& point : selected)
+            QVERIFY(mask.SetPixel(unsigned(point.x()), unsigned(point.y()), KXRGBA32i::OpaqueBlack()));
+        QCOMPARE(KXSelectionMaskHelper::GetSelectionBoundRect(mask), bounds);
+    }
 };
 
 QTEST_MAIN(TestMemoryDocument)
