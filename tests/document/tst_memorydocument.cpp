@@ -438,6 +438,7 @@ private slots:
         if (moveInside) {
             document.MoveToSelection(QPoint(2, 3));
             document.TranslateSelection(QPoint(1, 1));
+            QCOMPARE(document.GetSelectionMaskOffset(), QPoint(3, 4));
             document.SetSelectionMask(document.GetSelectionMask(), QPoint(3, 4));
         }
         for (int level = 0; level < depth; ++level) {
