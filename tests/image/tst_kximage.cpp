@@ -27,36 +27,6 @@ private slots:
         QCOMPARE(LiveTiles(), m_live);
     }
 
-    void construct_data()
-    {
-        QTest::addColumn<unsigned int>("width");
-        QTest::addColumn<unsigned int>("height");
-        QTest::addColumn<unsigned int>("columns");
-        QTest::addColumn<unsigned int>("rows");
-        QTest::addColumn<int>("distinct");
-        QTest::newRow("empty") << 0u << 0u << 0u << 0u << 0;
-        QTest::newRow("no height") << 300u << 0u << 3u << 0u << 0;
-        QTest::newRow("129 x 1") << 129u << 1u << 2u << 1u << 2;
-        QTest::newRow("whole tiles") << 256u << 384u << 2u << 3u << 1;
-        QTest::newRow("border column") << 300u << 256u << 3u << 2u << 2;
-        QTest::newRow("both borders") << 300u << 300u << 3u << 3u << 4;
-    }
-    void construct()
-    {
-        QFETCH(unsigned int, width);
-        QFETCH(unsigned int, height);
-        QFETCH(unsigned int, columns);
-        QFETCH(unsigned int, rows);
-        QFETCH(int, distinct);
-        const KXImage32 image(width, height);
-        QCOMPARE(image.GetSize(), QSize(int(width), int(height)));
-        QCOMPARE(QSize(int(image.GetColumns()), int(image.GetRows())), QSize(int(columns), int(rows)));
-        QCOMPARE(image.TileCount(), int(columns * rows));
-        QCOMPARE(image.DistinctTileCount(), distinct);
-        QCOMPARE(image.IsEmpty(), width == 0 || height == 0);
-        VERIFY_PIXELS(image, [](int, int) { return KXRGBA32i(); });
-    }
-
     void tileLimit()
     {
         const KXImage32 largest(1000 * 128, 1000 * 128);
