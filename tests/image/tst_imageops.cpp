@@ -231,11 +231,9 @@ private slots:
         VERIFY_PIXELS(image, [&](int x, int y) {
             return QRect(50, 30, 200, 200).contains(x, y) ? Pattern(x - 50, y - 30) : Pattern(x, y);
         });
-        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
         image = original;
         QVERIFY(NearestNeighbourTransformImage(image, QTransform::fromTranslate(3, 4), image, QRect()));
         VERIFY_PIXELS(image, [&](int x, int y) { return x >= 3 && y >= 4 ? Pattern(x - 3, y - 4) : Pattern(x, y); });
-        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
     }
 
     // --- BlendOn: tiles.
@@ -279,7 +277,6 @@ private slots:
             const QPoint from = QPoint(x, y) - destinationRect.topLeft() + sourceRect.topLeft();
             return destinationRect.contains(x, y) ? Pattern(from.x(), from.y()) : Grey;
         });
-        QVERIFY(before.IsPixelEqual(Filled(512, 512, Grey)));
     }
 
     // --- BlendMaskOn.
