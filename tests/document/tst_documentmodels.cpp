@@ -2,14 +2,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <climits>
-
 #include "KXChannelModel.h"
-#include "KXColorSampleModel.h"
 #include "KXDocumentModel.h"
 #include "KXMemoryDocument.h"
-#include "KXPathsListModel.h"
-#include "KXStyleProxy.h"
 #include "pixeltesting.h"
 
 using IdList = QList<unsigned int>;
@@ -60,15 +55,6 @@ QString Marks(const KXDocumentModel& model)
     return marks;
 }
 
-QList<KXPathElement> Square(double x, double y, double side)
-{
-    return {{KXPathElement::MoveTo, {x, y}},
-            {KXPathElement::LineTo, {x + side, y}},
-            {KXPathElement::LineTo, {x + side, y + side}},
-            {KXPathElement::LineTo, {x, y + side}},
-            {KXPathElement::LineTo, {x, y}}};
-}
-
 } // namespace
 
 class TestDocumentModels : public QObject
@@ -109,9 +95,7 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(model.GetDocument(), nullptr);
         QVERIFY(!model.GetLayerSelected(0));
-        KXDocumentModel empty(nullptr);
-        QCOMPARE(empty.rowCount(), 0);
-        QVERIFY(!empty.SetLayerSelected(0, true));
+        QVERIFY(!model.SetLayerSelected(0, true));
     }
 
     // Row r shows id r + 1: which row a created or removed layer takes or frees.
@@ -279,78 +263,6 @@ private slots:
         QVERIFY(!document.DeleteAlphaChannel(0));
     }
 
-    void pathsModel()
-    {
-        KXMemoryDocument document(QSize(6, 6));
-        KXPathsListModel* paths = document.GetPathListModel();
-        QAbstractItemModelTester tester(paths, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy changed(paths, &QAbstractItemModel::dataChanged);
-        const KXPathsListModel::Path square{{Square(0, 0, 10), KXPathsListModel::Union}};
-        QVERIFY(paths->InsertPath(0, square, "one"));
-        QVERIFY(paths->InsertPath(0, KXPathsListModel::Path(), "zero"));
-        QVERIFY(paths->InsertPath(2, square, "two"));
-        QVERIFY(!paths->InsertPath(-1, square, "bad"));
-        QCOMPARE(Rows(*paths), QStringLiteral("zeroonetwo"));
-
-        QVERIFY(paths->InsertSubPath(1, 1, Square(5, 5, 10), KXPathsListModel::Subtract));
-        QVERIFY(!paths->InsertSubPath(1, 3, Square(5, 5, 10), KXPathsListModel::Subtract));
-        QVERIFY(!paths->GetPainterPath(1).contains(QPointF(7, 7)));
-        const int before = changed.count();
-        QVERIFY(paths->SetSubPath(1, 1, Square(20, 20, 1), false));
-        QCOMPARE(changed.count(), before);
-        QVERIFY(paths->SetSubPath(1, 1, Square(20, 20, 1), true));
-        QCOMPARE(changed.count(), before + 1);
-        QVERIFY(paths->GetPainterPath(1).contains(QPointF(7, 7)));
-        QVERIFY(paths->RemoveSubPath(1, 0));
-        QVERIFY(!paths->RemoveSubPath(1, 1));
-        QVERIFY(!paths->SetPath(3, square));
-        QVERIFY(!paths->removeRows(1, INT_MAX));
-        QVERIFY(paths->RemovePath(1));
-        QCOMPARE(Rows(*paths), QStringLiteral("zerotwo"));
-    }
-
-    void colorSampleModel()
-    {
-        KXMemoryDocument document(QSize(6, 6));
-        KXColorSampleModel* samples = document.GetColorSamples();
-        QAbstractItemModelTester tester(samples, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QVERIFY(samples->InsertPoint(0, QPoint(1, 2), QColor()));
-        QVERIFY(samples->InsertPoint(0, QPoint(3, 4), QColor(Qt::red)));
-        QVERIFY(!samples->InsertPoint(3, QPoint(), QColor()));
-        QCOMPARE(samples->GetPoint(1), QPoint(1, 2));
-        QVERIFY(samples->setData(samples->index(1), 5, KXColorSampleModel::FormatRole));
-        QVERIFY(!samples->setData(samples->index(1), 99, KXColorSampleModel::FormatRole));
-        QVERIFY(!samples->setData(samples->index(1), -1, KXColorSampleModel::FormatRole));
-        QCOMPARE(samples->GetDisplayFormat(1), KXColorSampleModel::Hex);
-        QVERIFY(!samples->removeRows(1, INT_MAX));
-        QVERIFY(samples->RemovePoint(0));
-        QCOMPARE(samples->GetPoint(0), QPoint(1, 2));
-    }
-
-    void styleProxy()
-    {
-        KXMemoryDocument document(QSize(6, 6));
-        AddLayers(document, "A");
-        KXStyleProxy* style = document.GetStyleProxy();
-        QAbstractItemModelTester tester(style, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy name(style, &KXStyleProxy::styleNameChanged);
-        style->SetStyleName("Chrome");
-        style->SetStyleName("Chrome");
-        QCOMPARE(name.count(), 1);
-
-        style->AddEffect("DropShadow", "shadow", true);
-        QVERIFY(style->InsertEffect(0, "Stroke", "stroke", false));
-        QVERIFY(style->InsertEffect(10, "Glow", "glow", true)); // past the end appends
-        QVERIFY(!style->InsertEffect(-1, "Bad", QByteArray(), true));
-        QCOMPARE(Rows(*style), QStringLiteral("StrokeDropShadowGlow"));
-        const QModelIndex first = style->index(0, 0, QModelIndex());
-        QVERIFY(style->SetEnabled(first, true));
-        QVERIFY(style->SetSessionData(first, "changed"));
-        QCOMPARE(style->data(first, KXStyleProxy::SessionDataRole).toByteArray(), QByteArray("changed"));
-        QCOMPARE(style->data(first, Qt::CheckStateRole).toInt(), int(Qt::Checked));
-        QVERIFY(!style->removeRows(1, INT_MAX, QModelIndex()));
-        QVERIFY(style->removeRows(0, style->rowCount(QModelIndex()), QModelIndex()));
-    }
 };
 
 QTEST_MAIN(TestDocumentModels)

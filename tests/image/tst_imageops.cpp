@@ -231,11 +231,9 @@ private slots:
         VERIFY_PIXELS(image, [&](int x, int y) {
             return QRect(50, 30, 200, 200).contains(x, y) ? Pattern(x - 50, y - 30) : Pattern(x, y);
         });
-        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
         image = original;
         QVERIFY(NearestNeighbourTransformImage(image, QTransform::fromTranslate(3, 4), image, QRect()));
         VERIFY_PIXELS(image, [&](int x, int y) { return x >= 3 && y >= 4 ? Pattern(x - 3, y - 4) : Pattern(x, y); });
-        QVERIFY(original.IsPixelEqual(Painted(300, 260, Pattern)));
     }
 
     // --- BlendOn: tiles.
@@ -279,17 +277,6 @@ private slots:
             const QPoint from = QPoint(x, y) - destinationRect.topLeft() + sourceRect.topLeft();
             return destinationRect.contains(x, y) ? Pattern(from.x(), from.y()) : Grey;
         });
-        QVERIFY(before.IsPixelEqual(Filled(512, 512, Grey)));
-    }
-
-    void transparentSourceLeavesTilesShared()
-    {
-        const KXImage32 source(300, 300);
-        KXImage32 destination = Filled(300, 300, Grey);
-        const KXImage32 before = destination;
-        for (const unsigned int mode : {0u, 13u, 93u, 95u})
-            QVERIFY(BlendOn(source, source.GetRect(), mode, destination, destination.GetRect(), 1.0, false));
-        QVERIFY(TilesSharedOutside(destination, before, QRect()));
     }
 
     // --- BlendMaskOn.
@@ -316,51 +303,6 @@ private slots:
         QVERIFY(BlendMaskOn(source, source.GetRect(), 0, destination, destination.GetRect(), 1.0,
                             Filled(6, 6, maskPixel), QRect(2, 3, 6, 6), layerMask, false));
         VERIFY_PIXELS(destination, [&](int x, int y) { return QRect(2, 3, 6, 6).contains(x, y) ? expected : Grey; }, 1);
-    }
-
-    void maskPlacement_data()
-    {
-        QTest::addColumn<QRect>("maskRect");
-        QTest::addColumn<QRect>("revealed"); // destination pixels the mask reveals
-        QTest::addColumn<QPoint>("maskOrigin"); // where mask pixel (0, 0) lies
-        // A 6 x 5 mask revealing where its pixel's x + y is even, over a 20 x 16 destination.
-        QTest::newRow("exact") << QRect(2, 3, 6, 5) << QRect(2, 3, 6, 5) << QPoint(2, 3);
-        QTest::newRow("rect larger than the mask") << QRect(2, 3, 30, 30) << QRect(2, 3, 6, 5) << QPoint(2, 3);
-        QTest::newRow("rect smaller than the mask") << QRect(2, 3, 3, 2) << QRect(2, 3, 3, 2) << QPoint(2, 3);
-        QTest::newRow("cut at the left edge") << QRect(0, 3, 4, 5) << QRect(0, 3, 4, 5) << QPoint(-2, 3);
-        QTest::newRow("cut at the bottom edge") << QRect(4, 14, 6, 2) << QRect(4, 14, 6, 2) << QPoint(4, 14);
-        QTest::newRow("outside the destination") << QRect(-10, 3, 6, 5) << QRect() << QPoint(-10, 3);
-    }
-    void maskPlacement()
-    {
-        QFETCH(QRect, maskRect);
-        QFETCH(QRect, revealed);
-        QFETCH(QPoint, maskOrigin);
-        const KXImage32 source = Filled(20, 16, White);
-        const KXImage32 mask = Painted(6, 5, [](int x, int y) { return (x + y) % 2 ? Selected : White; });
-        KXImage32 destination = Filled(20, 16, Grey);
-        BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, mask, maskRect, true, false);
-        VERIFY_PIXELS(destination, [&](int x, int y) {
-            const QPoint inMask = QPoint(x, y) - maskOrigin;
-            return revealed.contains(x, y) && (inMask.x() + inMask.y()) % 2 == 0 ? White : Grey;
-        });
-        QVERIFY(!BlendMaskOn(source, source.GetRect(), 3, destination, destination.GetRect(), 1.0, KXImage32(),
-                             maskRect, true, false));
-    }
-
-    // --- DrawImage.
-
-    void drawImage()
-    {
-        const QPoint at(-10, 125);
-        const KXImage32 source = Painted(50, 40, Pattern);
-        KXImage32 destination = Filled(200, 150, Grey);
-        QVERIFY(DrawImage(destination, 3, at, source, 1.0, false));
-        VERIFY_PIXELS(destination, [&](int x, int y) {
-            return QRect(at, source.GetSize()).contains(x, y) ? Pattern(x - at.x(), y - at.y()) : Grey;
-        });
-        QVERIFY(!DrawImage(destination, 3, QPoint(500, 0), source, 1.0, false));
-        QVERIFY(!DrawImage(destination, 3, QPoint(), KXImage32(), 1.0, false));
     }
 
     // --- FillPath.
@@ -423,33 +365,6 @@ private slots:
         VERIFY_PIXELS(mask, [&](int x, int y) { return (band ? y < 150 : y > x) ? Selected : KXRGBA32i(); });
     }
 
-    void fillPathEdgeCases()
-    {
-        // A shape far larger than the image keeps uniform tiles shared.
-        KXImage32 mask(1000, 600);
-        QPainterPath huge;
-        huge.addRect(-1e7, -1e7, 2e7, 2e7);
-        QVERIFY(FillPath(mask, 3, huge, QBrush(Qt::black), false));
-        QVERIFY(mask.DistinctTileCount() <= 4);
-        VERIFY_PIXELS(mask, [](int, int) { return Selected; });
-        // A clear brush unselects.
-        QPainterPath ellipse;
-        ellipse.addEllipse(QRectF(20, 20, 100, 60));
-        QVERIFY(FillPath(mask, 3, ellipse, QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern), false));
-        QCOMPARE(At(mask, 70, 50), KXRGBA32i());
-        QCOMPARE(At(mask, 5, 5), Selected);
-        // Nothing to do leaves every tile alone.
-        const KXImage32 before = mask;
-        QPainterPath outside;
-        outside.addRect(1200, 0, 50, 50);
-        QVERIFY(!FillPath(mask, 3, outside, QBrush(Qt::black), false));
-        QVERIFY(!FillPath(mask, 3, QPainterPath(), QBrush(Qt::black), false));
-        QVERIFY(!FillPath(mask, 3, ellipse, QBrush(Qt::NoBrush), false));
-        QVERIFY(TilesSharedOutside(mask, before, QRect()));
-        KXImage32 empty;
-        QVERIFY(!FillPath(empty, 3, ellipse, QBrush(Qt::black), false));
-    }
-
     // --- InvertImage.
 
     void invert_data()
@@ -475,21 +390,6 @@ private slots:
         const KXRGBA32i greyInverted = what == 1 ? KXRGBA32i() : Px(165, 165, 165, 255);
         VERIFY_PIXELS(image, [&](int x, int) { return x < 200 ? expected : greyInverted; });
         QCOMPARE(At(before, 0, 0), pixel);
-    }
-
-    void invertUniformAndRefused()
-    {
-        KXImage32 image = Filled(1000, 700, Selected);
-        QVERIFY(InvertImage(image, 1));
-        QVERIFY(image.DistinctTileCount() <= 4);
-        QCOMPARE(At(image, 999, 699), KXRGBA32i());
-        // An unknown rule or an empty image changes nothing.
-        const KXImage32 before = image;
-        QVERIFY(!InvertImage(image, 2));
-        QVERIFY(TilesSharedOutside(image, before, QRect()));
-        KXImage32 empty;
-        QVERIFY(!InvertImage(empty, 0));
-        QVERIFY(empty.IsEmpty());
     }
 
     // --- Mask builders.
@@ -541,81 +441,6 @@ private slots:
 
     // --- Resamplers.
 
-    // Identity, translations, mirrors, 90-degree turns and integer scales move whole pixels.
-    void exactTransforms_data()
-    {
-        QTest::addColumn<int>("filter");
-        QTest::addColumn<QTransform>("transform");
-        QTest::addColumn<QSize>("destinationSize");
-        const int w = 150;
-        const int h = 131;
-        const struct
-        {
-            const char* name;
-            QTransform transform;
-            QSize size;
-        } cases[] = {
-            {"identity", QTransform(), QSize(w, h)},
-            {"translation", QTransform::fromTranslate(5, -3), QSize(w + 10, h)},
-            {"rotation 90", QTransform().translate(h, 0).rotate(90), QSize(h, w)},
-            {"rotation 180", QTransform().translate(w, h).rotate(180), QSize(w, h)},
-            {"rotation 270", QTransform().translate(0, w).rotate(270), QSize(h, w)},
-            {"mirror", QTransform(-1, 0, 0, 1, w, 0), QSize(w, h)},
-        };
-        for (const auto& each : cases)
-            for (const int filter : {Nearest, Bilinear, Bicubic})
-                QTest::newRow(QByteArray(each.name) + " filter " + QByteArray::number(filter))
-                    << filter << each.transform << each.size;
-        QTest::newRow("scale 2 nearest") << int(Nearest) << QTransform::fromScale(2, 2) << QSize(2 * w, 2 * h);
-        QTest::newRow("scale 3 by 2 nearest") << int(Nearest) << QTransform::fromScale(3, 2) << QSize(3 * w, 2 * h);
-    }
-    void exactTransforms()
-    {
-        QFETCH(int, filter);
-        QFETCH(QTransform, transform);
-        QFETCH(QSize, destinationSize);
-        const KXImage32 source = Painted(150, 131, Pattern);
-        KXImage32 destination = Filled(destinationSize.width(), destinationSize.height(), White);
-        QVERIFY(ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
-        // Each destination pixel centre maps back into one source pixel; outside the source the fill stays.
-        const QTransform back = transform.inverted();
-        VERIFY_PIXELS(destination, [&](int x, int y) {
-            const QPointF from = back.map(QPointF(x + 0.5, y + 0.5));
-            const QPoint pixel(int(std::floor(from.x())), int(std::floor(from.y())));
-            return source.GetRect().contains(pixel) ? At(source, pixel.x(), pixel.y()) : White;
-        });
-    }
-
-    // A source edge covering half a destination pixel mixes with the old pixel, premultiplied.
-    void edgeCoverage_data()
-    {
-        QTest::addColumn<int>("filter");
-        QTest::addColumn<KXRGBA32i>("fill");
-        QTest::addColumn<KXRGBA32i>("edge");
-        QTest::newRow("nearest") << int(Nearest) << KXRGBA32i() << KXRGBA32i();
-        for (const int filter : {Bilinear, Bicubic}) {
-            const QByteArray name = "filter " + QByteArray::number(filter);
-            QTest::newRow(name + " over transparent") << filter << KXRGBA32i() << Px(255, 0, 0, 128);
-            QTest::newRow(name + " over white") << filter << White << Px(255, 128, 128, 255);
-        }
-    }
-    void edgeCoverage()
-    {
-        QFETCH(int, filter);
-        QFETCH(KXRGBA32i, fill);
-        QFETCH(KXRGBA32i, edge);
-        const KXRGBA32i red(255, 0, 0, 255);
-        KXImage32 destination = Filled(8, 4, fill);
-        QVERIFY(ResamplerOf(Filter(filter))(Filled(4, 4, red), QTransform::fromTranslate(0.5, 0), destination,
-                                            QRect()));
-        // Pixel centres 0.5 and 4.5 map back onto the source's left and right edges.
-        VERIFY_PIXELS(destination, [&](int x, int) {
-            if (x == 0 || x == 4)
-                return filter != Nearest ? edge : x ? fill : red;
-            return x < 4 ? red : fill;
-        });
-    }
-
     // Only the given rectangle changes; tiles no source pixel reaches stay shared.
     void resampleRectAndSharing()
     {
@@ -656,23 +481,6 @@ private slots:
             QVERIFY(!ResamplerOf(Filter(filter))(source, transform, destination, QRect()));
             QVERIFY(TilesSharedOutside(destination, before, QRect()));
         }
-    }
-
-    void resampleFarAway()
-    {
-        // Huge scales and far placements touch nothing and stay cheap.
-        const KXImage32 source = Painted(50, 50, Pattern);
-        KXImage32 destination = Filled(300, 300, Grey);
-        const KXImage32 before = destination;
-        QVERIFY(BicubicTransformImage(source, QTransform::fromTranslate(1e9, -1e9), destination, QRect()));
-        QVERIFY(TilesSharedOutside(destination, before, QRect()));
-        // A source shrunk far below a pixel hardly shows.
-        QVERIFY(BilinearTransformImage(source, QTransform::fromScale(1e-4, 1e-4), destination, QRect()));
-        QVERIFY(Near(At(destination, 0, 0), Grey, 1));
-        // Enlarged far beyond the destination: every pixel shows the first one.
-        QVERIFY(BicubicTransformImage(source, QTransform::fromScale(1e6, 1e6), destination, QRect()));
-        QCOMPARE(At(destination, 0, 0), At(source, 0, 0));
-        QCOMPARE(At(destination, 299, 299), At(source, 0, 0));
     }
 
     // --- Text.

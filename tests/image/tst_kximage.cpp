@@ -27,36 +27,6 @@ private slots:
         QCOMPARE(LiveTiles(), m_live);
     }
 
-    void construct_data()
-    {
-        QTest::addColumn<unsigned int>("width");
-        QTest::addColumn<unsigned int>("height");
-        QTest::addColumn<unsigned int>("columns");
-        QTest::addColumn<unsigned int>("rows");
-        QTest::addColumn<int>("distinct");
-        QTest::newRow("empty") << 0u << 0u << 0u << 0u << 0;
-        QTest::newRow("no height") << 300u << 0u << 3u << 0u << 0;
-        QTest::newRow("129 x 1") << 129u << 1u << 2u << 1u << 2;
-        QTest::newRow("whole tiles") << 256u << 384u << 2u << 3u << 1;
-        QTest::newRow("border column") << 300u << 256u << 3u << 2u << 2;
-        QTest::newRow("both borders") << 300u << 300u << 3u << 3u << 4;
-    }
-    void construct()
-    {
-        QFETCH(unsigned int, width);
-        QFETCH(unsigned int, height);
-        QFETCH(unsigned int, columns);
-        QFETCH(unsigned int, rows);
-        QFETCH(int, distinct);
-        const KXImage32 image(width, height);
-        QCOMPARE(image.GetSize(), QSize(int(width), int(height)));
-        QCOMPARE(QSize(int(image.GetColumns()), int(image.GetRows())), QSize(int(columns), int(rows)));
-        QCOMPARE(image.TileCount(), int(columns * rows));
-        QCOMPARE(image.DistinctTileCount(), distinct);
-        QCOMPARE(image.IsEmpty(), width == 0 || height == 0);
-        VERIFY_PIXELS(image, [](int, int) { return KXRGBA32i(); });
-    }
-
     void tileLimit()
     {
         const KXImage32 largest(1000 * 128, 1000 * 128);
@@ -74,11 +44,8 @@ private slots:
         QTest::addColumn<unsigned int>("height");
         QTest::addColumn<bool>("fast");
         QTest::addColumn<int>("distinct");
-        QTest::newRow("129 x 1") << 129u << 1u << false << 2;
         QTest::newRow("300 x 200") << 300u << 200u << false << 4;
-        QTest::newRow("5 x 130") << 5u << 130u << false << 2;
         QTest::newRow("fast 300 x 200") << 300u << 200u << true << 1;
-        QTest::newRow("fast 130 x 3") << 130u << 3u << true << 1;
     }
     void fill()
     {
@@ -152,67 +119,6 @@ private slots:
         QCOMPARE(copy.GetTile(1, 1), own);
     }
 
-    // A deep copy has tiles of its own; positions sharing a tile share one new tile.
-    void deepCopy()
-    {
-        KXImage32 source = Painted(260, 130);
-        source.SetReserved(0, 5);
-        const KXImage32 copy = source.Copy();
-        QCOMPARE(LiveTiles(), m_live + 12);
-        QVERIFY(copy.IsPixelEqual(source));
-        QCOMPARE(copy.GetReserved(0), 5u);
-        for (unsigned int row = 0; row < source.GetRows(); ++row)
-            for (unsigned int column = 0; column < source.GetColumns(); ++column)
-                QVERIFY(copy.GetTile(column, row) != source.GetTile(column, row));
-        KXImage32 uniform(300, 300);
-        uniform.Fill(Red);
-        QCOMPARE(uniform.Copy().DistinctTileCount(), 4);
-    }
-
-    void copyRect_data()
-    {
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QRect>("expected"); // the part of the image copied
-        const QRect whole(0, 0, 300, 200);
-        QTest::newRow("across tiles") << QRect(100, 120, 150, 70) << QRect(100, 120, 150, 70);
-        QTest::newRow("aligned tile") << QRect(128, 0, 128, 128) << QRect(128, 0, 128, 128);
-        QTest::newRow("over the top left") << QRect(-5, -7, 20, 20) << QRect(0, 0, 15, 13);
-        QTest::newRow("one pixel") << QRect(299, 199, 1, 1) << QRect(299, 199, 1, 1);
-        QTest::newRow("no overlap") << QRect(-10, -10, 5, 5) << whole;
-        QTest::newRow("larger than the image") << QRect(-1, -1, 302, 202) << whole;
-        QTest::newRow("empty") << QRect(5, 5, 0, 0) << whole;
-    }
-    void copyRect()
-    {
-        QFETCH(QRect, rect);
-        QFETCH(QRect, expected);
-        const KXImage32 source = Painted(300, 200);
-        const KXImage32 part = source.Copy(rect);
-        QCOMPARE(part.GetSize(), expected.size());
-        VERIFY_PIXELS(part, [&](int x, int y) { return Pattern(x + expected.left(), y + expected.top()); });
-    }
-
-    void readLineAcrossTiles()
-    {
-        const KXImage32 image = Painted(256, 3);
-        std::vector<KXRGBA32i> line(260, Red);
-        QVERIFY(image.ReadLine(2, 0, reinterpret_cast<unsigned char*>(line.data()), 1024));
-        for (unsigned int x = 0; x < 256; ++x)
-            QCOMPARE(line[x], Pattern(x, 2));
-        // Stops after the last tile column: the rest of the buffer is untouched.
-        QVERIFY(image.ReadLine(1, 250, reinterpret_cast<unsigned char*>(line.data()), 1000));
-        for (unsigned int x = 0; x < 6; ++x)
-            QCOMPARE(line[x], Pattern(250 + x, 1));
-        QCOMPARE(line[6], Pattern(6, 2));
-        // Byte counts that end inside a pixel copy just those bytes.
-        QVERIFY(image.ReadLine(0, 127, reinterpret_cast<unsigned char*>(line.data()), 6));
-        QCOMPARE(line[0], Pattern(127, 0));
-        const KXRGBA32i next = Pattern(128, 0);
-        QCOMPARE(line[1].r, next.r);
-        QCOMPARE(line[1].g, next.g);
-        QCOMPARE(line[1].b, Pattern(251, 1).b);
-    }
-
     void lineBounds_data()
     {
         QTest::addColumn<unsigned int>("y");
@@ -262,21 +168,6 @@ private slots:
         // The image it shared its tiles with is unchanged.
         QCOMPARE(before.GetPixel(125, 1), KXRGBA32i());
         QCOMPARE(before.DistinctTileCount(), 2);
-    }
-
-    void tileAccess()
-    {
-        KXImage32 image = Painted(200, 100);
-        QVERIFY(!image.GetTile(2, 0));
-        QVERIFY(!image.GetTile(0, 1));
-        QVERIFY(!image.SetTile(0, 0, KXImage32::TilePointer()));
-        QVERIFY(!image.DetachTile(2, 0));
-        KXImage32 other(200, 100);
-        QVERIFY(other.SetTile(1, 0, image.GetSharedTile(1, 0)));
-        QVERIFY(image.IsTileShared(1, 0));
-        QVERIFY(other.DetachTile(1, 0));
-        QVERIFY(!image.IsTileShared(1, 0));
-        QCOMPARE(other.GetPixel(150, 40), Pattern(150, 40));
     }
 
     void qimageConversions()
