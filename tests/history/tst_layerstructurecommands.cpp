@@ -224,6 +224,36 @@ private slots:
             [&](bool redone) { QCOMPARE(document.HasLayerMask(1), !redone); });
     }
 
+    // Inverting twice gives the first types back; each execution refreshes the whole view once.
+    void maskInvert()
+    {
+        HistoryFixture history;
+        KXMemoryDocument document(QSize(100, 100));
+        BuildLayers(document, 5);
+        document.CreateLayerMask(2, PatternImage(10, 10, 1), false);
+        document.CreateLayerMask(4, PatternImage(10, 10, 2), true);
+        QSignalSpy views(&document, &KXDocumentInterface::viewUpdateRequested);
+        QSignalSpy masks(&document, &KXDocumentInterface::layerMaskChanged);
+        auto* command = new LayerMaskInvertCommand(&document);
+        command->addLayerId(2);
+        command->addLayerId(4);
+        MessageCapture capture;
+        int executions = 0;
+        CheckRoundTrip(history, document, command, 2, [&](bool redone) {
+            ++executions;
+            bool types[2] = {!redone, redone};
+            document.GetMaskType(2, types[0]);
+            document.GetMaskType(4, types[1]);
+            QCOMPARE(types[0], redone);
+            QCOMPARE(types[1], !redone);
+            QCOMPARE(document.GetDocumentState(), redone ? 1 : 0);
+            QCOMPARE(views.size(), executions);
+            QCOMPARE(views.last().first().toRect(), QRect(0, 0, -1, -1));
+        });
+        QVERIFY(masks.size() >= 2 * executions);
+        QVERIFY(capture.texts().isEmpty());
+    }
+
     // The enable command never moves the state counter and writes its data cleanly (the demo toggles masks).
     void maskEnable()
     {
