@@ -44,16 +44,6 @@ QVariant propertyValue(const KXDocumentInterface& document, Property property, u
                                 : QVariant(document.GetLayerName(layer));
 }
 
-void setPropertyValue(KXDocumentInterface& document, Property property, unsigned int layer, const QVariant& value)
-{
-    if (property == Opacity)
-        document.SetLayerOpacity(layer, value.toDouble());
-    else if (property == BlendMode)
-        document.SetLayerBlendMode(layer, value.toUInt());
-    else
-        document.SetLayerName(layer, value.toString());
-}
-
 // Fills data as a host would: old value, layer, and a new value when one is
 // given. Without an old value the data holds no record.
 template <class Data, class Value>
@@ -125,68 +115,6 @@ private slots:
         connect(m_document.get(), &KXDocumentInterface::documentStateChanged, this,
             [this](int state) { m_states << state; });
         m_history.reset(new HistoryFixture);
-    }
-
-    // A slider drag (or a blend-mode preview) as a live edit: the host changes
-    // the layer directly while the command is pending, the commit takes the
-    // final value, and undo and redo later read the record back from its file.
-    void liveEdit_data()
-    {
-        QTest::addColumn<int>("property");
-        QTest::addColumn<QVariant>("start");
-        QTest::addColumn<QVariant>("presetNew");
-        QTest::addColumn<QVariantList>("drag");
-        QTest::addColumn<QByteArray>("record");
-
-        // old 1.0, new 0.25 (what the drag ended on, not the preset 0.75), layer 1
-        QTest::newRow("opacity slider") << int(Opacity) << QVariant(1.0) << QVariant(0.75)
-                                        << QVariantList { 0.9, 0.6, 0.25 }
-                                        << Hex("3ff0000000000000 3fd0000000000000 00000001");
-        // new value never set by the host
-        QTest::newRow("blend mode") << int(BlendMode) << QVariant(unsigned(KXDocumentInterface::BlendNormal))
-                                    << QVariant()
-                                    << QVariantList { unsigned(KXDocumentInterface::BlendMultiply),
-                                           unsigned(KXDocumentInterface::BlendLinearDodge) }
-                                    << Hex("00000000 00000020 00000001");
-        // a code the document does not know passes through unchanged
-        QTest::newRow("blend mode unknown code")
-            << int(BlendMode) << QVariant(unsigned(KXDocumentInterface::BlendOverlay)) << QVariant(7u)
-            << QVariantList { 0xFFFFFFF0u } << Hex("00000003 fffffff0 00000001");
-    }
-    void liveEdit()
-    {
-        QFETCH(int, property);
-        QFETCH(QVariant, start);
-        QFETCH(QVariant, presetNew);
-        QFETCH(QVariantList, drag);
-        QFETCH(QByteArray, record);
-        const auto kind = Property(property);
-        setPropertyValue(*m_document, kind, kLayer, start);
-        MessageCapture capture;
-
-        m_history->stack.pushDelayed(makeCommand(kind, m_document.get(), makeData(kind, start, presetNew)));
-        QCOMPARE(m_states, QList<int> { 1 });
-        for (const QVariant& value : drag) {
-            setPropertyValue(*m_document, kind, kLayer, value);
-            QCOMPARE(m_document->GetDocumentState(), 1);
-        }
-        m_history->stack.commit();
-        QCOMPARE(m_states, (QList<int> { 1, 0, 1 })); // end of transaction, then the push's redo
-        QCOMPARE(propertyValue(*m_document, kind, kLayer), drag.last());
-        m_history->WaitWritten();
-        QCOMPARE(recordFiles(), QList<QByteArray> { record });
-
-        m_history->stack.undo();
-        QCOMPARE(propertyValue(*m_document, kind, kLayer), start);
-        m_history->stack.redo();
-        QCOMPARE(propertyValue(*m_document, kind, kLayer), drag.last());
-        QCOMPARE(m_states, (QList<int> { 1, 0, 1, 0, 1 }));
-        QCOMPARE(recordFiles(), QList<QByteArray> { record }); // written once, read back twice
-
-        // The other layers are left alone.
-        QCOMPARE(m_document->GetLayerOpacity(2), 1.0);
-        QCOMPARE(m_document->GetLayerBlendMode(2), unsigned(KXDocumentInterface::BlendNormal));
-        QVERIFY2(capture.texts().isEmpty(), qPrintable(capture.texts().join('\n')));
     }
 
     // Renaming to an empty name (set explicitly, or never set: a null string

@@ -514,19 +514,6 @@ private slots:
         QCOMPARE(document.GetDocumentState(), 0);
         CompareFingerprints(DocumentFingerprint::Take(document), before, "after undo"); // locks included
         QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{1, 4}));
-
-        // Redo saves the locks anew; undo restores them again.
-        document.SetLayerLocks(5, 0x33);
-        removed.clear();
-        stack.redo();
-        QCOMPARE(SpyIds(removed), (QList<unsigned int>{5, 2}));
-        QCOMPARE(document.GetLayerCount(), 4u);
-        QCOMPARE(document.GetDocumentState(), 1);
-        QCOMPARE(SelectedRows(selection), QVector<unsigned int>{0}); // what the undo found selected
-        stack.undo();
-        QCOMPARE(document.GetLayerLocks(5), 0x33u);
-        QCOMPARE(document.GetLayerCount(), 6u);
-        QCOMPARE(SelectedRows(selection), (QVector<unsigned int>{1, 4}));
     }
 
     void createLayer_data()

@@ -15,7 +15,6 @@
 #include "layerduplicatecommanddata.h"
 #include "layermaskcreatecommand.h"
 #include "layermaskcreatecommanddata.h"
-#include "layermaskdisableenablecommand.h"
 #include "layermaskenable.h"
 #include "layermaskinvertcommand.h"
 #include "layermaskpaintcommanddata.h"
@@ -25,7 +24,6 @@
 #include "layermergecommanddata.h"
 #include "layermovecommand.h"
 #include "layermovecommanddata.h"
-#include "mergecommand.h"
 #include "mergecommanddata.h"
 #include "recordcheck.h"
 #include "roundtrip.h"
@@ -256,24 +254,14 @@ private slots:
         QVERIFY(capture.texts().isEmpty());
     }
 
-    // The toggle and the enable command never move the state counter and write their data cleanly.
-    void maskEnableToggle()
+    // The enable command never moves the state counter and writes its data cleanly (the demo toggles masks).
+    void maskEnable()
     {
         HistoryFixture history;
         KXMemoryDocument document(QSize(100, 100));
         BuildLayers(document, 4);
-        document.CreateLayerMask(1, PatternImage(10, 10, 1), false);
         document.CreateLayerMask(3, PatternImage(10, 10, 1), false);
-        document.SetMaskEnabled(3, false);
         MessageCapture capture;
-        auto* toggle = new LayerMaskDisableEnableCommand(&document);
-        toggle->addLayerId(1);
-        toggle->addLayerId(3);
-        CheckRoundTrip(history, document, toggle, 2, [&](bool redone) {
-            QCOMPARE(document.GetMaskEnabled(1), !redone);
-            QCOMPARE(document.GetMaskEnabled(3), redone);
-            QCOMPARE(document.GetDocumentState(), 0);
-        });
         CheckRoundTrip(history, document, new LayerMaskEnable(&document, 3, false), 1, [&](bool redone) {
             QCOMPARE(document.GetMaskEnabled(3), !redone);
             QCOMPARE(document.GetDocumentState(), 0);
@@ -526,41 +514,6 @@ private slots:
                                             StructureReport("changelayerssequence", "Cannot undo change layers seq.")});
         CompareFingerprints(DocumentFingerprint::Take(document), now, "after a sequence of the wrong length");
         QCOMPARE(document.GetDocumentState(), 1);
-    }
-
-    // The host's merge result goes in as "Merge layer", selected; undo takes it out and gives the selection back.
-    void mergeCommand()
-    {
-        HistoryFixture history;
-        KXMemoryDocument document(QSize(100, 100));
-        BuildLayers(document, 5);
-        document.CreateLayerMask(4, PatternImage(7, 9, 2), false);
-        KXDocumentModel panel(&document);
-        QItemSelectionModel selection(&panel);
-        selection.select(panel.index(3, 0), QItemSelectionModel::Select);
-        panel.SetMaskSelected(3, true);
-        const KXImage32 result = PatternImage(33, 22, 8);
-        auto* command = new MergeCommand(&panel, &selection);
-        command->SetCommandData(new MergeCommandData(2, result, QPoint(4, 5), 1, 0.5));
-        CheckRoundTrip(history, document, command, 2, [&](bool redone) {
-            QCOMPARE(document.GetDocumentState(), 0);
-            if (redone) {
-                QCOMPARE(LayerNames(document), (QStringList{"L0", "L1", "Merge layer", "L2", "L3", "L4"}));
-                QCOMPARE(document.GetLayerGeometry(2), QRect(4, 5, 33, 22));
-                QVERIFY(document.GetLayerImage(2)->IsPixelEqual(result));
-                QCOMPARE(document.GetLayerBlendMode(2), 1u);
-                QCOMPARE(SelectedRows(selection), QList<int>{1});
-                QVERIFY(panel.GetLayerSelected(1));
-                QVERIFY(!panel.GetMaskSelected(4)); // the row selected before, moved up
-            } else {
-                QCOMPARE(SelectedRows(selection), QList<int>{3});
-                QVERIFY(panel.GetMaskSelected(3) && !panel.GetLayerSelected(3));
-            }
-        });
-        LayerDuplicateCommandData wrong(nullptr);
-        command->redoExec(&wrong);
-        command->undoExec(&wrong);
-        QCOMPARE(document.GetLayerCount(), 6u);
     }
 
     void reports_data()

@@ -26,13 +26,6 @@ namespace {
 
 using Update = LayerUpdateTextDataCommand;
 
-enum Kind
-{
-    Raster,
-    Text,
-    Adjustment
-};
-
 const QString kTextFile = QStringLiteral("src/layerchangecommands/textlayerchangecommand.cpp");
 const QString kAdjustmentFile = QStringLiteral("src/layerchangecommands/adjustmentchangecommand.cpp");
 const QString kConvertFile = QStringLiteral("src/layerchangecommands/converttexttoimagelayercommand.cpp");
@@ -89,110 +82,10 @@ private slots:
         m_document.reset();
     }
 
-    // Each kind of new layer, pushed, written to its file, undone and redone:
-    // after each redo the layer equals one built directly in a twin document,
-    // property by property and pixel by pixel, and the panel selects it; after
-    // each undo the panel's selection of before is back.
-    void newLayer_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("mask");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("raster with mask") << int(Raster) << true << QString();
-        QTest::newRow("raster, mask image but not created") << int(Raster) << false << QString();
-        QTest::newRow("text") << int(Text) << false << QStringLiteral("Sunset");
-        QTest::newRow("text, empty") << int(Text) << true << QString();
-        QTest::newRow("adjustment with params") << int(Adjustment) << true << QString();
-    }
-    void newLayer()
-    {
-        QFETCH(int, kind);
-        QFETCH(bool, mask);
-        QFETCH(QString, text);
-        const unsigned int id = 1;
-        const KXImage32 maskImage = filled(8, 6, KXRGBA32i(255, 255, 255, 128));
-        const QByteArray params = ZTBrightnessContrast::Encode({ 40, -20 });
-        NewLayerData* data = nullptr;
-        if (kind == Raster) {
-            auto* raster = new NewRasterLayerData;
-            raster->SetRaster(filled(10, 12, KXRGBA32i(10, 200, 30, 255)));
-            raster->SetRasterPos(QPoint(5, -3));
-            data = raster;
-        } else if (kind == Text) {
-            auto* textData = new NewTextLayerData;
-            textData->SetText(text);
-            textData->SetFont(textFont());
-            textData->SetBrush(QBrush(Qt::blue));
-            textData->SetPosition(QPoint(4, 6));
-            textData->SetBend(0.3);
-            textData->SetTransformation(QMatrix4x4(QTransform::fromScale(1.5, 1)));
-            textData->SetRenderMode(1);
-            data = textData;
-        } else {
-            auto* adjustment = new NewAdjustmentLayerData;
-            adjustment->SetAdjustmentID(ZTBrightnessContrast::Name());
-            adjustment->SetParams(params);
-            data = adjustment;
-        }
-        data->SetName(QStringLiteral("New"));
-        data->SetLayerID(id);
-        data->SetOpacity(0.75);
-        data->SetBlendMode(KXDocumentInterface::BlendScreen);
-        data->SetLocks(0x5);
-        data->SetMask(maskImage);
-        data->SetMaskPos(QPoint(3, 2));
-        data->SetMaskCreated(mask);
-        data->SetMaskType(true);
-        data->SetMaskEnabled(false);
-        data->SetMaskLinked(true);
-
-        // After each redo: the layer as the data describes it, a text drawn as
-        // a fresh render draws it; the panel selects the new layer's row.
-        const auto built = [&] {
-            const DocumentFingerprint print = DocumentFingerprint::Take(*m_document);
-            const DocumentFingerprint::Layer& layer = print.layers.at(int(id));
-            QCOMPARE((QVariantList{layer.type, layer.name, layer.opacity, layer.blendMode, layer.hasMask,
-                         layer.maskGeometry, layer.maskEnabled, layer.maskType, m_document->GetLayerLocks(id)}),
-                (QVariantList{kind, "New", 0.75, unsigned(KXDocumentInterface::BlendScreen), mask,
-                    mask ? QRect(3, 2, 8, 6) : QRect(), false, mask, 5u}));
-            if (mask)
-                QVERIFY(m_document->GetLayerMask(id)->IsPixelEqual(maskImage));
-            if (kind == Raster) {
-                QCOMPARE(layer.geometry, QRect(5, -3, 10, 12));
-                QVERIFY(m_document->GetLayerImage(id)->IsPixelEqual(filled(10, 12, KXRGBA32i(10, 200, 30, 255))));
-            } else if (kind == Text) {
-                QCOMPARE((QVariantList{m_document->GetText(id), m_document->GetTextFont(id),
-                             m_document->GetTextBrush(id), m_document->GetTextPosition(id), m_document->GetTextBend(id),
-                             m_document->GetTextTransform(id), m_document->GetTextRenderMode(id)}),
-                    (QVariantList{text, textFont(), QBrush(Qt::blue), QPoint(4, 6), 0.3,
-                        QMatrix4x4(QTransform::fromScale(1.5, 1)), 1}));
-                QCOMPARE(layer.pixels.isEmpty(), text.isEmpty());
-                render(*m_document, id);
-                CompareFingerprints(DocumentFingerprint::Take(*m_document), print, "text rendered again");
-            } else {
-                ZTAdjustment* adjustment = nullptr;
-                ZTAdjustmentTarget target;
-                QVERIFY(m_document->GetLayerAdjustment(id, adjustment) && m_document->GetAdjustmentTarget(id, target));
-                QCOMPARE(adjustment->GetParams(target), params);
-            }
-        };
-        auto* command = new NewLayerCommand(m_panel.get(), m_selection.get(), true);
-        command->SetCommandData(data);
-        CheckRoundTrip(*m_history, *m_document, command, 2, [&](bool redone) {
-            if (redone)
-                built();
-            QCOMPARE(m_selection->selectedRows().size(), 1);
-            QCOMPARE(m_selection->selectedRows().first().row(), redone ? int(id) - 1 : 1);
-            QVERIFY(redone || (m_panel->GetLayerSelected(1) && !m_panel->GetMaskSelected(1)));
-        });
-        QCOMPARE(m_document->GetDocumentState(), 1);
-        QCOMPARE(m_history->FileCount(), 1);
-    }
-
     // A text typed as a live edit: the host makes the layer and types while the
     // command waits; the commit names the layer after its text and copies its
-    // attributes; the first redo only counts, undo removes the layer and the
-    // next redo makes it again from the record file, pixel for pixel.
+    // attributes; the first redo only counts. (Undo and the redo from the
+    // record file: the demo's typed text.)
     void typedText_data()
     {
         QTest::addColumn<QString>("text");
@@ -226,23 +119,11 @@ private slots:
             m_document->SetText(id, text.left(typed));
             render(*m_document, id);
         }
-        const DocumentFingerprint typedPrint = DocumentFingerprint::Take(*m_document);
         m_history->stack.commit();
-        m_history->WaitWritten();
         QCOMPARE(states, (QList<int> { 1, 0, 1 }));
         QCOMPARE(m_document->GetLayerCount(), 4u);
         QCOMPARE(m_document->GetLayerName(id), name);
         QVERIFY(command->GetCreate());
-
-        m_history->stack.undo();
-        QCOMPARE(m_document->GetLayerCount(), 3u);
-        // The typed layer's own row was selected: it goes with the layer.
-        QVERIFY(m_selection->selectedRows().isEmpty());
-        m_history->stack.redo();
-        QCOMPARE(states, (QList<int> { 1, 0, 1, 0, 1 }));
-        DocumentFingerprint expected = typedPrint;
-        expected.layers[int(id)].name = name;
-        CompareFingerprints(DocumentFingerprint::Take(*m_document), expected, "re-created typed text");
     }
 
     // A plain push of a command built with create false wraps a layer that
@@ -281,7 +162,6 @@ private slots:
         QTest::newRow("new raster layer")
             << 1 << 34u << QByteArray::fromHex("00000000 00000000 00000007 00000009") + common;
         QTest::newRow("adjustment change") << 2 << 40u << QByteArray::fromHex("00000001 ff 00000000 00000007");
-        QTest::newRow("layer id") << 3 << 19u << QByteArray::fromHex("fffffffe");
     }
     void records()
     {
@@ -302,18 +182,13 @@ private slots:
                 if (fill)
                     data->SetRasterPos(QPoint(7, 9));
                 layer = data;
-            } else if (which == 2) {
+            } else {
                 auto* data = new AdjustmentChangeCommandData;
                 if (fill) {
                     data->SetPrevParams(QByteArray::fromHex("ff"));
                     data->SetNewParams(QByteArray(""));
                     data->SetLayerID(7);
                 }
-                return data;
-            } else {
-                auto* data = new LayerDuplicateCommandData(nullptr);
-                if (fill)
-                    data->SetLayerId(0xFFFFFFFEu);
                 return data;
             }
             if (fill) {
