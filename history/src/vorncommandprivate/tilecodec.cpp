@@ -85,9 +85,14 @@ QByteArray Compress(const unsigned char* raw)
     return deflater.Compress(raw);
 }
 
+bool HasTileFraming(const char* blob, int size)
+{
+    return size > 4 && size <= MaxBlobBytes && StoredLength(blob) == quint32(TileBytes);
+}
+
 bool Decompress(const char* blob, int size, unsigned char* destination)
 {
-    if (size <= 4 || size > MaxBlobBytes || StoredLength(blob) != quint32(TileBytes))
+    if (!HasTileFraming(blob, size))
         return false;
     thread_local Inflater inflater;
     if (!inflater.Get())

@@ -22,6 +22,10 @@ constexpr int MaxBlobBytes = 4 + TileBytes + (TileBytes >> 12) + (TileBytes >> 1
 // Null when zlib fails (out of memory).
 QByteArray Compress(const unsigned char* raw);
 
+// True when the blob is framed as one compressed tile: a length prefix of
+// 65536 and a body of a size zlib can give for it. Says nothing of the body.
+bool HasTileFraming(const char* blob, int size);
+
 // Decodes one blob into exactly 65536 bytes at destination. False when the
 // blob is not one compressed tile: a length prefix other than 65536, a
 // corrupt stream, a wrong checksum, or fewer or more than 65536 bytes inside.

@@ -185,13 +185,13 @@ private:
     std::vector<QByteArray> m_blobs;
 };
 
-// Tiles whose bytes the blobs give when first used. Only the length prefix is
+// Tiles whose bytes the blobs give when first used. Only each blob's framing is
 // checked now. Each blob is the one the cache would make for its tile (the
 // file is the library's own), so a later record holding the tile reuses it.
 bool DeferredTiles(const std::vector<QByteArray>& blobs, std::vector<TiledImage::TilePointer>& tiles)
 {
     for (const QByteArray& blob : blobs) {
-        if (blob.size() <= 4 || qFromBigEndian<quint32>(blob.constData()) != quint32(TileBytes))
+        if (!TileCodec::HasTileFraming(blob.constData(), blob.size()))
             return false;
     }
     ZTTileManager64* manager = ZTTileManager64::Instance();
