@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMutex>
+#include <QString>
 #include <QtGlobal>
 
 #include <memory>
@@ -21,10 +23,50 @@ public:
     virtual void Fill(const std::vector<int>& indexes, const std::vector<uchar*>& destinations) = 0;
 };
 
+// A private file that holds the bytes of swapped-out tiles
+// (ZTTileManager64::SwapOut), one 64 KiB slot each. The file has no name that
+// another process could open: it is made unnamed where the file system allows
+// (O_TMPFILE), otherwise made with mode 0600 and unlinked at once, so nothing
+// is left on disk however the process ends. Slots are reused; the file shrinks
+// to nothing whenever no slot is in use. Thread-safe. Shared by the tiles
+// swapped into it; closed with the last of them.
+class VORNIMAGE_EXPORT ZTTileSwapFile
+{
+public:
+    explicit ZTTileSwapFile(const QString& folder);
+    ~ZTTileSwapFile();
+    ZTTileSwapFile(const ZTTileSwapFile&) = delete;
+    ZTTileSwapFile& operator=(const ZTTileSwapFile&) = delete;
+
+    // False when the folder refused the file.
+    bool IsOpen() const;
+    // Writes one tile's bytes to a free slot; -1 when the write fails (a full
+    // disk), nothing kept then.
+    qint64 Store(const uchar* bytes);
+    // Reads a slot back; false (and destination zeroed) when the read fails.
+    bool Load(qint64 slot, uchar* destination);
+    void Release(qint64 slot);
+
+    qint64 UsedSlots() const;
+    qint64 FileBytes() const;
+    // Reads that failed, whose tiles came back transparent.
+    qint64 ReadErrors() const;
+
+private:
+    int m_descriptor = -1;
+    mutable QMutex m_lock;
+    std::vector<qint64> m_freeSlots;
+    qint64 m_slotCount = 0; // slots the file holds
+    qint64 m_usedSlots = 0;
+    qint64 m_readErrors = 0;
+};
+
 // The process-wide keeper of 64 KiB pixel tiles. Images hold tile handles only;
 // the memory behind a handle is reached through GetMemory/FreeMemory pairs.
 // Freed tiles go back to a pool (up to 128 MiB) so that editing and undo reuse
-// memory already touched instead of faulting in fresh pages.
+// memory already touched instead of faulting in fresh pages. A tile nobody has
+// mapped can be swapped out to a ZTTileSwapFile, which gives its memory back to
+// the system; it is read back when next mapped or read.
 // All operations are thread-safe.
 // One instance, alive until the process exits; it owns the pool, and a tile
 // belongs to whoever made it until CleanUpTile hands it back.
@@ -59,12 +101,19 @@ public:
     // compressed form) for as long as the bytes stay the same.
     quint64 Revision(void* tile) const;
 
+    // Moves the bytes of a tile to file and gives its memory back. Refused
+    // (false, the tile unchanged) for a tile that is mapped, deferred, already
+    // swapped out or written meanwhile, or when the file cannot take it.
+    bool SwapOut(void* tile, const std::shared_ptr<ZTTileSwapFile>& file);
+    bool IsSwappedOut(void* tile) const;
+
     // Counters read by tests and benchmarks.
     qint64 LiveTiles() const;
     qint64 PeakTiles() const;
     void ResetPeakTiles();
     qint64 OpenMappings() const;
     qint64 PooledTiles() const;
+    qint64 SwappedOutTiles() const;
     // Returns pooled tiles to the system.
     void TrimPool();
 

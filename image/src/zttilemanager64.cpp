@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
+
 namespace {
 // Sanitized builds hand every tile back to the system so that a use after
 // CleanUpTile is caught instead of landing in a pooled tile.
@@ -23,7 +25,8 @@ constexpr int kPoolLimit = 2048;
 
 struct DeferredGroup;
 
-// Each tile's memory starts with this header; its pixels follow at HeaderBytes.
+// A tile handle points at its header; the pixels are a separate page-aligned
+// block, so that a swapped-out tile can hand its pages back to the system.
 struct TileHeader
 {
     std::atomic<quint64> revision{0};
@@ -32,9 +35,16 @@ struct TileHeader
     std::atomic<bool> deferred{false};
     std::shared_ptr<DeferredGroup> group;
     int index = 0;
+    // Mappings open on this tile: a mapped tile is never swapped out.
+    std::atomic<int> pins{0};
+    // While the bytes live in swapFile's slot instead of pixels. Changed only
+    // under the tile's swap lock.
+    std::atomic<bool> swapped{false};
+    std::shared_ptr<ZTTileSwapFile> swapFile;
+    qint64 slot = -1;
+    uchar* pixels = nullptr; // TileBytes, page-aligned, owned
 };
-constexpr size_t HeaderBytes = 64; // keeps the pixels 64-byte aligned
-static_assert(sizeof(TileHeader) <= HeaderBytes, "tile header fits");
+constexpr size_t PageBytes = 4096;
 
 // Revisions come from one counter, so no two states of any tiles share one.
 std::atomic<quint64> g_lastRevision{0};
@@ -59,13 +69,54 @@ TileHeader* Header(void* tile)
 
 void FreeTile(void* tile)
 {
-    Header(tile)->~TileHeader();
-    std::free(tile);
+    std::free(Header(tile)->pixels);
+    delete Header(tile);
 }
 
 uchar* Pixels(void* tile)
 {
-    return static_cast<uchar*>(tile) + HeaderBytes;
+    return Header(tile)->pixels;
+}
+
+// Swapping a tile in or out happens under one of these, picked by the tile.
+QMutex g_swapLocks[64];
+QMutex& SwapLock(const void* tile)
+{
+    return g_swapLocks[(quintptr(tile) >> 6) % 64];
+}
+std::atomic<qint64> g_swappedOut{0};
+
+// Brings a swapped-out tile's bytes back. The caller has pinned the tile
+// (pins counted before swapped is read, so SwapOut sees the pin or this sees
+// the swap).
+void SwapIn(void* tile)
+{
+    TileHeader* header = Header(tile);
+    if (!header->swapped.load())
+        return;
+    QMutexLocker locker(&SwapLock(tile));
+    if (!header->swapped.load())
+        return;
+    header->swapFile->Load(header->slot, header->pixels);
+    header->swapFile->Release(header->slot);
+    header->swapFile.reset();
+    header->slot = -1;
+    header->swapped.store(false);
+    --g_swappedOut;
+}
+
+// A dead tile's slot goes back to its file; its bytes are not needed.
+void DropSwapped(void* tile)
+{
+    TileHeader* header = Header(tile);
+    if (!header->swapped.load())
+        return;
+    QMutexLocker locker(&SwapLock(tile));
+    header->swapFile->Release(header->slot);
+    header->swapFile.reset();
+    header->slot = -1;
+    header->swapped.store(false);
+    --g_swappedOut;
 }
 
 std::shared_ptr<DeferredGroup> GroupOf(void* tile)
@@ -168,10 +219,15 @@ void* ZTTileManager64::MakeTile()
         }
     }
     if (!tile) {
-        tile = std::aligned_alloc(64, HeaderBytes + TileBytes);
-        if (!tile)
+        auto* pixels = static_cast<uchar*>(std::aligned_alloc(PageBytes, TileBytes));
+        if (!pixels)
             throw std::bad_alloc();
-        new (tile) TileHeader;
+        tile = new (std::nothrow) TileHeader;
+        if (!tile) {
+            std::free(pixels);
+            throw std::bad_alloc();
+        }
+        Header(tile)->pixels = pixels;
     }
     Header(tile)->revision.store(++g_lastRevision, std::memory_order_release);
     const qint64 live = ++d->live;
@@ -218,16 +274,20 @@ uchar* ZTTileManager64::GetMemory(void* tile, bool write)
     if (!tile)
         return nullptr;
     MakeDeferred(tile);
+    ++Header(tile)->pins;
+    SwapIn(tile);
     if (write)
-        Header(tile)->revision.store(++g_lastRevision, std::memory_order_release);
+        Header(tile)->revision.store(++g_lastRevision);
     ++d->mappings;
     return Pixels(tile);
 }
 
 void ZTTileManager64::FreeMemory(void* tile)
 {
-    if (tile)
-        --d->mappings;
+    if (!tile)
+        return;
+    --Header(tile)->pins;
+    --d->mappings;
 }
 
 void ZTTileManager64::ReadMemory(void* tile, char* buffer)
@@ -235,7 +295,51 @@ void ZTTileManager64::ReadMemory(void* tile, char* buffer)
     if (!tile || !buffer)
         return;
     MakeDeferred(tile);
+    ++Header(tile)->pins;
+    SwapIn(tile);
     memcpy(buffer, Pixels(tile), TileBytes);
+    --Header(tile)->pins;
+}
+
+bool ZTTileManager64::SwapOut(void* tile, const std::shared_ptr<ZTTileSwapFile>& file)
+{
+    if (!tile || !file || !file->IsOpen())
+        return false;
+    TileHeader* header = Header(tile);
+    if (header->deferred.load())
+        return false;
+    QMutexLocker locker(&SwapLock(tile));
+    if (header->swapped.load() || header->pins.load() != 0)
+        return false;
+    const quint64 revision = header->revision.load();
+    // Readers may map the tile meanwhile; a writer bumps the revision.
+    const qint64 slot = file->Store(header->pixels);
+    if (slot < 0)
+        return false;
+    header->swapped.store(true);
+    // A mapping that began before the store above is still open, or a write
+    // mapping came and went: keep the tile. Any later mapping sees swapped
+    // and waits for this lock before it reads.
+    if (header->pins.load() != 0 || header->revision.load() != revision) {
+        header->swapped.store(false);
+        file->Release(slot);
+        return false;
+    }
+    header->swapFile = file;
+    header->slot = slot;
+    madvise(header->pixels, TileBytes, MADV_DONTNEED);
+    ++g_swappedOut;
+    return true;
+}
+
+bool ZTTileManager64::IsSwappedOut(void* tile) const
+{
+    return tile && Header(tile)->swapped.load();
+}
+
+qint64 ZTTileManager64::SwappedOutTiles() const
+{
+    return g_swappedOut.load();
 }
 
 quint64 ZTTileManager64::Revision(void* tile) const
@@ -248,6 +352,7 @@ void ZTTileManager64::CleanUpTile(void* tile)
     if (!tile)
         return;
     LeaveGroup(tile);
+    DropSwapped(tile);
     --d->live;
     {
         QMutexLocker locker(&d->poolLock);
