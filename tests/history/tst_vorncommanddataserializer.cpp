@@ -9,6 +9,7 @@
 #include "testcommands.h"
 #include "vorncommanddataserializer.h"
 #include "vornreaderwriter.h"
+#include "ZTTileManager64.h"
 
 namespace {
 
@@ -382,6 +383,52 @@ private slots:
         serializer.Serialize(index);
         serializer.RemoveData(index);
         QVERIFY(RecordFiles(folder()).isEmpty());
+    }
+
+    // While the worker is held in the first entry's write, the entries queued
+    // behind it keep their tiles in memory up to the budget, in the worker's
+    // order; the rest are swapped out (the newest entry is left alone), and
+    // every image comes back whole, whether borrowed, written or removed.
+    void waitingDataBeyondTheBudgetIsSwappedOut()
+    {
+        ZTTileManager64* manager = ZTTileManager64::Instance();
+        QSemaphore gate;
+        auto* blocker = new PayloadData("blocker");
+        blocker->gate = &gate;
+        VornCommandDataSerializer serializer;
+        serializer.SetTemporaryFolder(folder());
+        serializer.SetMemoryBudget(4 * ZTTileManager64::TileBytes); // one waiting entry
+        serializer.Serialize(serializer.AddData(blocker));
+        QVERIFY(blocker->gateEntered.tryAcquire(1, 10000));
+        auto unblock = qScopeGuard([&gate] { gate.release(); }); // also when a check fails
+
+        const qint64 swappedBefore = manager->SwappedOutTiles();
+        std::vector<PayloadData*> waiting;
+        std::vector<unsigned int> indexes;
+        std::vector<KXImage32> expected;
+        for (quint32 k = 0; k < 4; ++k) {
+            const KXImage32 image = noiseImage(256, 256, k + 1); // four tiles
+            expected.push_back(image.Copy());
+            waiting.push_back(new PayloadData("waiting", image));
+            indexes.push_back(serializer.AddData(waiting.back()));
+            serializer.Serialize(indexes.back());
+        }
+        QTRY_COMPARE(manager->SwappedOutTiles(), swappedBefore + 8);
+        const auto isOut = [&](int k) { return manager->IsSwappedOut(waiting[size_t(k)]->image().GetTile(1, 1)->Handle()); };
+        QCOMPARE((QList<bool> {isOut(0), isOut(1), isOut(2), isOut(3)}), (QList<bool> {false, true, true, false}));
+        // The blocker's record only: the swap file has no name.
+        QCOMPARE(QDir(folder().path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+        QVERIFY(static_cast<PayloadData*>(serializer.GetData(indexes[1]))->image().IsPixelEqual(expected[1]));
+        serializer.RemoveData(indexes[2]);
+        QCOMPARE(manager->SwappedOutTiles(), swappedBefore);
+        unblock.dismiss();
+        gate.release();
+        serializer.WaitForIdle();
+        for (int k : {0, 3}) {
+            auto* data = static_cast<PayloadData*>(serializer.GetData(indexes[size_t(k)]));
+            QVERIFY(data->image().IsPixelEqual(expected[size_t(k)]));
+        }
     }
 
     void noFileOutlivesTheSerializer()

@@ -1,15 +1,20 @@
 #pragma once
 
+#include <vector>
+
 #include "iwriter.h"
 
 // A writer that writes nothing and adds up how much memory the fields handed
 // to it occupy: what a payload keeps in memory while it cannot be written
 // out. A tile that several positions of an image share counts once per image.
-// One thread at a time; owned by its caller.
+// It can also list the tiles of the tiled images it is handed, the memory a
+// swap can move out. One thread at a time; owned by its caller.
 class PayloadSizeWriter : public IWriter
 {
 public:
     qint64 GetBytes() const { return m_bytes; }
+    // The distinct tiles of every tiled image handed over so far, when asked for.
+    void ListTiles(std::vector<void*>* tiles) { m_tiles = tiles; }
 
     bool WriteImage(const QImage& image) override;
     bool WriteInt(int value) override;
@@ -38,4 +43,5 @@ private:
     }
 
     qint64 m_bytes = 0;
+    std::vector<void*>* m_tiles = nullptr;
 };

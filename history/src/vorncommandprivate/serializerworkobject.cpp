@@ -5,6 +5,8 @@
 #include <QtConcurrent>
 
 #include "KXFileIOManager.h"
+#include "ZTTileManager64.h"
+#include "tilecodec_p.h"
 #include "vorncommanddata.h"
 
 VornCommandDataSerializer::WorkObject::WorkObject(QObject* parent)
@@ -13,6 +15,7 @@ VornCommandDataSerializer::WorkObject::WorkObject(QObject* parent)
     , m_watcher(new QFutureWatcher<void>)
 {
     connect(m_watcher, &QFutureWatcher<void>::finished, this, &WorkObject::OnSerializeFinish);
+    m_swapPool.setMaxThreadCount(1);
 }
 
 VornCommandDataSerializer::WorkObject::~WorkObject()
@@ -28,6 +31,7 @@ VornCommandDataSerializer::WorkObject::~WorkObject()
             entry->RequestCancel();
     }
     m_watcher->waitForFinished();
+    m_swapPool.waitForDone(); // finds the queue empty
     delete m_watcher;
     QWriteLocker tableLocker(&m_tableLock);
     qDeleteAll(m_table);
@@ -77,14 +81,77 @@ VornCommandData* VornCommandDataSerializer::WorkObject::GetData(unsigned int ind
 
 void VornCommandDataSerializer::WorkObject::Serialize(unsigned int index)
 {
+    bool running = false;
     {
         QWriteLocker queueLocker(&m_queueLock);
         if (!m_queue.contains(index))
             m_queue.append(index);
-        if (m_running)
-            return;
+        running = m_running;
     }
-    OnSerializeFinish();
+    if (running)
+        RequestSwap(); // entries wait behind the one being written
+    else
+        OnSerializeFinish();
+}
+
+void VornCommandDataSerializer::WorkObject::SetMemoryBudget(qint64 bytes)
+{
+    m_memoryBudget = bytes;
+}
+
+qint64 VornCommandDataSerializer::WorkObject::GetMemoryBudget() const
+{
+    return m_memoryBudget;
+}
+
+void VornCommandDataSerializer::WorkObject::RequestSwap()
+{
+    if (m_memoryBudget.load() <= 0)
+        return;
+    m_swapRequested = true;
+    if (!m_swapRunning.exchange(true))
+        m_swapPool.start([this] { ProcessSwaps(); });
+}
+
+void VornCommandDataSerializer::WorkObject::ProcessSwaps()
+{
+    do {
+        while (m_swapRequested.exchange(false))
+            SwapWaitingData();
+        m_swapRunning = false;
+        // A request that came after the last look, and found the task still running.
+    } while (m_swapRequested.load() && !m_swapRunning.exchange(true));
+}
+
+// Walks the queue in the worker's order: the entries it reaches first keep
+// their tiles while the budget lasts, the rest are swapped out. The newest
+// entry is left alone, since its images are most likely the document's own.
+void VornCommandDataSerializer::WorkObject::SwapWaitingData()
+{
+    QList<unsigned int> waiting;
+    {
+        QReadLocker queueLocker(&m_queueLock);
+        waiting = m_queue;
+    }
+    if (waiting.size() < 2)
+        return;
+    waiting.removeLast();
+    const QDir folder = GetTemporaryFolder();
+    if (!m_swapFile || !m_swapFile->IsOpen())
+        m_swapFile = std::make_shared<ZTTileSwapFile>(folder.path());
+    qint64 budget = m_memoryBudget.load();
+    for (unsigned int index : qAsConst(waiting)) {
+        QReadLocker tableLocker(&m_tableLock);
+        SerializeData* entry = m_table.value(index);
+        if (entry)
+            entry->SwapOut(tableLocker, [this, index] { return IsQueued(index); }, budget, m_swapFile);
+    }
+}
+
+bool VornCommandDataSerializer::WorkObject::IsQueued(unsigned int index) const
+{
+    QReadLocker queueLocker(&m_queueLock);
+    return m_queue.contains(index);
 }
 
 void VornCommandDataSerializer::WorkObject::RemoveData(unsigned int index)
@@ -143,7 +210,10 @@ void VornCommandDataSerializer::WorkObject::OnSerializeFinish()
         }
         m_running = true;
     }
-    m_watcher->setFuture(QtConcurrent::run(this, &WorkObject::ProcessSerialize));
+    m_watcher->setFuture(QtConcurrent::run(TileCodec::BackgroundPool(), [this] {
+        TileCodec::LowerThreadPriority();
+        ProcessSerialize();
+    }));
 }
 
 void VornCommandDataSerializer::WorkObject::ProcessSerialize()
@@ -173,6 +243,7 @@ bool VornCommandDataSerializer::WorkObject::TakeQueued(unsigned int index)
     return m_queue.removeAll(index) > 0;
 }
 
+
 void VornCommandDataSerializer::WorkObject::WaitForIdle()
 {
     forever {
@@ -190,8 +261,10 @@ void VornCommandDataSerializer::WorkObject::WaitForIdle()
             QThread::yieldCurrentThread(); // the finish is about to be posted
             continue;
         }
-        if (!queued)
+        if (!queued) {
+            m_swapPool.waitForDone();
             return;
+        }
         OnSerializeFinish();
     }
 }

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QReadWriteLock>
+#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "vorncommanddataserializer.h"
 
 class VornReaderWriter;
+class ZTTileSwapFile;
 
 // The serializer's machinery: the table of entries, the queue of indexes to
 // write out, and at most one pool task that works through the queue.
@@ -33,6 +35,12 @@ class VornReaderWriter;
 // raise the entry's cancel flag first (no lock needed), the write stops at its
 // next tile and discards its partial file, and the data, still whole in
 // memory, is written again at the next Serialize.
+//
+// While entries wait in the queue beyond the memory budget, a swap task (on a
+// pool of one thread) moves the tiles of the entries the worker reaches last
+// to the swap file. It treats an entry as the worker does (entry lock, still
+// queued) but only tries the lock, never takes the entry out of the queue, and
+// stops at the next tile when anyone else asks for the entry.
 //
 // Owned by the serializer; owns the entries and the future watcher. Its public
 // calls come from the serializer's thread, ProcessSerialize runs on a pool
@@ -57,6 +65,8 @@ public:
     DataBytes GetDataBytes(unsigned int index) const;
     int GetCancelledWrites() const;
     UnwrittenData GetUnwrittenData() const;
+    void SetMemoryBudget(qint64 bytes);
+    qint64 GetMemoryBudget() const;
 
 public slots:
     void OnSerializeFinish();
@@ -65,6 +75,11 @@ private:
     void ProcessSerialize();
     // Under the entry lock: takes index out of the queue; false when it was not queued.
     bool TakeQueued(unsigned int index);
+    bool IsQueued(unsigned int index) const;
+    // Asks the swap task to look at the queue again.
+    void RequestSwap();
+    void ProcessSwaps();
+    void SwapWaitingData();
 
     mutable QReadWriteLock m_tableLock;
     QMap<unsigned int, SerializeData*> m_table;
@@ -75,6 +90,11 @@ private:
     QList<unsigned int> m_queue;
     bool m_running = false;
     std::atomic<int> m_cancelledWrites {0};
+    std::atomic<qint64> m_memoryBudget {DefaultMemoryBudget};
+    QThreadPool m_swapPool;
+    std::atomic<bool> m_swapRequested {false};
+    std::atomic<bool> m_swapRunning {false};
+    std::shared_ptr<ZTTileSwapFile> m_swapFile; // used by the swap task only
 };
 
 // One entry of the table: a data object and the file it is written to.
@@ -108,6 +128,13 @@ public:
     QString GetFileName() const;
     // Without the entry lock, so a panel never waits for a write in flight.
     DataBytes GetBytes() const;
+    // On the swap task, when the entry lock is free: lets go of the table
+    // lock, and while isQueued holds and the data is not written yet, keeps
+    // its tiles in memory if they fit in budget (which they then use up) or
+    // swaps them out to file. Stops at the next tile when anyone else asks
+    // for the entry.
+    void SwapOut(QReadLocker& tableLocker, const std::function<bool()>& isQueued, qint64& budget,
+                 const std::shared_ptr<ZTTileSwapFile>& file);
 
 private:
     bool WriteOut();
@@ -117,6 +144,8 @@ private:
     bool IsFileIntact();
     // A fresh reader/writer (the old one deletes its file) watching m_cancel.
     void ResetFile();
+    // Before taking the entry lock: a swap of this entry stops at its next tile.
+    void StopSwapping() { m_stopSwap.store(true, std::memory_order_release); }
 
     VornCommandData* m_data;
     bool m_written = false;
@@ -132,4 +161,5 @@ private:
     std::atomic<bool> m_payloadReleased{false};
     std::atomic<bool> m_cancel {false};
     std::atomic<int>* m_cancelledWrites;
+    std::atomic<bool> m_stopSwap {false};
 };

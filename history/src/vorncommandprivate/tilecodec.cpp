@@ -8,6 +8,13 @@
 #include <zlib.h>
 
 #include <atomic>
+#include <cerrno>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -102,6 +109,28 @@ bool Decompress(const char* blob, int size, unsigned char* destination)
         == LIBDEFLATE_SUCCESS;
 }
 
+QThreadPool* BackgroundPool()
+{
+    static QThreadPool pool;
+    return &pool;
+}
+
+void LowerThreadPriority()
+{
+#ifdef Q_OS_LINUX
+    // Linux schedules threads apart: each has its own nice value.
+    thread_local bool lowered = false;
+    if (lowered)
+        return;
+    lowered = true;
+    const auto thread = id_t(syscall(SYS_gettid));
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, thread);
+    if (errno == 0)
+        setpriority(PRIO_PROCESS, thread, qMin(nice + 10, 19));
+#endif
+}
+
 void ParallelFor(int count, const std::function<void(int)>& work)
 {
     if (count <= 0)
@@ -116,8 +145,9 @@ void ParallelFor(int count, const std::function<void(int)>& work)
     QSemaphore finished;
     int helpers = 0;
     const int wanted = qMin(count, QThread::idealThreadCount()) - 1;
-    QThreadPool* pool = QThreadPool::globalInstance();
+    QThreadPool* pool = BackgroundPool();
     while (helpers < wanted && pool->tryStart([&] {
+        LowerThreadPriority();
         drain();
         finished.release();
     }))

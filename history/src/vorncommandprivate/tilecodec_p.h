@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMutex>
+#include <QThreadPool>
 
 #include <functional>
 #include <list>
@@ -31,9 +32,17 @@ bool HasTileFraming(const char* blob, int size);
 // corrupt stream, a wrong checksum, or fewer or more than 65536 bytes inside.
 bool Decompress(const char* blob, int size, unsigned char* destination);
 
+// The threads of the history's background work: writing records and the
+// parallel compression and decoding of their tiles. Each task on it calls
+// LowerThreadPriority first, so that a busy writer yields to the
+// application's own threads (a push or a paint never waits for a time slice).
+QThreadPool* BackgroundPool();
+// Gives the calling pool thread a lower scheduling priority, once.
+void LowerThreadPriority();
+
 // Runs work(0) .. work(count - 1) on the calling thread and on whichever
-// threads of Qt's global pool are free, and returns when all have run. work
-// must not throw.
+// threads of the background pool are free, and returns when all have run.
+// work must not throw.
 void ParallelFor(int count, const std::function<void(int)>& work);
 
 } // namespace TileCodec

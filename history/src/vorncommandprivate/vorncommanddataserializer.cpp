@@ -44,6 +44,16 @@ void VornCommandDataSerializer::SetTemporaryFolder(const QDir& folder)
         m_workObject->SetTemporaryFolder(folder);
 }
 
+void VornCommandDataSerializer::SetMemoryBudget(qint64 bytes)
+{
+    m_workObject->SetMemoryBudget(bytes);
+}
+
+qint64 VornCommandDataSerializer::GetMemoryBudget() const
+{
+    return m_workObject->GetMemoryBudget();
+}
+
 QDir VornCommandDataSerializer::GetTemporaryFolder() const
 {
     return m_workObject ? m_workObject->GetTemporaryFolder() : QDir();

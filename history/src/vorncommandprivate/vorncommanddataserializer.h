@@ -20,6 +20,12 @@ class VornCommandData;
 // applied. A write that fails leaves the data whole in memory, to be written
 // again at its next Serialize; GetUnwrittenData tells how much waits so.
 //
+// Data waiting to be written keeps its images in memory only up to a budget:
+// past it, the tiles of the entries the worker reaches last are swapped out to
+// one private unnamed file in the temporary folder (on a thread of its own),
+// and come back when the worker or an undo needs them. Quick edits of large
+// layers then cost disk space, not memory, while the worker catches up.
+//
 // Owns every data object it holds and its temporary file; owned by its undo
 // stack. Emits no signals.
 class VORNHISTORY_EXPORT VornCommandDataSerializer : public QObject
@@ -45,11 +51,16 @@ public:
     void RemoveData(unsigned int index);
     // Accepted only while no data is held.
     void SetTemporaryFolder(const QDir& folder);
+    // Bytes of tiles that data waiting to be written may keep in memory
+    // (DefaultMemoryBudget unless set); 0 or less never swaps.
+    void SetMemoryBudget(qint64 bytes);
+    qint64 GetMemoryBudget() const;
+    static constexpr qint64 DefaultMemoryBudget = 256LL << 20;
 
     // Introspection for hosts, tests and benchmarks.
     QDir GetTemporaryFolder() const;
     int GetDataCount() const;
-    // Waits until the worker has nothing left to write.
+    // Waits until the worker has nothing left to write nor to swap out.
     void WaitForIdle();
     // How many writes GetData or RemoveData have cancelled so far.
     int GetCancelledWrites() const;
