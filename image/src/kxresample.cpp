@@ -40,10 +40,12 @@ constexpr qint64 kWindowLimit = 1 << 18;
 
 // Colour premultiplied by alpha, all on the 0..255 scale: red, green, blue,
 // alpha. The four lanes go through the same single-precision operations in
-// the same order with or without SSE2, so both give the same bits.
+// the same order with or without SSE2, so both give the same bits. Not
+// initialised by default (whole rows of sums are written over): a sum starts
+// from Premultiplied{}.
 struct alignas(16) Premultiplied
 {
-    float c[4] = { 0, 0, 0, 0 };
+    float c[4];
 };
 
 #if defined(__SSE2__)
@@ -253,6 +255,17 @@ inline float AxisCoverage(double s, double size, double rate)
     return float(std::clamp(before + after - 1.0, 0.0, 1.0));
 }
 
+// Whether the source covers the destination pixel whose centre maps to
+// (sx, sy) whole: centres half a destination pixel inside every edge are
+// covered whole; the least distance to those limits is not negative (a >= b
+// exactly when a - b >= 0).
+inline bool CoveredWhole(double sx, double sy, double rateX, double rateY, double width, double height)
+{
+    const double alongX = std::min(sx - 0.5 * rateX, (width - 0.5 * rateX) - sx);
+    const double alongY = std::min(sy - 0.5 * rateY, (height - 0.5 * rateY) - sy);
+    return std::min(alongX, alongY) >= 0.0;
+}
+
 // Source pixels around a block of destination pixels, inside the source.
 // Access is clamped to the window, which the caller sizes to hold every tap.
 class Window
@@ -325,19 +338,17 @@ inline void Weights(float t, float weights[4])
 }
 
 // The sum of the taps x taps pixels from square (rows stride apart), row by
-// row: each row across by the weights wx, then the rows down by wy (the
-// weights of tap k at wx[k * weightStride] and wy[k * weightStride]).
+// row: each row across by the weights wx, then the rows down by wy.
 template <Filter F>
-inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy,
-                               size_t weightStride = 1)
+inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy)
 {
-    Premultiplied sum;
+    Premultiplied sum{};
     for (int j = 0; j < Taps<F>; ++j) {
         const Premultiplied* row = square + size_t(j) * stride;
-        Premultiplied line;
+        Premultiplied line{};
         for (int i = 0; i < Taps<F>; ++i)
-            Accumulate(line, row[i], wx[size_t(i) * weightStride]);
-        Accumulate(sum, line, wy[size_t(j) * weightStride]);
+            Accumulate(line, row[i], wx[i]);
+        Accumulate(sum, line, wy[j]);
     }
     return sum;
 }
@@ -354,55 +365,61 @@ bool HasAvx2()
 }
 
 // SquareSum of the pixels i below count with summed[i] (the first tap of pixel
-// i at pixels + offset[i]; the weights of tap k at wx[k * weightStride + i] and
-// wy[k * weightStride + i]), two neighbours at a time in the two halves of
-// eight lanes: every lane goes through the same multiplications and additions
-// in the same order as in SquareSum.
+// i at pixels + offset[i], its weights across and down in wx[i] and wy[i]),
+// one pixel at a time: the taps of a row side by side in eight lanes, two rows
+// beside each other for the additions across, every lane going through the
+// same multiplications and additions in the same order as in SquareSum. (A
+// sum that starts from the first product instead of zero plus it can differ
+// from SquareSum only in the sign of a zero, which no result shows.)
 template <int Taps>
 __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels, size_t stride, const int* offset,
-                                                    const int* summed, const float* wx, const float* wy,
-                                                    size_t weightStride, int count, Premultiplied* sums)
+                                                    const int* summed, const float (*wx)[4], const float (*wy)[4],
+                                                    int count, Premultiplied* sums)
 {
-    // One weight per pixel, spread over that pixel's four lanes.
-#define KX_PAIR_WEIGHT(weight) _mm256_blend_ps(_mm256_broadcast_ss(weight), _mm256_broadcast_ss((weight) + 1), 0xF0)
-    int i = 0;
-    while (i < count) {
-        if (!summed[i]) {
-            ++i;
+    // The weights of taps 0 and 1, and of taps 2 and 3, each over four lanes.
+    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    const size_t rowStep = 4 * stride;
+    for (int i = 0; i < count; ++i) {
+        if (!summed[i])
             continue;
-        }
-        if (i + 1 == count || !summed[i + 1]) {
-            __m128 sum = _mm_setzero_ps();
-            for (int j = 0; j < Taps; ++j) {
-                const Premultiplied* row = pixels + offset[i] + size_t(j) * stride;
-                __m128 line = _mm_setzero_ps();
-                for (int k = 0; k < Taps; ++k) {
-                    const __m128 weight = _mm_broadcast_ss(wx + k * weightStride + i);
-                    line = _mm_add_ps(line, _mm_mul_ps(_mm_load_ps(row[k].c), weight));
-                }
-                sum = _mm_add_ps(sum, _mm_mul_ps(line, _mm_broadcast_ss(wy + j * weightStride + i)));
+        const float* first = pixels[offset[i]].c;
+        const __m256 across = _mm256_castps128_ps256(_mm_load_ps(wx[i]));
+        const __m256 down = _mm256_castps128_ps256(_mm_load_ps(wy[i]));
+        const __m256 across01 = _mm256_permutevar8x32_ps(across, firstPair);
+        const __m256 down01 = _mm256_permutevar8x32_ps(down, firstPair);
+        __m128 sum;
+        if constexpr (Taps == 2) {
+            const __m256 top = _mm256_mul_ps(_mm256_loadu_ps(first), across01);
+            const __m256 bottom = _mm256_mul_ps(_mm256_loadu_ps(first + rowStep), across01);
+            const __m256 lines = _mm256_add_ps(_mm256_permute2f128_ps(top, bottom, 0x20),
+                                               _mm256_permute2f128_ps(top, bottom, 0x31));
+            const __m256 rows = _mm256_mul_ps(lines, down01);
+            sum = _mm_add_ps(_mm256_castps256_ps128(rows), _mm256_extractf128_ps(rows, 1));
+        } else {
+            const __m256 across23 = _mm256_permutevar8x32_ps(across, secondPair);
+            const __m256 down23 = _mm256_permutevar8x32_ps(down, secondPair);
+            __m256 lines[2];
+            for (int half = 0; half < 2; ++half) {
+                const float* upper = first + size_t(2 * half) * rowStep;
+                const float* lower = upper + rowStep;
+                const __m256 upperLeft = _mm256_mul_ps(_mm256_loadu_ps(upper), across01);
+                const __m256 upperRight = _mm256_mul_ps(_mm256_loadu_ps(upper + 8), across23);
+                const __m256 lowerLeft = _mm256_mul_ps(_mm256_loadu_ps(lower), across01);
+                const __m256 lowerRight = _mm256_mul_ps(_mm256_loadu_ps(lower + 8), across23);
+                __m256 line = _mm256_add_ps(_mm256_permute2f128_ps(upperLeft, lowerLeft, 0x20),
+                                            _mm256_permute2f128_ps(upperLeft, lowerLeft, 0x31));
+                line = _mm256_add_ps(line, _mm256_permute2f128_ps(upperRight, lowerRight, 0x20));
+                lines[half] = _mm256_add_ps(line, _mm256_permute2f128_ps(upperRight, lowerRight, 0x31));
             }
-            _mm_store_ps(sums[i].c, sum);
-            ++i;
-            continue;
+            const __m256 rows01 = _mm256_mul_ps(lines[0], down01);
+            const __m256 rows23 = _mm256_mul_ps(lines[1], down23);
+            sum = _mm_add_ps(_mm256_castps256_ps128(rows01), _mm256_extractf128_ps(rows01, 1));
+            sum = _mm_add_ps(sum, _mm256_castps256_ps128(rows23));
+            sum = _mm_add_ps(sum, _mm256_extractf128_ps(rows23, 1));
         }
-        __m256 sum = _mm256_setzero_ps();
-        for (int j = 0; j < Taps; ++j) {
-            const Premultiplied* first = pixels + offset[i] + size_t(j) * stride;
-            const Premultiplied* second = pixels + offset[i + 1] + size_t(j) * stride;
-            __m256 line = _mm256_setzero_ps();
-            for (int k = 0; k < Taps; ++k) {
-                const __m128 low = _mm_load_ps(first[k].c);
-                const __m256 taps = _mm256_insertf128_ps(_mm256_castps128_ps256(low), _mm_load_ps(second[k].c), 1);
-                line = _mm256_add_ps(line, _mm256_mul_ps(taps, KX_PAIR_WEIGHT(wx + k * weightStride + i)));
-            }
-            sum = _mm256_add_ps(sum, _mm256_mul_ps(line, KX_PAIR_WEIGHT(wy + j * weightStride + i)));
-        }
-        _mm_store_ps(sums[i].c, _mm256_castps256_ps128(sum));
-        _mm_store_ps(sums[i + 1].c, _mm256_extractf128_ps(sum, 1));
-        i += 2;
+        _mm_store_ps(sums[i].c, sum);
     }
-#undef KX_PAIR_WEIGHT
 }
 
 // Unpremultiply4 of eight sums at once, lane by lane the same operations.
@@ -452,14 +469,14 @@ Premultiplied Filtered(const Window& window, const QSize& size, int x0, int y0, 
     // Inside the window (which lies inside the source): no edge to repeat, no clamping.
     if (const Premultiplied* square = window.Square(x0 + first, y0 + first, taps))
         return SquareSum<F>(square, window.Stride(), wx, wy);
-    Premultiplied sum;
+    Premultiplied sum{};
     int columns[taps];
     for (int i = 0; i < taps; ++i)
         columns[i] = std::clamp(x0 + first + i, 0, size.width() - 1);
     const bool contiguous = columns[taps - 1] - columns[0] == taps - 1;
     for (int j = 0; j < taps; ++j) {
         const int y = std::clamp(y0 + first + j, 0, size.height() - 1);
-        Premultiplied line;
+        Premultiplied line{};
         if (contiguous && window.HoldsRun(columns[0], y, taps)) {
             const Premultiplied* row = window.Row(columns[0], y);
             for (int i = 0; i < taps; ++i)
@@ -512,7 +529,7 @@ void Resample(const Window& window, const QSize& size, double sx, double sy, flo
     }
     Premultiplied sum = Filtered<F>(window, size, at.x0, at.y0, at.fx, at.fy);
     if (coverage < 1.0f) {
-        Premultiplied mixed;
+        Premultiplied mixed{};
         Accumulate(mixed, sum, coverage);
         Accumulate(mixed, Premultiply(pixel), 1.0f - coverage);
         sum = mixed;
@@ -622,8 +639,8 @@ private:
 
     // Pixels the source covers whole, with every tap inside the window, are
     // filtered here pass by pass over the row (their sample points, their
-    // sums, then unpremultiplied four at a time); the rest go through Resample
-    // one by one.
+    // weights, their sums, then unpremultiplied eight or four at a time); the
+    // rest go through Resample one by one.
     void FilterRow(int left, int count, int y, KXRGBA32i* out)
     {
 #if defined(KX_RESAMPLE_AVX2)
@@ -632,7 +649,10 @@ private:
             return;
         }
 #endif
-        FilterRowBody<false>(left, count, y, out);
+        if (m_map.IsAffine())
+            FilterRowBody<false, true>(left, count, y, out);
+        else
+            FilterRowBody<false, false>(left, count, y, out);
     }
 
 #if defined(KX_RESAMPLE_AVX2)
@@ -640,25 +660,29 @@ private:
     // vectorised loops use (the same operations lane by lane, no FMA).
     __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out)
     {
-        FilterRowBody<true>(left, count, y, out);
+        if (m_map.IsAffine())
+            FilterRowBody<true, true>(left, count, y, out);
+        else
+            FilterRowBody<true, false>(left, count, y, out);
     }
 #endif
 
-    // Wide: called from FilterRowAvx2, AVX2 at hand.
-    template <bool Wide>
+    // Wide: called from FilterRowAvx2, AVX2 at hand. Affine: the map is
+    // affine, so every pixel is mapped and the rates are the same for all.
+    template <bool Wide, bool Affine>
     __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out)
     {
         const double width = m_size.width();
         const double height = m_size.height();
-        double sx[Size], sy[Size], rateX[Size], rateY[Size];
-        int mapped[Size];
-        if (m_map.IsAffine()) {
+        alignas(32) double sx[Size], sy[Size];
+        // Per pixel for projective maps only.
+        constexpr int perPixel = Affine ? 1 : Size;
+        double rateX[perPixel], rateY[perPixel];
+        int mapped[perPixel];
+        if constexpr (Affine) {
             m_map.MapRow(left, count, y + 0.5, sx, sy);
-            double alongX = 0, alongY = 0;
-            m_map.Rates(0, 0, 1, alongX, alongY);
-            std::fill(mapped, mapped + count, true);
-            std::fill(rateX, rateX + count, alongX);
-            std::fill(rateY, rateY + count, alongY);
+            m_map.Rates(0, 0, 1, rateX[0], rateY[0]);
+            mapped[0] = true;
         } else {
             for (int i = 0; i < count; ++i) {
                 double w = 1;
@@ -666,78 +690,65 @@ private:
                 m_map.Rates(sx[i], sy[i], w, rateX[i], rateY[i]);
             }
         }
-        // Locate, and which pixels are summed here, a step at a time over the row.
-        double u[Size], v[Size];
-        for (int i = 0; i < count; ++i) {
-            u[i] = FromFirstCentre(sx[i], width);
-            v[i] = FromFirstCentre(sy[i], height);
-        }
-        int x0[Size], y0[Size];
-        for (int i = 0; i < count; ++i) {
-            x0[i] = int(u[i]);
-            y0[i] = int(v[i]);
-        }
-        float fx[Size], fy[Size];
-        for (int i = 0; i < count; ++i) {
-            fx[i] = float(u[i] - x0[i]);
-            fy[i] = float(v[i] - y0[i]);
-        }
-        // Centres half a destination pixel inside every edge are covered whole:
-        // the least distance to those limits is not negative (a >= b exactly
-        // when a - b >= 0).
-        double margin[Size];
-        for (int i = 0; i < count; ++i) {
-            const double alongX = std::min(sx[i] - 0.5 * rateX[i], (width - 0.5 * rateX[i]) - sx[i]);
-            const double alongY = std::min(sy[i] - 0.5 * rateY[i], (height - 0.5 * rateY[i]) - sy[i]);
-            margin[i] = std::min(alongX, alongY);
-        }
-        int inside[Size];
-        for (int i = 0; i < count; ++i)
-            inside[i] = margin[i] >= 0.0 ? mapped[i] : 0;
+        const auto at = [](int i) { return Affine ? 0 : i; };
+        // Locate each point, and whether it is summed here, in one loop over
+        // the row that the compiler vectorises.
         const QRect& area = m_window.Area();
         const int lastColumn = area.width() - Taps<F>;
         const int lastRow = area.height() - Taps<F>;
         const int stride = area.width();
-        int offset[Size], summed[Size];
+        alignas(32) int offset[Size], summed[Size];
+        alignas(32) float fx[Size], fy[Size];
+        int summedCount = 0;
         for (int i = 0; i < count; ++i) {
-            const int column = x0[i] + FirstTap<F> - area.left();
-            const int row = y0[i] + FirstTap<F> - area.top();
-            summed[i] = inside[i] & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
+            const double u = FromFirstCentre(sx[i], width);
+            const double v = FromFirstCentre(sy[i], height);
+            const int x0 = int(u);
+            const int y0 = int(v);
+            fx[i] = float(u - x0);
+            fy[i] = float(v - y0);
+            const int inside = CoveredWhole(sx[i], sy[i], rateX[at(i)], rateY[at(i)], width, height)
+                ? mapped[at(i)]
+                : 0;
+            const int column = x0 + FirstTap<F> - area.left();
+            const int row = y0 + FirstTap<F> - area.top();
+            const int sum = inside & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
                 & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
-            offset[i] = summed[i] ? row * stride + column : 0;
+            summed[i] = sum;
+            offset[i] = sum ? row * stride + column : 0;
+            summedCount += sum;
         }
+        if (summedCount < count) {
+            for (int i = 0; i < count; ++i) {
+                if (summed[i] || !mapped[at(i)])
+                    continue;
+                const float coverage
+                    = CoveredWhole(sx[i], sy[i], rateX[at(i)], rateY[at(i)], width, height)
+                    ? 1.0f
+                    : AxisCoverage(sx[i], width, rateX[at(i)]) * AxisCoverage(sy[i], height, rateY[at(i)]);
+                if (coverage > 0.0f)
+                    Resample<F>(m_window, m_size, sx[i], sy[i], coverage, out[i]);
+            }
+        }
+        if (!summedCount)
+            return;
+        // The weights of every pixel, four per pixel and axis (bilinear uses two).
+        alignas(16) float across[Size][4];
+        alignas(16) float down[Size][4];
         for (int i = 0; i < count; ++i) {
-            if (summed[i] || !mapped[i])
-                continue;
-            const float coverage
-                = inside[i] ? 1.0f : AxisCoverage(sx[i], width, rateX[i]) * AxisCoverage(sy[i], height, rateY[i]);
-            if (coverage > 0.0f)
-                Resample<F>(m_window, m_size, sx[i], sy[i], coverage, out[i]);
+            Weights<F>(fx[i], across[i]);
+            Weights<F>(fy[i], down[i]);
         }
         Premultiplied sums[Size];
         const Premultiplied* pixels = m_window.Row(area.left(), area.top());
-        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
-        float weights[2][4][Size];
-        for (int i = 0; i < count; ++i) {
-            float across[4];
-            float down[4];
-            Weights<F>(fx[i], across);
-            Weights<F>(fy[i], down);
-            for (int k = 0; k < Taps<F>; ++k) {
-                weights[0][k][i] = across[k];
-                weights[1][k][i] = down[k];
-            }
-        }
 #if defined(KX_RESAMPLE_AVX2)
-        if (HasAvx2())
-            SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, weights[0][0], weights[1][0], Size, count,
-                                    sums);
+        if constexpr (Wide)
+            SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, across, down, count, sums);
         else
 #endif
             for (int i = 0; i < count; ++i) {
                 if (summed[i])
-                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i],
-                                           Size);
+                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), across[i], down[i]);
             }
         for (int i = 0; i < count; i += 4) {
 #if defined(KX_RESAMPLE_AVX2)
