@@ -338,17 +338,19 @@ inline void Weights(float t, float weights[4])
 }
 
 // The sum of the taps x taps pixels from square (rows stride apart), row by
-// row: each row across by the weights wx, then the rows down by wy.
+// row: each row across by the weights wx, then the rows down by wy (the
+// weights of tap k at wx[k * weightStride] and wy[k * weightStride]).
 template <Filter F>
-inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy)
+inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy,
+                               size_t weightStride = 1)
 {
     Premultiplied sum{};
     for (int j = 0; j < Taps<F>; ++j) {
         const Premultiplied* row = square + size_t(j) * stride;
         Premultiplied line{};
         for (int i = 0; i < Taps<F>; ++i)
-            Accumulate(line, row[i], wx[i]);
-        Accumulate(sum, line, wy[j]);
+            Accumulate(line, row[i], wx[size_t(i) * weightStride]);
+        Accumulate(sum, line, wy[size_t(j) * weightStride]);
     }
     return sum;
 }
@@ -365,7 +367,8 @@ bool HasAvx2()
 }
 
 // SquareSum of the pixels i below count with summed[i] (the first tap of pixel
-// i at pixels + offset[i], its weights across and down in wx[i] and wy[i]),
+// i at pixels + offset[i], the weights of its tap k across and down in
+// wx[k][i] and wy[k][i]),
 // one pixel at a time: the taps of a row side by side in eight lanes, two rows
 // beside each other for the additions across, every lane going through the
 // same multiplications and additions in the same order as in SquareSum. (A
@@ -373,21 +376,19 @@ bool HasAvx2()
 // from SquareSum only in the sign of a zero, which no result shows.)
 template <int Taps>
 __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels, size_t stride, const int* offset,
-                                                    const int* summed, const float (*wx)[4], const float (*wy)[4],
-                                                    int count, Premultiplied* sums)
+                                                    const int* summed, const float (*wx)[Size],
+                                                    const float (*wy)[Size], int count, Premultiplied* sums)
 {
-    // The weights of taps 0 and 1, and of taps 2 and 3, each over four lanes.
-    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    // The weights of taps k and k + 1 of pixel i, each over four lanes.
+#define KX_PAIR(weights, k)                                                                                           \
+    _mm256_blend_ps(_mm256_broadcast_ss(&weights[k][i]), _mm256_broadcast_ss(&weights[k + 1][i]), 0xF0)
     const size_t rowStep = 4 * stride;
     for (int i = 0; i < count; ++i) {
         if (!summed[i])
             continue;
         const float* first = pixels[offset[i]].c;
-        const __m256 across = _mm256_castps128_ps256(_mm_load_ps(wx[i]));
-        const __m256 down = _mm256_castps128_ps256(_mm_load_ps(wy[i]));
-        const __m256 across01 = _mm256_permutevar8x32_ps(across, firstPair);
-        const __m256 down01 = _mm256_permutevar8x32_ps(down, firstPair);
+        const __m256 across01 = KX_PAIR(wx, 0);
+        const __m256 down01 = KX_PAIR(wy, 0);
         __m128 sum;
         if constexpr (Taps == 2) {
             const __m256 top = _mm256_mul_ps(_mm256_loadu_ps(first), across01);
@@ -397,8 +398,8 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
             const __m256 rows = _mm256_mul_ps(lines, down01);
             sum = _mm_add_ps(_mm256_castps256_ps128(rows), _mm256_extractf128_ps(rows, 1));
         } else {
-            const __m256 across23 = _mm256_permutevar8x32_ps(across, secondPair);
-            const __m256 down23 = _mm256_permutevar8x32_ps(down, secondPair);
+            const __m256 across23 = KX_PAIR(wx, 2);
+            const __m256 down23 = KX_PAIR(wy, 2);
             __m256 lines[2];
             for (int half = 0; half < 2; ++half) {
                 const float* upper = first + size_t(2 * half) * rowStep;
@@ -420,6 +421,7 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
         }
         _mm_store_ps(sums[i].c, sum);
     }
+#undef KX_PAIR
 }
 
 // Unpremultiply4 of eight sums at once, lane by lane the same operations.
@@ -732,12 +734,17 @@ private:
         }
         if (!summedCount)
             return;
-        // The weights of every pixel, four per pixel and axis (bilinear uses two).
-        alignas(16) float across[Size][4];
-        alignas(16) float down[Size][4];
+        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
+        alignas(32) float across[Taps<F>][Size];
+        alignas(32) float down[Taps<F>][Size];
         for (int i = 0; i < count; ++i) {
-            Weights<F>(fx[i], across[i]);
-            Weights<F>(fy[i], down[i]);
+            float weights[2][4];
+            Weights<F>(fx[i], weights[0]);
+            Weights<F>(fy[i], weights[1]);
+            for (int k = 0; k < Taps<F>; ++k) {
+                across[k][i] = weights[0][k];
+                down[k][i] = weights[1][k];
+            }
         }
         Premultiplied sums[Size];
         const Premultiplied* pixels = m_window.Row(area.left(), area.top());
@@ -748,7 +755,7 @@ private:
 #endif
             for (int i = 0; i < count; ++i) {
                 if (summed[i])
-                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), across[i], down[i]);
+                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &across[0][i], &down[0][i], Size);
             }
         for (int i = 0; i < count; i += 4) {
 #if defined(KX_RESAMPLE_AVX2)
