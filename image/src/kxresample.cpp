@@ -98,6 +98,49 @@ inline void Premultiply4(const KXRGBA32i* pixels, Premultiplied* out)
 #endif
 }
 
+#if defined(KX_RESAMPLE_AVX2)
+bool HasAvx2()
+{
+    // The explicit init makes the check safe even from a static constructor.
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+// Premultiply4 of two pixels at a time in eight lanes, for the first count
+// pixels rounded down to even; returns how many were done.
+__attribute__((target("avx2"))) int PremultiplyPairs(const KXRGBA32i* pixels, int count, Premultiplied* out)
+{
+    const __m256 toUnit = _mm256_set1_ps(1.0f / 255.0f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixels + i));
+        const __m256 channels = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
+        const __m256 alpha = _mm256_mul_ps(_mm256_permute_ps(channels, 0xFF), toUnit);
+        // Red, green and blue by alpha, alpha by 1.
+        _mm256_storeu_ps(out[i].c, _mm256_mul_ps(channels, _mm256_blend_ps(alpha, one, 0x88)));
+    }
+    return i;
+}
+#endif
+
+// Premultiply of count pixels.
+inline void PremultiplyRun(const KXRGBA32i* pixels, int count, Premultiplied* out)
+{
+    int i = 0;
+#if defined(KX_RESAMPLE_AVX2)
+    if (HasAvx2())
+        i = PremultiplyPairs(pixels, count, out);
+#endif
+    for (; i + 4 <= count; i += 4)
+        Premultiply4(pixels + i, out + i);
+    for (; i < count; ++i)
+        out[i] = Premultiply(pixels[i]);
+}
+
 inline quint8 ClampToByte(float value)
 {
     const float rounded = value + 0.5f;
@@ -271,24 +314,39 @@ inline bool CoveredWhole(double sx, double sy, double rateX, double rateY, doubl
 class Window
 {
 public:
+    // The raw pixels are read only when first asked for: the filtering
+    // resamplers mostly read the premultiplied ones, premultiplied straight
+    // from the source tiles.
     void Load(KXTiles::ReadCache& cache, const QRect& area, bool premultiply)
     {
+        m_cache = &cache;
         m_area = area;
-        const size_t count = size_t(area.width()) * size_t(area.height());
-        m_raw.resize(count);
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            KXTiles::ReadPixels(cache, cache.Image().GetRect(), area.left(), y, area.width(),
-                                m_raw.data() + size_t(y - area.top()) * size_t(area.width()));
-        if (!premultiply)
+        m_rawLoaded = false;
+        if (!premultiply) {
+            LoadRaw();
             return;
-        m_premultiplied.resize(count);
-        size_t i = 0;
-        for (; i + 4 <= count; i += 4)
-            Premultiply4(m_raw.data() + i, m_premultiplied.data() + i);
-        for (; i < count; ++i)
-            m_premultiplied[i] = Premultiply(m_raw[i]);
+        }
+        const int width = area.width();
+        m_premultiplied.resize(size_t(width) * size_t(area.height()));
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            Premultiplied* line = m_premultiplied.data() + size_t(y - area.top()) * size_t(width);
+            for (int x = area.left(); x <= area.right();) {
+                const int column = x / Size;
+                const int run = std::min(area.right() + 1, (column + 1) * Size) - x;
+                if (const KXRGBA32i* tile = cache.Tile(column, y / Size))
+                    PremultiplyRun(tile + (y % Size) * Size + x % Size, run, line + (x - area.left()));
+                else
+                    std::fill(line + (x - area.left()), line + (x - area.left() + run), Premultiplied {});
+                x += run;
+            }
+        }
     }
-    const KXRGBA32i& Raw(int x, int y) const { return m_raw[Index(x, y)]; }
+    const KXRGBA32i& Raw(int x, int y) const
+    {
+        if (!m_rawLoaded)
+            LoadRaw();
+        return m_raw[Index(x, y)];
+    }
     const Premultiplied* Row(int x, int y) const { return m_premultiplied.data() + Index(x, y); }
     // The first of taps x taps pixels from (x, y) when they all lie in the
     // window (rows Stride() apart), else null.
@@ -314,8 +372,19 @@ private:
         return size_t(row) * size_t(m_area.width()) + size_t(column);
     }
 
+    void LoadRaw() const
+    {
+        m_raw.resize(size_t(m_area.width()) * size_t(m_area.height()));
+        for (int y = m_area.top(); y <= m_area.bottom(); ++y)
+            KXTiles::ReadPixels(*m_cache, m_cache->Image().GetRect(), m_area.left(), y, m_area.width(),
+                                m_raw.data() + size_t(y - m_area.top()) * size_t(m_area.width()));
+        m_rawLoaded = true;
+    }
+
+    KXTiles::ReadCache* m_cache = nullptr;
     QRect m_area;
-    std::vector<KXRGBA32i> m_raw;
+    mutable bool m_rawLoaded = false;
+    mutable std::vector<KXRGBA32i> m_raw;
     std::vector<Premultiplied> m_premultiplied;
 };
 
@@ -356,15 +425,6 @@ inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const
 }
 
 #if defined(KX_RESAMPLE_AVX2)
-bool HasAvx2()
-{
-    // The explicit init makes the check safe even from a static constructor.
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 
 // SquareSum of the pixels i below count with summed[i] (the first tap of pixel
 // i at pixels + offset[i], the weights of its tap k across and down in
