@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,9 @@ constexpr int Margin(Filter filter)
 {
     return filter == Filter::Nearest ? 1 : filter == Filter::Bilinear ? 2 : 3;
 }
+
+// How many rows ahead a window's load fetches the source.
+constexpr int kPrefetchRows = 4;
 
 // A window loaded with more source pixels than this is split further.
 constexpr qint64 kWindowLimit = 1 << 18;
@@ -333,8 +337,17 @@ public:
             for (int x = area.left(); x <= area.right();) {
                 const int column = x / Size;
                 const int run = std::min(area.right() + 1, (column + 1) * Size) - x;
-                if (const KXRGBA32i* tile = cache.Tile(column, y / Size))
-                    PremultiplyRun(tile + (y % Size) * Size + x % Size, run, line + (x - area.left()));
+                if (const KXRGBA32i* tile = cache.Tile(column, y / Size)) {
+                    const KXRGBA32i* from = tile + (y % Size) * Size + x % Size;
+                    // The source is usually far from the cache: fetch the
+                    // same run a few rows down ahead of its turn.
+                    if (y % Size + kPrefetchRows < Size) {
+                        const char* ahead = reinterpret_cast<const char*>(from + kPrefetchRows * Size);
+                        for (int byte = 0; byte < run * 4; byte += 64)
+                            __builtin_prefetch(ahead + byte);
+                    }
+                    PremultiplyRun(from, run, line + (x - area.left()));
+                }
                 else
                     std::fill(line + (x - area.left()), line + (x - area.left() + run), Premultiplied {});
                 x += run;
@@ -614,8 +627,16 @@ public:
     void Run(const QRect& region)
     {
         KXTiles::ForEachTile(region, [&](int column, int row, const QRect& part) {
-            KXTiles::WriteTile tile(m_destination, column, row);
-            Block(part, tile);
+            const QRect needed = Needed(part);
+            if (needed.isEmpty())
+                return;
+            // A whole tile read through one window has every pixel written,
+            // from its old value where the filter leaves it: a shared tile is
+            // then replaced by a new one instead of being copied first.
+            const bool whole = part == KXTiles::TileRect(column, row) && !Splits(part, needed);
+            KXTiles::WriteTile tile(m_destination, column, row,
+                                    whole ? KXTiles::WriteTile::Rewrite : KXTiles::WriteTile::Modify);
+            Block(part, needed, tile);
         });
     }
 
@@ -661,32 +682,50 @@ private:
         return box & sourceRect;
     }
 
-    void Block(const QRect& block, KXTiles::WriteTile& tile)
+    // Whether the block, whose samples read the source pixels needed, is
+    // split into smaller blocks.
+    static bool Splits(const QRect& block, const QRect& needed)
     {
-        const QRect needed = Needed(block);
-        if (needed.isEmpty())
-            return;
-        if (qint64(needed.width()) * needed.height() > kWindowLimit && block.width() * block.height() > 1) {
+        return qint64(needed.width()) * needed.height() > kWindowLimit && block.width() * block.height() > 1;
+    }
+
+    void Block(const QRect& block, const QRect& needed, KXTiles::WriteTile& tile)
+    {
+        if (Splits(block, needed)) {
             // Split the longer side: far smaller blocks read far smaller windows.
-            if (block.width() >= block.height()) {
-                const int half = block.width() / 2;
-                Block(QRect(block.left(), block.top(), half, block.height()), tile);
-                Block(QRect(block.left() + half, block.top(), block.width() - half, block.height()), tile);
-            } else {
-                const int half = block.height() / 2;
-                Block(QRect(block.left(), block.top(), block.width(), half), tile);
-                Block(QRect(block.left(), block.top() + half, block.width(), block.height() - half), tile);
+            const bool across = block.width() >= block.height();
+            const int half = across ? block.width() / 2 : block.height() / 2;
+            const QRect first = across ? QRect(block.left(), block.top(), half, block.height())
+                                       : QRect(block.left(), block.top(), block.width(), half);
+            const QRect second = across
+                ? QRect(block.left() + half, block.top(), block.width() - half, block.height())
+                : QRect(block.left(), block.top() + half, block.width(), block.height() - half);
+            for (const QRect& part : { first, second }) {
+                const QRect partNeeded = Needed(part);
+                if (!partNeeded.isEmpty())
+                    Block(part, partNeeded, tile);
             }
             return;
         }
         m_window.Load(m_cache, needed, F != Filter::Nearest);
         for (int y = block.top(); y <= block.bottom(); ++y) {
             KXRGBA32i* row = tile.At(block.left(), y);
-            if constexpr (F == Filter::Nearest)
+            const KXRGBA32i* before = tile.BeforeAt(block.left(), y);
+            if constexpr (F == Filter::Nearest) {
+                KeepOld(row, before, block.width());
                 NearestRow(block.left(), block.width(), y, row);
-            else
-                FilterRow(block.left(), block.width(), y, row);
+            } else {
+                FilterRow(block.left(), block.width(), y, row, before);
+            }
         }
+    }
+
+    // Copies the old values of a row about to be partly written (when the
+    // tile was replaced by a new one).
+    static void KeepOld(KXRGBA32i* row, const KXRGBA32i* before, int count)
+    {
+        if (before != row)
+            std::memcpy(row, before, size_t(count) * sizeof(KXRGBA32i));
     }
 
     void NearestRow(int left, int count, int y, KXRGBA32i* out) const
@@ -703,36 +742,39 @@ private:
     // filtered here pass by pass over the row (their sample points, their
     // weights, their sums, then unpremultiplied eight or four at a time); the
     // rest go through Resample one by one.
-    void FilterRow(int left, int count, int y, KXRGBA32i* out)
+    void FilterRow(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
     {
 #if defined(KX_RESAMPLE_AVX2)
         if (HasAvx2()) {
-            FilterRowAvx2(left, count, y, out);
+            FilterRowAvx2(left, count, y, out, before);
             return;
         }
 #endif
         if (m_map.IsAffine())
-            FilterRowBody<false, true>(left, count, y, out);
+            FilterRowBody<false, true>(left, count, y, out, before);
         else
-            FilterRowBody<false, false>(left, count, y, out);
+            FilterRowBody<false, false>(left, count, y, out, before);
     }
 
 #if defined(KX_RESAMPLE_AVX2)
     // The same passes compiled for AVX2, whose wider lanes the compiler's
     // vectorised loops use (the same operations lane by lane, no FMA).
-    __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out)
+    __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out,
+                                                       const KXRGBA32i* before)
     {
         if (m_map.IsAffine())
-            FilterRowBody<true, true>(left, count, y, out);
+            FilterRowBody<true, true>(left, count, y, out, before);
         else
-            FilterRowBody<true, false>(left, count, y, out);
+            FilterRowBody<true, false>(left, count, y, out, before);
     }
 #endif
 
     // Wide: called from FilterRowAvx2, AVX2 at hand. Affine: the map is
     // affine, so every pixel is mapped and the rates are the same for all.
+    // The row's old values are at before (see KeepOld).
     template <bool Wide, bool Affine>
-    __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out)
+    __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out,
+                                                             const KXRGBA32i* before)
     {
         const double width = m_size.width();
         const double height = m_size.height();
@@ -781,6 +823,7 @@ private:
             summedCount += sum;
         }
         if (summedCount < count) {
+            KeepOld(out, before, count);
             for (int i = 0; i < count; ++i) {
                 if (summed[i] || !mapped[at(i)])
                     continue;
