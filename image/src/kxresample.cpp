@@ -9,8 +9,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// AVX2 row loops chosen at run time; only AVX2 itself, never FMA, whose fused
-// multiply-add rounds once instead of twice and would change the pixels.
+// AVX2 and AVX-512 row loops chosen at run time; never FMA, whose fused
+// multiply-add rounds once instead of twice and would change the pixels (the
+// library is built with -ffp-contract=off, so no multiplication and addition
+// are fused even where AVX-512 offers it).
 #if defined(__GNUC__) && defined(__x86_64__)
 #define KX_RESAMPLE_AVX2 1
 #include <immintrin.h>
@@ -109,6 +111,16 @@ bool HasAvx2()
     static const bool has = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+bool HasAvx512()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0
+            && __builtin_cpu_supports("avx512dq") != 0 && __builtin_cpu_supports("avx512bw") != 0;
     }();
     return has;
 }
@@ -745,6 +757,10 @@ private:
     void FilterRow(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
     {
 #if defined(KX_RESAMPLE_AVX2)
+        if (HasAvx512()) {
+            FilterRowAvx512(left, count, y, out, before);
+            return;
+        }
         if (HasAvx2()) {
             FilterRowAvx2(left, count, y, out, before);
             return;
@@ -757,10 +773,19 @@ private:
     }
 
 #if defined(KX_RESAMPLE_AVX2)
-    // The same passes compiled for AVX2, whose wider lanes the compiler's
-    // vectorised loops use (the same operations lane by lane, no FMA).
+    // The same passes compiled for AVX2 and for AVX-512, whose wider lanes the
+    // compiler's vectorised loops use (the same operations lane by lane, no
+    // FMA); the tap sums stay the AVX2 ones.
     __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out,
                                                        const KXRGBA32i* before)
+    {
+        if (m_map.IsAffine())
+            FilterRowBody<true, true>(left, count, y, out, before);
+        else
+            FilterRowBody<true, false>(left, count, y, out, before);
+    }
+    __attribute__((target("avx2,avx512f,avx512vl,avx512dq,avx512bw"))) void
+    FilterRowAvx512(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
     {
         if (m_map.IsAffine())
             FilterRowBody<true, true>(left, count, y, out, before);
