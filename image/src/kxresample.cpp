@@ -18,6 +18,7 @@
 #include <immintrin.h>
 #endif
 
+#include "kxcpu_p.h"
 #include "kxtiles_p.h"
 
 namespace {
@@ -105,25 +106,8 @@ inline void Premultiply4(const KXRGBA32i* pixels, Premultiplied* out)
 }
 
 #if defined(KX_RESAMPLE_AVX2)
-bool HasAvx2()
-{
-    // The explicit init makes the check safe even from a static constructor.
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
-
-bool HasAvx512()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0
-            && __builtin_cpu_supports("avx512dq") != 0 && __builtin_cpu_supports("avx512bw") != 0;
-    }();
-    return has;
-}
+using KXCpu::HasAvx2;
+using KXCpu::HasAvx512;
 
 // Premultiply4 of two pixels at a time in eight lanes, for the first count
 // pixels rounded down to even; returns how many were done.
