@@ -350,11 +350,20 @@ public:
             }
         }
     }
-    const KXRGBA32i& Raw(int x, int y) const
+    const KXRGBA32i& Raw(int x, int y) const { return RawPixels()[Index(x, y)]; }
+    // All raw pixels, rows Stride() apart; see Index().
+    const KXRGBA32i* RawPixels() const
     {
         if (!m_rawLoaded)
             LoadRaw();
-        return m_raw[Index(x, y)];
+        return m_raw.data();
+    }
+    // Where (x, y), clamped to the window, lies among its pixels.
+    size_t Index(int x, int y) const
+    {
+        const int column = std::clamp(x - m_area.left(), 0, m_area.width() - 1);
+        const int row = std::clamp(y - m_area.top(), 0, m_area.height() - 1);
+        return size_t(row) * size_t(m_area.width()) + size_t(column);
     }
     const Premultiplied* Row(int x, int y) const { return m_premultiplied.data() + Index(x, y); }
     // The first of taps x taps pixels from (x, y) when they all lie in the
@@ -374,13 +383,6 @@ public:
     }
 
 private:
-    size_t Index(int x, int y) const
-    {
-        const int column = std::clamp(x - m_area.left(), 0, m_area.width() - 1);
-        const int row = std::clamp(y - m_area.top(), 0, m_area.height() - 1);
-        return size_t(row) * size_t(m_area.width()) + size_t(column);
-    }
-
     void LoadRaw() const
     {
         m_raw.resize(size_t(m_area.width()) * size_t(m_area.height()));
@@ -726,11 +728,12 @@ private:
 
     void NearestRow(int left, int count, int y, KXRGBA32i* out) const
     {
+        const KXRGBA32i* raw = m_window.RawPixels();
         for (int i = 0; i < count; ++i) {
             double sx = 0, sy = 0, w = 1;
             if (m_map.Map(left + i + 0.5, y + 0.5, sx, sy, w) && sx >= 0.0 && sx < m_size.width() && sy >= 0.0
                 && sy < m_size.height())
-                out[i] = m_window.Raw(int(sx), int(sy));
+                out[i] = raw[m_window.Index(int(sx), int(sy))];
         }
     }
 
