@@ -15,7 +15,13 @@
 // are fused even where AVX-512 offers it).
 #if defined(__GNUC__) && defined(__x86_64__)
 #define KX_RESAMPLE_AVX2 1
+// GCC 12 warns that the AVX-512 intrinsics' own placeholder operands are not
+// initialised (a known false warning of those headers).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 #endif
 
 #include "kxcpu_p.h"
@@ -24,6 +30,14 @@
 namespace {
 
 using KXTiles::Size;
+
+// The widest registers a copy of the row loops is compiled for.
+enum class Lanes
+{
+    Sse2,
+    Avx2,
+    Avx512
+};
 
 enum class Filter
 {
@@ -525,7 +539,51 @@ __attribute__((target("avx2"))) void Unpremultiply8(const Premultiplied* sums, K
     pixels = _mm256_andnot_si256(_mm256_cmpeq_epi32(alphaBytes, _mm256_setzero_si256()), pixels);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), pixels);
 }
+
+#define KX_AVX512 "avx2,avx512f,avx512vl,avx512dq,avx512bw"
+
+// Unpremultiply4 of sixteen sums at once, lane by lane the same operations.
+__attribute__((target(KX_AVX512))) void Unpremultiply16(const Premultiplied* sums, KXRGBA32i* out)
+{
+    // Sums 4r to 4r + 3 in rows[r]; after the transposition in each quarter,
+    // lane 4c + k of the channels holds sum 4k + c.
+    __m512 rows[4];
+    for (int r = 0; r < 4; ++r)
+        rows[r] = _mm512_loadu_ps(sums[4 * r].c);
+    const __m512 t0 = _mm512_unpacklo_ps(rows[0], rows[1]);
+    const __m512 t1 = _mm512_unpackhi_ps(rows[0], rows[1]);
+    const __m512 t2 = _mm512_unpacklo_ps(rows[2], rows[3]);
+    const __m512 t3 = _mm512_unpackhi_ps(rows[2], rows[3]);
+    const __m512 red = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m512 green = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m512 blue = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m512 alpha = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 top = _mm512_set1_ps(255.0f);
+    const __m512 zero = _mm512_setzero_ps();
+#define KX_TO_BYTE(value) _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(_mm512_add_ps(value, half), zero), top))
+    const __m512 scale = _mm512_div_ps(top, alpha);
+    const __m512i alphaBytes = KX_TO_BYTE(alpha);
+    __m512i pixels = _mm512_or_si512(KX_TO_BYTE(_mm512_mul_ps(red, scale)),
+                                     _mm512_slli_epi32(KX_TO_BYTE(_mm512_mul_ps(green, scale)), 8));
+    pixels = _mm512_or_si512(pixels, _mm512_slli_epi32(KX_TO_BYTE(_mm512_mul_ps(blue, scale)), 16));
+#undef KX_TO_BYTE
+    pixels = _mm512_or_si512(pixels, _mm512_slli_epi32(alphaBytes, 24));
+    // A transparent result is all zero.
+    pixels = _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(alphaBytes, alphaBytes), pixels);
+    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    _mm512_storeu_si512(out, _mm512_permutexvar_epi32(order, pixels));
+}
 #endif
+
+// Whether the count flags from flags on are all set.
+inline bool AllSet(const int* flags, int count)
+{
+    int all = 1;
+    for (int i = 0; i < count; ++i)
+        all &= flags[i];
+    return all != 0;
+}
 
 // The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
 // coordinates (pixel centres at whole numbers); taps beyond the source edge
@@ -754,9 +812,9 @@ private:
         }
 #endif
         if (m_map.IsAffine())
-            FilterRowBody<false, true>(left, count, y, out, before);
+            FilterRowBody<Lanes::Sse2, true>(left, count, y, out, before);
         else
-            FilterRowBody<false, false>(left, count, y, out, before);
+            FilterRowBody<Lanes::Sse2, false>(left, count, y, out, before);
     }
 
 #if defined(KX_RESAMPLE_AVX2)
@@ -767,24 +825,25 @@ private:
                                                        const KXRGBA32i* before)
     {
         if (m_map.IsAffine())
-            FilterRowBody<true, true>(left, count, y, out, before);
+            FilterRowBody<Lanes::Avx2, true>(left, count, y, out, before);
         else
-            FilterRowBody<true, false>(left, count, y, out, before);
+            FilterRowBody<Lanes::Avx2, false>(left, count, y, out, before);
     }
-    __attribute__((target("avx2,avx512f,avx512vl,avx512dq,avx512bw"))) void
-    FilterRowAvx512(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
+    __attribute__((target(KX_AVX512))) void FilterRowAvx512(int left, int count, int y, KXRGBA32i* out,
+                                                            const KXRGBA32i* before)
     {
         if (m_map.IsAffine())
-            FilterRowBody<true, true>(left, count, y, out, before);
+            FilterRowBody<Lanes::Avx512, true>(left, count, y, out, before);
         else
-            FilterRowBody<true, false>(left, count, y, out, before);
+            FilterRowBody<Lanes::Avx512, false>(left, count, y, out, before);
     }
 #endif
 
-    // Wide: called from FilterRowAvx2, AVX2 at hand. Affine: the map is
-    // affine, so every pixel is mapped and the rates are the same for all.
-    // The row's old values are at before (see KeepOld).
-    template <bool Wide, bool Affine>
+    // Wide: the registers at hand (called from FilterRowAvx2 or
+    // FilterRowAvx512 for the wider ones). Affine: the map is affine, so every
+    // pixel is mapped and the rates are the same for all. The row's old values
+    // are at before (see KeepOld).
+    template <Lanes Wide, bool Affine>
     __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out,
                                                              const KXRGBA32i* before)
     {
@@ -864,7 +923,7 @@ private:
         Premultiplied sums[Size];
         const Premultiplied* pixels = m_window.Row(area.left(), area.top());
 #if defined(KX_RESAMPLE_AVX2)
-        if constexpr (Wide)
+        if constexpr (Wide != Lanes::Sse2)
             SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, across, down, count, sums);
         else
 #endif
@@ -874,14 +933,18 @@ private:
             }
         for (int i = 0; i < count; i += 4) {
 #if defined(KX_RESAMPLE_AVX2)
-            if (Wide && i + 8 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3] & summed[i + 4]
-                & summed[i + 5] & summed[i + 6] & summed[i + 7]) {
+            if (Wide == Lanes::Avx512 && i + 16 <= count && AllSet(summed + i, 16)) {
+                Unpremultiply16(sums + i, out + i);
+                i += 12;
+                continue;
+            }
+            if (Wide != Lanes::Sse2 && i + 8 <= count && AllSet(summed + i, 8)) {
                 Unpremultiply8(sums + i, out + i);
                 i += 4;
                 continue;
             }
 #endif
-            if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
+            if (i + 4 <= count && AllSet(summed + i, 4)) {
                 Unpremultiply4(sums + i, out + i);
                 continue;
             }
