@@ -451,16 +451,16 @@ inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const
 
 #if defined(KX_RESAMPLE_AVX2)
 
-// SquareSum of the pixels i below count with summed[i] (the first tap of pixel
-// i at pixels + offset[i], the weights of its tap k across and down in
-// wx[k][i] and wy[k][i]),
-// one pixel at a time: the taps of a row side by side in eight lanes, two rows
+// SquareSum of the pixels i below count with summed[i], or of all of them
+// (the first tap of pixel i at floats + offset[i], four floats a pixel, the
+// weights of its tap k across and down in wx[k][i] and wy[k][i]), one pixel
+// at a time: the taps of a row side by side in eight lanes, two rows
 // beside each other for the additions across, every lane going through the
 // same multiplications and additions in the same order as in SquareSum. (A
 // sum that starts from the first product instead of zero plus it can differ
 // from SquareSum only in the sign of a zero, which no result shows.)
-template <int Taps>
-__attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels, size_t stride, const int* offset,
+template <int Taps, bool All>
+__attribute__((target("avx2"))) void SquareSumsAvx2(const float* floats, size_t stride, const int* offset,
                                                     const int* summed, const float (*wx)[Size],
                                                     const float (*wy)[Size], int count, Premultiplied* sums)
 {
@@ -469,9 +469,9 @@ __attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels,
     _mm256_blend_ps(_mm256_broadcast_ss(&weights[k][i]), _mm256_broadcast_ss(&weights[k + 1][i]), 0xF0)
     const size_t rowStep = 4 * stride;
     for (int i = 0; i < count; ++i) {
-        if (!summed[i])
+        if (!All && !summed[i])
             continue;
-        const float* first = pixels[offset[i]].c;
+        const float* first = floats + offset[i];
         const __m256 across01 = KX_PAIR(wx, 0);
         const __m256 down01 = KX_PAIR(wy, 0);
         __m128 sum;
@@ -890,7 +890,8 @@ private:
             const int sum = inside & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
                 & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
             summed[i] = sum;
-            offset[i] = sum ? row * stride + column : 0;
+            // In floats, four a pixel, so that the address is one step.
+            offset[i] = sum ? (row * stride + column) * 4 : 0;
             summedCount += sum;
         }
         if (summedCount < count) {
@@ -921,15 +922,19 @@ private:
             }
         }
         Premultiplied sums[Size];
-        const Premultiplied* pixels = m_window.Row(area.left(), area.top());
+        const float* floats = m_window.Row(area.left(), area.top())->c;
 #if defined(KX_RESAMPLE_AVX2)
         if constexpr (Wide != Lanes::Sse2)
-            SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, across, down, count, sums);
+            // Every pixel summed (as inside the source): no test per pixel.
+            summedCount == count
+                ? SquareSumsAvx2<Taps<F>, true>(floats, size_t(stride), offset, summed, across, down, count, sums)
+                : SquareSumsAvx2<Taps<F>, false>(floats, size_t(stride), offset, summed, across, down, count, sums);
         else
 #endif
             for (int i = 0; i < count; ++i) {
                 if (summed[i])
-                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &across[0][i], &down[0][i], Size);
+                    sums[i] = SquareSum<F>(reinterpret_cast<const Premultiplied*>(floats + offset[i]), size_t(stride),
+                                           &across[0][i], &down[0][i], Size);
             }
         for (int i = 0; i < count; i += 4) {
 #if defined(KX_RESAMPLE_AVX2)
