@@ -797,7 +797,7 @@ private:
 
     // Pixels the source covers whole, with every tap inside the window, are
     // filtered here pass by pass over the row (their sample points, their
-    // weights, their sums, then unpremultiplied eight or four at a time); the
+    // weights, their sums, then unpremultiplied up to sixteen at a time); the
     // rest go through Resample one by one.
     void FilterRow(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
     {
