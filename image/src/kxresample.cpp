@@ -17,11 +17,15 @@
 #define KX_RESAMPLE_AVX2 1
 // GCC 12 warns that the AVX-512 intrinsics' own placeholder operands are not
 // initialised (a known false warning of those headers).
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 #include "kxcpu_p.h"
