@@ -870,29 +870,37 @@ private:
             }
         }
         const auto at = [](int i) { return Affine ? 0 : i; };
-        // Locate each point, and whether it is summed here, in one loop over
-        // the row that the compiler vectorises.
+        // Locate each point, its weights (tap by tap) and whether it is summed
+        // here, in one loop over the row that the compiler vectorises.
         const QRect& area = m_window.Area();
         const int lastColumn = area.width() - Taps<F>;
         const int lastRow = area.height() - Taps<F>;
         const int stride = area.width();
         alignas(32) int offset[Size], summed[Size];
-        alignas(32) float fx[Size], fy[Size];
+        alignas(32) float across[Taps<F>][Size];
+        alignas(32) float down[Taps<F>][Size];
         int summedCount = 0;
         for (int i = 0; i < count; ++i) {
             const double u = FromFirstCentre(sx[i], width);
             const double v = FromFirstCentre(sy[i], height);
             const int x0 = int(u);
             const int y0 = int(v);
-            fx[i] = float(u - x0);
-            fy[i] = float(v - y0);
+            const float fx = float(u - x0);
+            const float fy = float(v - y0);
+            float weights[2][4];
+            Weights<F>(fx, weights[0]);
+            Weights<F>(fy, weights[1]);
+            for (int k = 0; k < Taps<F>; ++k) {
+                across[k][i] = weights[0][k];
+                down[k][i] = weights[1][k];
+            }
             const int inside = CoveredWhole(sx[i], sy[i], rateX[at(i)], rateY[at(i)], width, height)
                 ? mapped[at(i)]
                 : 0;
             const int column = x0 + FirstTap<F> - area.left();
             const int row = y0 + FirstTap<F> - area.top();
             const int sum = inside & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
-                & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
+                & ((fx != 0.0f) | (fy != 0.0f));
             summed[i] = sum;
             // In floats, four a pixel, so that the address is one step.
             offset[i] = sum ? (row * stride + column) * 4 : 0;
@@ -913,18 +921,6 @@ private:
         }
         if (!summedCount)
             return;
-        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
-        alignas(32) float across[Taps<F>][Size];
-        alignas(32) float down[Taps<F>][Size];
-        for (int i = 0; i < count; ++i) {
-            float weights[2][4];
-            Weights<F>(fx[i], weights[0]);
-            Weights<F>(fy[i], weights[1]);
-            for (int k = 0; k < Taps<F>; ++k) {
-                across[k][i] = weights[0][k];
-                down[k][i] = weights[1][k];
-            }
-        }
         Premultiplied sums[Size];
         const float* floats = m_window.Row(area.left(), area.top())->c;
 #if defined(KX_RESAMPLE_AVX2)
