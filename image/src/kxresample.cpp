@@ -2,24 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// AVX2 row loops chosen at run time; only AVX2 itself, never FMA, whose fused
-// multiply-add rounds once instead of twice and would change the pixels.
+// AVX2 and AVX-512 row loops chosen at run time; never FMA, whose fused
+// multiply-add rounds once instead of twice and would change the pixels (the
+// library is built with -ffp-contract=off, so no multiplication and addition
+// are fused even where AVX-512 offers it).
 #if defined(__GNUC__) && defined(__x86_64__)
 #define KX_RESAMPLE_AVX2 1
+// GCC 12 warns that the AVX-512 intrinsics' own placeholder operands are not
+// initialised (a known false warning of those headers).
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #endif
 
+#include "kxcpu_p.h"
 #include "kxtiles_p.h"
 
 namespace {
 
 using KXTiles::Size;
+
+// The widest registers a copy of the row loops is compiled for.
+enum class Lanes
+{
+    Sse2,
+    Avx2,
+    Avx512
+};
 
 enum class Filter
 {
@@ -35,15 +57,20 @@ constexpr int Margin(Filter filter)
     return filter == Filter::Nearest ? 1 : filter == Filter::Bilinear ? 2 : 3;
 }
 
+// How many rows ahead a window's load fetches the source.
+constexpr int kPrefetchRows = 4;
+
 // A window loaded with more source pixels than this is split further.
 constexpr qint64 kWindowLimit = 1 << 18;
 
 // Colour premultiplied by alpha, all on the 0..255 scale: red, green, blue,
 // alpha. The four lanes go through the same single-precision operations in
-// the same order with or without SSE2, so both give the same bits.
+// the same order with or without SSE2, so both give the same bits. Not
+// initialised by default (whole rows of sums are written over): a sum starts
+// from Premultiplied{}.
 struct alignas(16) Premultiplied
 {
-    float c[4] = { 0, 0, 0, 0 };
+    float c[4];
 };
 
 #if defined(__SSE2__)
@@ -94,6 +121,42 @@ inline void Premultiply4(const KXRGBA32i* pixels, Premultiplied* out)
     for (int i = 0; i < 4; ++i)
         out[i] = Premultiply(pixels[i]);
 #endif
+}
+
+#if defined(KX_RESAMPLE_AVX2)
+using KXCpu::HasAvx2;
+using KXCpu::HasAvx512;
+
+// Premultiply4 of two pixels at a time in eight lanes, for the first count
+// pixels rounded down to even; returns how many were done.
+__attribute__((target("avx2"))) int PremultiplyPairs(const KXRGBA32i* pixels, int count, Premultiplied* out)
+{
+    const __m256 toUnit = _mm256_set1_ps(1.0f / 255.0f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixels + i));
+        const __m256 channels = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
+        const __m256 alpha = _mm256_mul_ps(_mm256_permute_ps(channels, 0xFF), toUnit);
+        // Red, green and blue by alpha, alpha by 1.
+        _mm256_storeu_ps(out[i].c, _mm256_mul_ps(channels, _mm256_blend_ps(alpha, one, 0x88)));
+    }
+    return i;
+}
+#endif
+
+// Premultiply of count pixels.
+inline void PremultiplyRun(const KXRGBA32i* pixels, int count, Premultiplied* out)
+{
+    int i = 0;
+#if defined(KX_RESAMPLE_AVX2)
+    if (HasAvx2())
+        i = PremultiplyPairs(pixels, count, out);
+#endif
+    for (; i + 4 <= count; i += 4)
+        Premultiply4(pixels + i, out + i);
+    for (; i < count; ++i)
+        out[i] = Premultiply(pixels[i]);
 }
 
 inline quint8 ClampToByte(float value)
@@ -253,29 +316,73 @@ inline float AxisCoverage(double s, double size, double rate)
     return float(std::clamp(before + after - 1.0, 0.0, 1.0));
 }
 
+// Whether the source covers the destination pixel whose centre maps to
+// (sx, sy) whole: centres half a destination pixel inside every edge are
+// covered whole; the least distance to those limits is not negative (a >= b
+// exactly when a - b >= 0).
+inline bool CoveredWhole(double sx, double sy, double rateX, double rateY, double width, double height)
+{
+    const double alongX = std::min(sx - 0.5 * rateX, (width - 0.5 * rateX) - sx);
+    const double alongY = std::min(sy - 0.5 * rateY, (height - 0.5 * rateY) - sy);
+    return std::min(alongX, alongY) >= 0.0;
+}
+
 // Source pixels around a block of destination pixels, inside the source.
 // Access is clamped to the window, which the caller sizes to hold every tap.
 class Window
 {
 public:
+    // The raw pixels are read only when first asked for: the filtering
+    // resamplers mostly read the premultiplied ones, premultiplied straight
+    // from the source tiles.
     void Load(KXTiles::ReadCache& cache, const QRect& area, bool premultiply)
     {
+        m_cache = &cache;
         m_area = area;
-        const size_t count = size_t(area.width()) * size_t(area.height());
-        m_raw.resize(count);
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            KXTiles::ReadPixels(cache, cache.Image().GetRect(), area.left(), y, area.width(),
-                                m_raw.data() + size_t(y - area.top()) * size_t(area.width()));
-        if (!premultiply)
+        m_rawLoaded = false;
+        if (!premultiply) {
+            LoadRaw();
             return;
-        m_premultiplied.resize(count);
-        size_t i = 0;
-        for (; i + 4 <= count; i += 4)
-            Premultiply4(m_raw.data() + i, m_premultiplied.data() + i);
-        for (; i < count; ++i)
-            m_premultiplied[i] = Premultiply(m_raw[i]);
+        }
+        const int width = area.width();
+        m_premultiplied.resize(size_t(width) * size_t(area.height()));
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            Premultiplied* line = m_premultiplied.data() + size_t(y - area.top()) * size_t(width);
+            for (int x = area.left(); x <= area.right();) {
+                const int column = x / Size;
+                const int run = std::min(area.right() + 1, (column + 1) * Size) - x;
+                if (const KXRGBA32i* tile = cache.Tile(column, y / Size)) {
+                    const KXRGBA32i* from = tile + (y % Size) * Size + x % Size;
+                    // The source is usually far from the cache: fetch the
+                    // same run a few rows down ahead of its turn.
+                    if (y % Size + kPrefetchRows < Size) {
+                        const char* ahead = reinterpret_cast<const char*>(from + kPrefetchRows * Size);
+                        for (int byte = 0; byte < run * 4; byte += 64)
+                            __builtin_prefetch(ahead + byte);
+                    }
+                    PremultiplyRun(from, run, line + (x - area.left()));
+                }
+                else
+                    std::fill(line + (x - area.left()), line + (x - area.left() + run), Premultiplied {});
+                x += run;
+            }
+        }
     }
-    const KXRGBA32i& Raw(int x, int y) const { return m_raw[Index(x, y)]; }
+    const KXRGBA32i& Raw(int x, int y) const { return RawPixels()[Index(x, y)]; }
+    // All raw pixels, rows Stride() apart; see Index().
+    const KXRGBA32i* RawPixels() const
+    {
+        if (!m_rawLoaded)
+            LoadRaw();
+        return m_raw.data();
+    }
+    // Where (x, y), clamped to the window, lies among its pixels.
+    size_t Index(int x, int y) const
+    {
+        const int column = std::clamp(x - m_area.left(), 0, m_area.width() - 1);
+        const int row = std::clamp(y - m_area.top(), 0, m_area.height() - 1);
+        return size_t(row) * size_t(m_area.width()) + size_t(column);
+    }
     const Premultiplied* Row(int x, int y) const { return m_premultiplied.data() + Index(x, y); }
     // The first of taps x taps pixels from (x, y) when they all lie in the
     // window (rows Stride() apart), else null.
@@ -294,15 +401,19 @@ public:
     }
 
 private:
-    size_t Index(int x, int y) const
+    void LoadRaw() const
     {
-        const int column = std::clamp(x - m_area.left(), 0, m_area.width() - 1);
-        const int row = std::clamp(y - m_area.top(), 0, m_area.height() - 1);
-        return size_t(row) * size_t(m_area.width()) + size_t(column);
+        m_raw.resize(size_t(m_area.width()) * size_t(m_area.height()));
+        for (int y = m_area.top(); y <= m_area.bottom(); ++y)
+            KXTiles::ReadPixels(*m_cache, m_cache->Image().GetRect(), m_area.left(), y, m_area.width(),
+                                m_raw.data() + size_t(y - m_area.top()) * size_t(m_area.width()));
+        m_rawLoaded = true;
     }
 
+    KXTiles::ReadCache* m_cache = nullptr;
     QRect m_area;
-    std::vector<KXRGBA32i> m_raw;
+    mutable bool m_rawLoaded = false;
+    mutable std::vector<KXRGBA32i> m_raw;
     std::vector<Premultiplied> m_premultiplied;
 };
 
@@ -331,10 +442,10 @@ template <Filter F>
 inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const float* wx, const float* wy,
                                size_t weightStride = 1)
 {
-    Premultiplied sum;
+    Premultiplied sum{};
     for (int j = 0; j < Taps<F>; ++j) {
         const Premultiplied* row = square + size_t(j) * stride;
-        Premultiplied line;
+        Premultiplied line{};
         for (int i = 0; i < Taps<F>; ++i)
             Accumulate(line, row[i], wx[size_t(i) * weightStride]);
         Accumulate(sum, line, wy[size_t(j) * weightStride]);
@@ -343,66 +454,63 @@ inline Premultiplied SquareSum(const Premultiplied* square, size_t stride, const
 }
 
 #if defined(KX_RESAMPLE_AVX2)
-bool HasAvx2()
-{
-    // The explicit init makes the check safe even from a static constructor.
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 
-// SquareSum of the pixels i below count with summed[i] (the first tap of pixel
-// i at pixels + offset[i]; the weights of tap k at wx[k * weightStride + i] and
-// wy[k * weightStride + i]), two neighbours at a time in the two halves of
-// eight lanes: every lane goes through the same multiplications and additions
-// in the same order as in SquareSum.
-template <int Taps>
-__attribute__((target("avx2"))) void SquareSumsAvx2(const Premultiplied* pixels, size_t stride, const int* offset,
-                                                    const int* summed, const float* wx, const float* wy,
-                                                    size_t weightStride, int count, Premultiplied* sums)
+// SquareSum of the pixels i below count with summed[i], or of all of them
+// (the first tap of pixel i at floats + offset[i], four floats a pixel, the
+// weights of its tap k across and down in wx[k][i] and wy[k][i]), one pixel
+// at a time: the taps of a row side by side in eight lanes, two rows
+// beside each other for the additions across, every lane going through the
+// same multiplications and additions in the same order as in SquareSum. (A
+// sum that starts from the first product instead of zero plus it can differ
+// from SquareSum only in the sign of a zero, which no result shows.)
+template <int Taps, bool All>
+__attribute__((target("avx2"))) void SquareSumsAvx2(const float* floats, size_t stride, const int* offset,
+                                                    const int* summed, const float (*wx)[Size],
+                                                    const float (*wy)[Size], int count, Premultiplied* sums)
 {
-    // One weight per pixel, spread over that pixel's four lanes.
-#define KX_PAIR_WEIGHT(weight) _mm256_blend_ps(_mm256_broadcast_ss(weight), _mm256_broadcast_ss((weight) + 1), 0xF0)
-    int i = 0;
-    while (i < count) {
-        if (!summed[i]) {
-            ++i;
+    // The weights of taps k and k + 1 of pixel i, each over four lanes.
+#define KX_PAIR(weights, k)                                                                                           \
+    _mm256_blend_ps(_mm256_broadcast_ss(&weights[k][i]), _mm256_broadcast_ss(&weights[k + 1][i]), 0xF0)
+    const size_t rowStep = 4 * stride;
+    for (int i = 0; i < count; ++i) {
+        if (!All && !summed[i])
             continue;
-        }
-        if (i + 1 == count || !summed[i + 1]) {
-            __m128 sum = _mm_setzero_ps();
-            for (int j = 0; j < Taps; ++j) {
-                const Premultiplied* row = pixels + offset[i] + size_t(j) * stride;
-                __m128 line = _mm_setzero_ps();
-                for (int k = 0; k < Taps; ++k) {
-                    const __m128 weight = _mm_broadcast_ss(wx + k * weightStride + i);
-                    line = _mm_add_ps(line, _mm_mul_ps(_mm_load_ps(row[k].c), weight));
-                }
-                sum = _mm_add_ps(sum, _mm_mul_ps(line, _mm_broadcast_ss(wy + j * weightStride + i)));
+        const float* first = floats + offset[i];
+        const __m256 across01 = KX_PAIR(wx, 0);
+        const __m256 down01 = KX_PAIR(wy, 0);
+        __m128 sum;
+        if constexpr (Taps == 2) {
+            const __m256 top = _mm256_mul_ps(_mm256_loadu_ps(first), across01);
+            const __m256 bottom = _mm256_mul_ps(_mm256_loadu_ps(first + rowStep), across01);
+            const __m256 lines = _mm256_add_ps(_mm256_permute2f128_ps(top, bottom, 0x20),
+                                               _mm256_permute2f128_ps(top, bottom, 0x31));
+            const __m256 rows = _mm256_mul_ps(lines, down01);
+            sum = _mm_add_ps(_mm256_castps256_ps128(rows), _mm256_extractf128_ps(rows, 1));
+        } else {
+            const __m256 across23 = KX_PAIR(wx, 2);
+            const __m256 down23 = KX_PAIR(wy, 2);
+            __m256 lines[2];
+            for (int half = 0; half < 2; ++half) {
+                const float* upper = first + size_t(2 * half) * rowStep;
+                const float* lower = upper + rowStep;
+                const __m256 upperLeft = _mm256_mul_ps(_mm256_loadu_ps(upper), across01);
+                const __m256 upperRight = _mm256_mul_ps(_mm256_loadu_ps(upper + 8), across23);
+                const __m256 lowerLeft = _mm256_mul_ps(_mm256_loadu_ps(lower), across01);
+                const __m256 lowerRight = _mm256_mul_ps(_mm256_loadu_ps(lower + 8), across23);
+                __m256 line = _mm256_add_ps(_mm256_permute2f128_ps(upperLeft, lowerLeft, 0x20),
+                                            _mm256_permute2f128_ps(upperLeft, lowerLeft, 0x31));
+                line = _mm256_add_ps(line, _mm256_permute2f128_ps(upperRight, lowerRight, 0x20));
+                lines[half] = _mm256_add_ps(line, _mm256_permute2f128_ps(upperRight, lowerRight, 0x31));
             }
-            _mm_store_ps(sums[i].c, sum);
-            ++i;
-            continue;
+            const __m256 rows01 = _mm256_mul_ps(lines[0], down01);
+            const __m256 rows23 = _mm256_mul_ps(lines[1], down23);
+            sum = _mm_add_ps(_mm256_castps256_ps128(rows01), _mm256_extractf128_ps(rows01, 1));
+            sum = _mm_add_ps(sum, _mm256_castps256_ps128(rows23));
+            sum = _mm_add_ps(sum, _mm256_extractf128_ps(rows23, 1));
         }
-        __m256 sum = _mm256_setzero_ps();
-        for (int j = 0; j < Taps; ++j) {
-            const Premultiplied* first = pixels + offset[i] + size_t(j) * stride;
-            const Premultiplied* second = pixels + offset[i + 1] + size_t(j) * stride;
-            __m256 line = _mm256_setzero_ps();
-            for (int k = 0; k < Taps; ++k) {
-                const __m128 low = _mm_load_ps(first[k].c);
-                const __m256 taps = _mm256_insertf128_ps(_mm256_castps128_ps256(low), _mm_load_ps(second[k].c), 1);
-                line = _mm256_add_ps(line, _mm256_mul_ps(taps, KX_PAIR_WEIGHT(wx + k * weightStride + i)));
-            }
-            sum = _mm256_add_ps(sum, _mm256_mul_ps(line, KX_PAIR_WEIGHT(wy + j * weightStride + i)));
-        }
-        _mm_store_ps(sums[i].c, _mm256_castps256_ps128(sum));
-        _mm_store_ps(sums[i + 1].c, _mm256_extractf128_ps(sum, 1));
-        i += 2;
+        _mm_store_ps(sums[i].c, sum);
     }
-#undef KX_PAIR_WEIGHT
+#undef KX_PAIR
 }
 
 // Unpremultiply4 of eight sums at once, lane by lane the same operations.
@@ -435,7 +543,51 @@ __attribute__((target("avx2"))) void Unpremultiply8(const Premultiplied* sums, K
     pixels = _mm256_andnot_si256(_mm256_cmpeq_epi32(alphaBytes, _mm256_setzero_si256()), pixels);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), pixels);
 }
+
+#define KX_AVX512 "avx2,avx512f,avx512vl,avx512dq,avx512bw"
+
+// Unpremultiply4 of sixteen sums at once, lane by lane the same operations.
+__attribute__((target(KX_AVX512))) void Unpremultiply16(const Premultiplied* sums, KXRGBA32i* out)
+{
+    // Sums 4r to 4r + 3 in rows[r]; after the transposition in each quarter,
+    // lane 4c + k of the channels holds sum 4k + c.
+    __m512 rows[4];
+    for (int r = 0; r < 4; ++r)
+        rows[r] = _mm512_loadu_ps(sums[4 * r].c);
+    const __m512 t0 = _mm512_unpacklo_ps(rows[0], rows[1]);
+    const __m512 t1 = _mm512_unpackhi_ps(rows[0], rows[1]);
+    const __m512 t2 = _mm512_unpacklo_ps(rows[2], rows[3]);
+    const __m512 t3 = _mm512_unpackhi_ps(rows[2], rows[3]);
+    const __m512 red = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m512 green = _mm512_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m512 blue = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m512 alpha = _mm512_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 top = _mm512_set1_ps(255.0f);
+    const __m512 zero = _mm512_setzero_ps();
+#define KX_TO_BYTE(value) _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(_mm512_add_ps(value, half), zero), top))
+    const __m512 scale = _mm512_div_ps(top, alpha);
+    const __m512i alphaBytes = KX_TO_BYTE(alpha);
+    __m512i pixels = _mm512_or_si512(KX_TO_BYTE(_mm512_mul_ps(red, scale)),
+                                     _mm512_slli_epi32(KX_TO_BYTE(_mm512_mul_ps(green, scale)), 8));
+    pixels = _mm512_or_si512(pixels, _mm512_slli_epi32(KX_TO_BYTE(_mm512_mul_ps(blue, scale)), 16));
+#undef KX_TO_BYTE
+    pixels = _mm512_or_si512(pixels, _mm512_slli_epi32(alphaBytes, 24));
+    // A transparent result is all zero.
+    pixels = _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(alphaBytes, alphaBytes), pixels);
+    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    _mm512_storeu_si512(out, _mm512_permutexvar_epi32(order, pixels));
+}
 #endif
+
+// Whether the count flags from flags on are all set.
+inline bool AllSet(const int* flags, int count)
+{
+    int all = 1;
+    for (int i = 0; i < count; ++i)
+        all &= flags[i];
+    return all != 0;
+}
 
 // The filter's taps around (x0 + fx, y0 + fy), in the window's pixel
 // coordinates (pixel centres at whole numbers); taps beyond the source edge
@@ -452,14 +604,14 @@ Premultiplied Filtered(const Window& window, const QSize& size, int x0, int y0, 
     // Inside the window (which lies inside the source): no edge to repeat, no clamping.
     if (const Premultiplied* square = window.Square(x0 + first, y0 + first, taps))
         return SquareSum<F>(square, window.Stride(), wx, wy);
-    Premultiplied sum;
+    Premultiplied sum{};
     int columns[taps];
     for (int i = 0; i < taps; ++i)
         columns[i] = std::clamp(x0 + first + i, 0, size.width() - 1);
     const bool contiguous = columns[taps - 1] - columns[0] == taps - 1;
     for (int j = 0; j < taps; ++j) {
         const int y = std::clamp(y0 + first + j, 0, size.height() - 1);
-        Premultiplied line;
+        Premultiplied line{};
         if (contiguous && window.HoldsRun(columns[0], y, taps)) {
             const Premultiplied* row = window.Row(columns[0], y);
             for (int i = 0; i < taps; ++i)
@@ -512,7 +664,7 @@ void Resample(const Window& window, const QSize& size, double sx, double sy, flo
     }
     Premultiplied sum = Filtered<F>(window, size, at.x0, at.y0, at.fx, at.fy);
     if (coverage < 1.0f) {
-        Premultiplied mixed;
+        Premultiplied mixed{};
         Accumulate(mixed, sum, coverage);
         Accumulate(mixed, Premultiply(pixel), 1.0f - coverage);
         sum = mixed;
@@ -535,8 +687,16 @@ public:
     void Run(const QRect& region)
     {
         KXTiles::ForEachTile(region, [&](int column, int row, const QRect& part) {
-            KXTiles::WriteTile tile(m_destination, column, row);
-            Block(part, tile);
+            const QRect needed = Needed(part);
+            if (needed.isEmpty())
+                return;
+            // A whole tile read through one window has every pixel written,
+            // from its old value where the filter leaves it: a shared tile is
+            // then replaced by a new one instead of being copied first.
+            const bool whole = part == KXTiles::TileRect(column, row) && !Splits(part, needed);
+            KXTiles::WriteTile tile(m_destination, column, row,
+                                    whole ? KXTiles::WriteTile::Rewrite : KXTiles::WriteTile::Modify);
+            Block(part, needed, tile);
         });
     }
 
@@ -582,83 +742,126 @@ private:
         return box & sourceRect;
     }
 
-    void Block(const QRect& block, KXTiles::WriteTile& tile)
+    // Whether the block, whose samples read the source pixels needed, is
+    // split into smaller blocks.
+    static bool Splits(const QRect& block, const QRect& needed)
     {
-        const QRect needed = Needed(block);
-        if (needed.isEmpty())
-            return;
-        if (qint64(needed.width()) * needed.height() > kWindowLimit && block.width() * block.height() > 1) {
+        return qint64(needed.width()) * needed.height() > kWindowLimit && block.width() * block.height() > 1;
+    }
+
+    void Block(const QRect& block, const QRect& needed, KXTiles::WriteTile& tile)
+    {
+        if (Splits(block, needed)) {
             // Split the longer side: far smaller blocks read far smaller windows.
-            if (block.width() >= block.height()) {
-                const int half = block.width() / 2;
-                Block(QRect(block.left(), block.top(), half, block.height()), tile);
-                Block(QRect(block.left() + half, block.top(), block.width() - half, block.height()), tile);
-            } else {
-                const int half = block.height() / 2;
-                Block(QRect(block.left(), block.top(), block.width(), half), tile);
-                Block(QRect(block.left(), block.top() + half, block.width(), block.height() - half), tile);
+            const bool across = block.width() >= block.height();
+            const int half = across ? block.width() / 2 : block.height() / 2;
+            const QRect first = across ? QRect(block.left(), block.top(), half, block.height())
+                                       : QRect(block.left(), block.top(), block.width(), half);
+            const QRect second = across
+                ? QRect(block.left() + half, block.top(), block.width() - half, block.height())
+                : QRect(block.left(), block.top() + half, block.width(), block.height() - half);
+            for (const QRect& part : { first, second }) {
+                const QRect partNeeded = Needed(part);
+                if (!partNeeded.isEmpty())
+                    Block(part, partNeeded, tile);
             }
             return;
         }
         m_window.Load(m_cache, needed, F != Filter::Nearest);
         for (int y = block.top(); y <= block.bottom(); ++y) {
             KXRGBA32i* row = tile.At(block.left(), y);
-            if constexpr (F == Filter::Nearest)
+            const KXRGBA32i* before = tile.BeforeAt(block.left(), y);
+            if constexpr (F == Filter::Nearest) {
+                KeepOld(row, before, block.width());
                 NearestRow(block.left(), block.width(), y, row);
-            else
-                FilterRow(block.left(), block.width(), y, row);
+            } else {
+                FilterRow(block.left(), block.width(), y, row, before);
+            }
         }
+    }
+
+    // Copies the old values of a row about to be partly written (when the
+    // tile was replaced by a new one).
+    static void KeepOld(KXRGBA32i* row, const KXRGBA32i* before, int count)
+    {
+        if (before != row)
+            std::memcpy(row, before, size_t(count) * sizeof(KXRGBA32i));
     }
 
     void NearestRow(int left, int count, int y, KXRGBA32i* out) const
     {
+        const KXRGBA32i* raw = m_window.RawPixels();
         for (int i = 0; i < count; ++i) {
             double sx = 0, sy = 0, w = 1;
             if (m_map.Map(left + i + 0.5, y + 0.5, sx, sy, w) && sx >= 0.0 && sx < m_size.width() && sy >= 0.0
                 && sy < m_size.height())
-                out[i] = m_window.Raw(int(sx), int(sy));
+                out[i] = raw[m_window.Index(int(sx), int(sy))];
         }
     }
 
     // Pixels the source covers whole, with every tap inside the window, are
     // filtered here pass by pass over the row (their sample points, their
-    // sums, then unpremultiplied four at a time); the rest go through Resample
-    // one by one.
-    void FilterRow(int left, int count, int y, KXRGBA32i* out)
+    // weights, their sums, then unpremultiplied up to sixteen at a time); the
+    // rest go through Resample one by one.
+    void FilterRow(int left, int count, int y, KXRGBA32i* out, const KXRGBA32i* before)
     {
 #if defined(KX_RESAMPLE_AVX2)
+        if (HasAvx512()) {
+            FilterRowAvx512(left, count, y, out, before);
+            return;
+        }
         if (HasAvx2()) {
-            FilterRowAvx2(left, count, y, out);
+            FilterRowAvx2(left, count, y, out, before);
             return;
         }
 #endif
-        FilterRowBody<false>(left, count, y, out);
+        if (m_map.IsAffine())
+            FilterRowBody<Lanes::Sse2, true>(left, count, y, out, before);
+        else
+            FilterRowBody<Lanes::Sse2, false>(left, count, y, out, before);
     }
 
 #if defined(KX_RESAMPLE_AVX2)
-    // The same passes compiled for AVX2, whose wider lanes the compiler's
-    // vectorised loops use (the same operations lane by lane, no FMA).
-    __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out)
+    // The same passes compiled for AVX2 and for AVX-512, whose wider lanes the
+    // compiler's vectorised loops use (the same operations lane by lane, no
+    // FMA); the tap sums stay the AVX2 ones.
+    __attribute__((target("avx2"))) void FilterRowAvx2(int left, int count, int y, KXRGBA32i* out,
+                                                       const KXRGBA32i* before)
     {
-        FilterRowBody<true>(left, count, y, out);
+        if (m_map.IsAffine())
+            FilterRowBody<Lanes::Avx2, true>(left, count, y, out, before);
+        else
+            FilterRowBody<Lanes::Avx2, false>(left, count, y, out, before);
+    }
+    __attribute__((target(KX_AVX512))) void FilterRowAvx512(int left, int count, int y, KXRGBA32i* out,
+                                                            const KXRGBA32i* before)
+    {
+        if (m_map.IsAffine())
+            FilterRowBody<Lanes::Avx512, true>(left, count, y, out, before);
+        else
+            FilterRowBody<Lanes::Avx512, false>(left, count, y, out, before);
     }
 #endif
 
-    // Wide: called from FilterRowAvx2, AVX2 at hand.
-    template <bool Wide>
-    __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out)
+    // Wide: the registers at hand (called from FilterRowAvx2 or
+    // FilterRowAvx512 for the wider ones). Affine: the map is affine, so every
+    // pixel is mapped and the rates are the same for all. The row's old values
+    // are at before (see KeepOld).
+    template <Lanes Wide, bool Affine>
+    __attribute__((always_inline)) inline void FilterRowBody(int left, int count, int y, KXRGBA32i* out,
+                                                             const KXRGBA32i* before)
     {
         const double width = m_size.width();
         const double height = m_size.height();
-        double sx[Size], sy[Size], rateX[Size], rateY[Size];
-        int mapped[Size];
-        if (m_map.IsAffine()) {
+        alignas(32) double sx[Size], sy[Size];
+        // Per pixel for projective maps only.
+        constexpr int perPixel = Affine ? 1 : Size;
+        double rateX[perPixel], rateY[perPixel];
+        int mapped[perPixel];
+        if constexpr (Affine) {
             m_map.MapRow(left, count, y + 0.5, sx, sy);
-            double alongX = 0, alongY = 0;
-            m_map.Rates(0, 0, 1, alongX, alongY);
-            std::fill(mapped, mapped + count, true);
-            std::fill(rateX, rateX + count, alongX);
-            std::fill(rateY, rateY + count, alongY);
+            m_map.Rates(0, 0, 1, rateX[0], rateY[0]);
+            mapped[0] = true;
         } else {
             for (int i = 0; i < count; ++i) {
                 double w = 1;
@@ -666,89 +869,87 @@ private:
                 m_map.Rates(sx[i], sy[i], w, rateX[i], rateY[i]);
             }
         }
-        // Locate, and which pixels are summed here, a step at a time over the row.
-        double u[Size], v[Size];
-        for (int i = 0; i < count; ++i) {
-            u[i] = FromFirstCentre(sx[i], width);
-            v[i] = FromFirstCentre(sy[i], height);
-        }
-        int x0[Size], y0[Size];
-        for (int i = 0; i < count; ++i) {
-            x0[i] = int(u[i]);
-            y0[i] = int(v[i]);
-        }
-        float fx[Size], fy[Size];
-        for (int i = 0; i < count; ++i) {
-            fx[i] = float(u[i] - x0[i]);
-            fy[i] = float(v[i] - y0[i]);
-        }
-        // Centres half a destination pixel inside every edge are covered whole:
-        // the least distance to those limits is not negative (a >= b exactly
-        // when a - b >= 0).
-        double margin[Size];
-        for (int i = 0; i < count; ++i) {
-            const double alongX = std::min(sx[i] - 0.5 * rateX[i], (width - 0.5 * rateX[i]) - sx[i]);
-            const double alongY = std::min(sy[i] - 0.5 * rateY[i], (height - 0.5 * rateY[i]) - sy[i]);
-            margin[i] = std::min(alongX, alongY);
-        }
-        int inside[Size];
-        for (int i = 0; i < count; ++i)
-            inside[i] = margin[i] >= 0.0 ? mapped[i] : 0;
+        const auto at = [](int i) { return Affine ? 0 : i; };
+        // Locate each point, its weights (tap by tap) and whether it is summed
+        // here, in one loop over the row that the compiler vectorises.
         const QRect& area = m_window.Area();
         const int lastColumn = area.width() - Taps<F>;
         const int lastRow = area.height() - Taps<F>;
         const int stride = area.width();
-        int offset[Size], summed[Size];
+        alignas(32) int offset[Size], summed[Size];
+        alignas(32) float across[Taps<F>][Size];
+        alignas(32) float down[Taps<F>][Size];
+        int summedCount = 0;
         for (int i = 0; i < count; ++i) {
-            const int column = x0[i] + FirstTap<F> - area.left();
-            const int row = y0[i] + FirstTap<F> - area.top();
-            summed[i] = inside[i] & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
-                & ((fx[i] != 0.0f) | (fy[i] != 0.0f));
-            offset[i] = summed[i] ? row * stride + column : 0;
-        }
-        for (int i = 0; i < count; ++i) {
-            if (summed[i] || !mapped[i])
-                continue;
-            const float coverage
-                = inside[i] ? 1.0f : AxisCoverage(sx[i], width, rateX[i]) * AxisCoverage(sy[i], height, rateY[i]);
-            if (coverage > 0.0f)
-                Resample<F>(m_window, m_size, sx[i], sy[i], coverage, out[i]);
-        }
-        Premultiplied sums[Size];
-        const Premultiplied* pixels = m_window.Row(area.left(), area.top());
-        // The weights of all pixels in one loop, tap by tap, so that it vectorises.
-        float weights[2][4][Size];
-        for (int i = 0; i < count; ++i) {
-            float across[4];
-            float down[4];
-            Weights<F>(fx[i], across);
-            Weights<F>(fy[i], down);
+            const double u = FromFirstCentre(sx[i], width);
+            const double v = FromFirstCentre(sy[i], height);
+            const int x0 = int(u);
+            const int y0 = int(v);
+            const float fx = float(u - x0);
+            const float fy = float(v - y0);
+            float weights[2][4];
+            Weights<F>(fx, weights[0]);
+            Weights<F>(fy, weights[1]);
             for (int k = 0; k < Taps<F>; ++k) {
-                weights[0][k][i] = across[k];
-                weights[1][k][i] = down[k];
+                across[k][i] = weights[0][k];
+                down[k][i] = weights[1][k];
+            }
+            const int inside = CoveredWhole(sx[i], sy[i], rateX[at(i)], rateY[at(i)], width, height)
+                ? mapped[at(i)]
+                : 0;
+            const int column = x0 + FirstTap<F> - area.left();
+            const int row = y0 + FirstTap<F> - area.top();
+            const int sum = inside & (column >= 0) & (column <= lastColumn) & (row >= 0) & (row <= lastRow)
+                & ((fx != 0.0f) | (fy != 0.0f));
+            summed[i] = sum;
+            // In floats, four a pixel, so that the address is one step.
+            offset[i] = sum ? (row * stride + column) * 4 : 0;
+            summedCount += sum;
+        }
+        if (summedCount < count) {
+            KeepOld(out, before, count);
+            for (int i = 0; i < count; ++i) {
+                if (summed[i] || !mapped[at(i)])
+                    continue;
+                const float coverage
+                    = CoveredWhole(sx[i], sy[i], rateX[at(i)], rateY[at(i)], width, height)
+                    ? 1.0f
+                    : AxisCoverage(sx[i], width, rateX[at(i)]) * AxisCoverage(sy[i], height, rateY[at(i)]);
+                if (coverage > 0.0f)
+                    Resample<F>(m_window, m_size, sx[i], sy[i], coverage, out[i]);
             }
         }
+        if (!summedCount)
+            return;
+        Premultiplied sums[Size];
+        const float* floats = m_window.Row(area.left(), area.top())->c;
 #if defined(KX_RESAMPLE_AVX2)
-        if (HasAvx2())
-            SquareSumsAvx2<Taps<F>>(pixels, size_t(stride), offset, summed, weights[0][0], weights[1][0], Size, count,
-                                    sums);
+        if constexpr (Wide != Lanes::Sse2)
+            // Every pixel summed (as inside the source): no test per pixel.
+            summedCount == count
+                ? SquareSumsAvx2<Taps<F>, true>(floats, size_t(stride), offset, summed, across, down, count, sums)
+                : SquareSumsAvx2<Taps<F>, false>(floats, size_t(stride), offset, summed, across, down, count, sums);
         else
 #endif
             for (int i = 0; i < count; ++i) {
                 if (summed[i])
-                    sums[i] = SquareSum<F>(pixels + offset[i], size_t(stride), &weights[0][0][i], &weights[1][0][i],
-                                           Size);
+                    sums[i] = SquareSum<F>(reinterpret_cast<const Premultiplied*>(floats + offset[i]), size_t(stride),
+                                           &across[0][i], &down[0][i], Size);
             }
         for (int i = 0; i < count; i += 4) {
 #if defined(KX_RESAMPLE_AVX2)
-            if (Wide && i + 8 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3] & summed[i + 4]
-                & summed[i + 5] & summed[i + 6] & summed[i + 7]) {
+            if (Wide == Lanes::Avx512 && i + 16 <= count && AllSet(summed + i, 16)) {
+                Unpremultiply16(sums + i, out + i);
+                i += 12;
+                continue;
+            }
+            if (Wide != Lanes::Sse2 && i + 8 <= count && AllSet(summed + i, 8)) {
                 Unpremultiply8(sums + i, out + i);
                 i += 4;
                 continue;
             }
 #endif
-            if (i + 4 <= count && summed[i] & summed[i + 1] & summed[i + 2] & summed[i + 3]) {
+            if (i + 4 <= count && AllSet(summed + i, 4)) {
                 Unpremultiply4(sums + i, out + i);
                 continue;
             }
