@@ -105,6 +105,11 @@ public:
     // (false, the tile unchanged) for a tile that is mapped, deferred, already
     // swapped out or written meanwhile, or when the file cannot take it.
     bool SwapOut(void* tile, const std::shared_ptr<ZTTileSwapFile>& file);
+    // Called by CleanUpTile with each tile it hands back, before the memory
+    // is reused, so that whoever keeps something derived from a tile (its
+    // compressed form) can drop it. One hook at a time; null removes it.
+    using TileFreedHook = void (*)(void* tile);
+    void SetTileFreedHook(TileFreedHook hook);
     bool IsSwappedOut(void* tile) const;
 
     // Counters read by tests and benchmarks.

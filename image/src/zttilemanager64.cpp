@@ -193,6 +193,7 @@ struct ZTTileManager64::Private
     std::atomic<qint64> live{0};
     std::atomic<qint64> peak{0};
     std::atomic<qint64> mappings{0};
+    std::atomic<TileFreedHook> freedHook{nullptr};
 };
 
 ZTTileManager64* ZTTileManager64::Instance()
@@ -335,6 +336,11 @@ bool ZTTileManager64::SwapOut(void* tile, const std::shared_ptr<ZTTileSwapFile>&
     return true;
 }
 
+void ZTTileManager64::SetTileFreedHook(TileFreedHook hook)
+{
+    d->freedHook.store(hook);
+}
+
 bool ZTTileManager64::IsSwappedOut(void* tile) const
 {
     return tile && Header(tile)->swapped.load();
@@ -354,6 +360,8 @@ void ZTTileManager64::CleanUpTile(void* tile)
 {
     if (!tile)
         return;
+    if (TileFreedHook hook = d->freedHook.load())
+        hook(tile);
     LeaveGroup(tile);
     DropSwapped(tile);
     --d->live;

@@ -1,7 +1,5 @@
 #include "payloadsizewriter.h"
 
-#include <algorithm>
-
 #include "ZTTileManager64.h"
 
 bool PayloadSizeWriter::WriteImage(const QImage& image)
@@ -74,17 +72,8 @@ bool PayloadSizeWriter::WriteTransform(const QTransform& transform)
 
 bool PayloadSizeWriter::WriteKXImage(const KXImage<KXRGBA32i, 128, 128>& image)
 {
-    if (m_tiles) {
-        const size_t first = m_tiles->size();
-        for (unsigned int row = 0; row < image.GetRows(); ++row) {
-            for (unsigned int column = 0; column < image.GetColumns(); ++column) {
-                if (const auto* tile = image.GetTile(column, row))
-                    m_tiles->push_back(tile->Handle());
-            }
-        }
-        std::sort(m_tiles->begin() + first, m_tiles->end());
-        m_tiles->erase(std::unique(m_tiles->begin() + first, m_tiles->end()), m_tiles->end());
-    }
+    if (m_images)
+        m_images->push_back(image);
     return Add(qint64(image.DistinctTileCount()) * ZTTileManager64::TileBytes);
 }
 

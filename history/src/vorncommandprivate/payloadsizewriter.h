@@ -2,19 +2,21 @@
 
 #include <vector>
 
+#include "KXImage.h"
 #include "iwriter.h"
 
 // A writer that writes nothing and adds up how much memory the fields handed
 // to it occupy: what a payload keeps in memory while it cannot be written
 // out. A tile that several positions of an image share counts once per image.
-// It can also list the tiles of the tiled images it is handed, the memory a
-// swap can move out. One thread at a time; owned by its caller.
+// It can also keep copies of the tiled images it is handed (sharing their
+// tiles): the memory a swap can move out. One thread at a time; owned by its
+// caller.
 class PayloadSizeWriter : public IWriter
 {
 public:
     qint64 GetBytes() const { return m_bytes; }
-    // The distinct tiles of every tiled image handed over so far, when asked for.
-    void ListTiles(std::vector<void*>* tiles) { m_tiles = tiles; }
+    // Appends a copy of every tiled image handed over from now on to images.
+    void KeepImages(std::vector<KXImage32>* images) { m_images = images; }
 
     bool WriteImage(const QImage& image) override;
     bool WriteInt(int value) override;
@@ -43,5 +45,5 @@ private:
     }
 
     qint64 m_bytes = 0;
-    std::vector<void*>* m_tiles = nullptr;
+    std::vector<KXImage32>* m_images = nullptr;
 };

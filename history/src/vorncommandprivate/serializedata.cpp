@@ -1,11 +1,9 @@
 #include <QThread>
 #include <QTime>
 
-#include <algorithm>
 #include <mutex>
 
 #include "KXErrorReport.h"
-#include "ZTTileManager64.h"
 #include "payloadsizewriter.h"
 #include "serializerworkobject.h"
 #include "vorncommanddata.h"
@@ -23,7 +21,6 @@ VornCommandDataSerializer::WorkObject::SerializeData::SerializeData(VornCommandD
 VornCommandDataSerializer::WorkObject::SerializeData::~SerializeData()
 {
     RequestCancel();
-    StopSwapping();
     {
         QMutexLocker locker(&m_lock);
         delete m_data;
@@ -35,9 +32,7 @@ VornCommandDataSerializer::WorkObject::SerializeData::~SerializeData()
 bool VornCommandDataSerializer::WorkObject::SerializeData::Serialize(QReadLocker& tableLocker,
                                                                      const std::function<bool()>& takeQueued)
 {
-    StopSwapping();
     QMutexLocker locker(&m_lock);
-    m_stopSwap.store(false, std::memory_order_release);
     tableLocker.unlock();
     if (!takeQueued())
         return false;
@@ -130,10 +125,8 @@ void VornCommandDataSerializer::WorkObject::SerializeData::KeepUnwritten()
 bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
 {
     RequestCancel();
-    StopSwapping();
     QMutexLocker locker(&m_lock);
     m_cancel.store(false, std::memory_order_release);
-    m_stopSwap.store(false, std::memory_order_release);
     if (!m_written)
         return false;
     if (!m_released && !IsFileIntact()) {
@@ -160,32 +153,18 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
     return read;
 }
 
-void VornCommandDataSerializer::WorkObject::SerializeData::SwapOut(QReadLocker& tableLocker,
-                                                                   const std::function<bool()>& isQueued,
-                                                                   qint64& budget,
-                                                                   const std::shared_ptr<ZTTileSwapFile>& file)
+std::vector<KXImage32> VornCommandDataSerializer::WorkObject::SerializeData::GetWaitingImages(
+    QReadLocker& tableLocker, const std::function<bool()>& isQueued)
 {
+    std::vector<KXImage32> images;
     std::unique_lock<QMutex> locker(m_lock, std::try_to_lock); // the worker may be writing it
     tableLocker.unlock();
     if (!locker.owns_lock() || m_written || !isQueued())
-        return;
-    std::vector<void*> tiles;
+        return images;
     PayloadSizeWriter lister;
-    lister.ListTiles(&tiles);
+    lister.KeepImages(&images);
     m_data->Serialize(&lister);
-    ZTTileManager64* manager = ZTTileManager64::Instance();
-    const auto inMemory = [manager](void* tile) { return !manager->IsSwappedOut(tile) && !manager->IsDeferred(tile); };
-    const qint64 bytes = qint64(std::count_if(tiles.begin(), tiles.end(), inMemory)) * ZTTileManager64::TileBytes;
-    if (bytes <= budget) {
-        budget -= bytes;
-        return;
-    }
-    budget = 0;
-    for (void* tile : tiles) {
-        if (m_stopSwap.load(std::memory_order_acquire) || m_cancel.load(std::memory_order_acquire))
-            return;
-        manager->SwapOut(tile, file);
-    }
+    return images;
 }
 
 // Opens the file for reading at its start when it still has the record's size.

@@ -4,6 +4,12 @@
 #include <QThread>
 #include <QtConcurrent>
 
+#include <algorithm>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "KXFileIOManager.h"
 #include "ZTTileManager64.h"
 #include "tilecodec_p.h"
@@ -30,8 +36,9 @@ VornCommandDataSerializer::WorkObject::~WorkObject()
         for (SerializeData* entry : qAsConst(m_table))
             entry->RequestCancel();
     }
+    m_closing = true;
     m_watcher->waitForFinished();
-    m_swapPool.waitForDone(); // finds the queue empty
+    m_swapPool.waitForDone();
     delete m_watcher;
     QWriteLocker tableLocker(&m_tableLock);
     qDeleteAll(m_table);
@@ -136,15 +143,40 @@ void VornCommandDataSerializer::WorkObject::SwapWaitingData()
     if (waiting.size() < 2)
         return;
     waiting.removeLast();
-    const QDir folder = GetTemporaryFolder();
     if (!m_swapFile || !m_swapFile->IsOpen())
-        m_swapFile = std::make_shared<ZTTileSwapFile>(folder.path());
+        m_swapFile = std::make_shared<ZTTileSwapFile>(GetTemporaryFolder().path());
+    ZTTileManager64* manager = ZTTileManager64::Instance();
     qint64 budget = m_memoryBudget.load();
     for (unsigned int index : qAsConst(waiting)) {
-        QReadLocker tableLocker(&m_tableLock);
-        SerializeData* entry = m_table.value(index);
-        if (entry)
-            entry->SwapOut(tableLocker, [this, index] { return IsQueued(index); }, budget, m_swapFile);
+        std::vector<KXImage32> images;
+        {
+            QReadLocker tableLocker(&m_tableLock);
+            if (SerializeData* entry = m_table.value(index))
+                images = entry->GetWaitingImages(tableLocker, [this, index] { return IsQueued(index); });
+        }
+        std::vector<void*> tiles;
+        for (const KXImage32& image : images) {
+            for (unsigned int row = 0; row < image.GetRows(); ++row) {
+                for (unsigned int column = 0; column < image.GetColumns(); ++column) {
+                    const auto* tile = image.GetTile(column, row);
+                    if (tile && !manager->IsSwappedOut(tile->Handle()) && !manager->IsDeferred(tile->Handle()))
+                        tiles.push_back(tile->Handle());
+                }
+            }
+        }
+        std::sort(tiles.begin(), tiles.end());
+        tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());
+        const qint64 bytes = qint64(tiles.size()) * ZTTileManager64::TileBytes;
+        if (bytes <= budget) {
+            budget -= bytes;
+            continue;
+        }
+        budget = 0;
+        for (void* tile : tiles) {
+            if (m_closing.load())
+                return;
+            manager->SwapOut(tile, m_swapFile);
+        }
     }
 }
 
@@ -223,7 +255,7 @@ void VornCommandDataSerializer::WorkObject::ProcessSerialize()
         {
             QReadLocker queueLocker(&m_queueLock);
             if (m_queue.isEmpty())
-                return;
+                break;
             index = m_queue.first();
         }
         QReadLocker tableLocker(&m_tableLock);
@@ -235,6 +267,11 @@ void VornCommandDataSerializer::WorkObject::ProcessSerialize()
         }
         entry->Serialize(tableLocker, [this, index] { return TakeQueued(index); });
     }
+#ifdef __GLIBC__
+    // The payloads and blobs freed on this thread stay resident in its heap
+    // arena until trimmed: hand them back while the writer has nothing to do.
+    malloc_trim(0);
+#endif
 }
 
 bool VornCommandDataSerializer::WorkObject::TakeQueued(unsigned int index)

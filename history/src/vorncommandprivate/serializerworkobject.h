@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "KXImage.h"
 #include "vorncommanddataserializer.h"
 
 class VornReaderWriter;
@@ -38,9 +39,10 @@ class ZTTileSwapFile;
 //
 // While entries wait in the queue beyond the memory budget, a swap task (on a
 // pool of one thread) moves the tiles of the entries the worker reaches last
-// to the swap file. It treats an entry as the worker does (entry lock, still
+// to the swap file. It looks at an entry as the worker does (entry lock, still
 // queued) but only tries the lock, never takes the entry out of the queue, and
-// stops at the next tile when anyone else asks for the entry.
+// holds the lock only while it copies the entry's images; it swaps their tiles
+// out with no lock held (a tile in use is never swapped, see ZTTileManager64).
 //
 // Owned by the serializer; owns the entries and the future watcher. Its public
 // calls come from the serializer's thread, ProcessSerialize runs on a pool
@@ -94,6 +96,7 @@ private:
     QThreadPool m_swapPool;
     std::atomic<bool> m_swapRequested {false};
     std::atomic<bool> m_swapRunning {false};
+    std::atomic<bool> m_closing {false};
     std::shared_ptr<ZTTileSwapFile> m_swapFile; // used by the swap task only
 };
 
@@ -128,13 +131,11 @@ public:
     QString GetFileName() const;
     // Without the entry lock, so a panel never waits for a write in flight.
     DataBytes GetBytes() const;
-    // On the swap task, when the entry lock is free: lets go of the table
-    // lock, and while isQueued holds and the data is not written yet, keeps
-    // its tiles in memory if they fit in budget (which they then use up) or
-    // swaps them out to file. Stops at the next tile when anyone else asks
-    // for the entry.
-    void SwapOut(QReadLocker& tableLocker, const std::function<bool()>& isQueued, qint64& budget,
-                 const std::shared_ptr<ZTTileSwapFile>& file);
+    // On the swap task: when the entry lock is free, lets go of the table
+    // lock and, while isQueued holds and the data is not written yet, returns
+    // copies of its tiled images (sharing their tiles, which they keep alive
+    // while the entry lock is let go again).
+    std::vector<KXImage32> GetWaitingImages(QReadLocker& tableLocker, const std::function<bool()>& isQueued);
 
 private:
     bool WriteOut();
@@ -144,8 +145,6 @@ private:
     bool IsFileIntact();
     // A fresh reader/writer (the old one deletes its file) watching m_cancel.
     void ResetFile();
-    // Before taking the entry lock: a swap of this entry stops at its next tile.
-    void StopSwapping() { m_stopSwap.store(true, std::memory_order_release); }
 
     VornCommandData* m_data;
     bool m_written = false;
@@ -161,5 +160,4 @@ private:
     std::atomic<bool> m_payloadReleased{false};
     std::atomic<bool> m_cancel {false};
     std::atomic<int>* m_cancelledWrites;
-    std::atomic<bool> m_stopSwap {false};
 };

@@ -7,6 +7,8 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "ZTTileManager64.h"
+
 #include <atomic>
 #include <cerrno>
 
@@ -162,6 +164,28 @@ TileBlobCache& TileBlobCache::Instance()
 {
     static TileBlobCache cache;
     return cache;
+}
+
+TileBlobCache::TileBlobCache()
+{
+    ZTTileManager64::Instance()->SetTileFreedHook(&TileBlobCache::Forget);
+}
+
+TileBlobCache::~TileBlobCache()
+{
+    ZTTileManager64::Instance()->SetTileFreedHook(nullptr);
+}
+
+void TileBlobCache::Forget(void* tile)
+{
+    TileBlobCache& cache = Instance();
+    QMutexLocker locker(&cache.m_lock);
+    const auto found = cache.m_byTile.find(tile);
+    if (found == cache.m_byTile.end())
+        return;
+    cache.m_bytes -= found->second->blob.size();
+    cache.m_entries.erase(found->second);
+    cache.m_byTile.erase(found);
 }
 
 QByteArray TileBlobCache::Find(const void* tile, quint64 revision)

@@ -53,7 +53,8 @@ void ParallelFor(int count, const std::function<void(int)>& work);
 // once. A tile mapped for writing since gets a new revision and misses; a
 // tile made later in a dead tile's memory has a revision of its own. The
 // least recently used blobs go first once the cache holds more than its
-// capacity, which grows to twice the blob bytes of the largest image written.
+// capacity, which grows to twice the blob bytes of the largest image written,
+// and a tile's blob goes when the tile is freed.
 class TileBlobCache
 {
 public:
@@ -72,8 +73,10 @@ public:
     void Clear();
 
 private:
-    TileBlobCache() = default;
+    TileBlobCache();
+    ~TileBlobCache();
     void Evict();
+    static void Forget(void* tile);
 
     struct Entry
     {
