@@ -2,7 +2,8 @@
 # Builds the history library's tests (the serializer and its pool task, the
 # reader/writer's parallel tile coding, the undo stack, the history panel's
 # model, every command family going through the serializer: each
-# tests/history/tst_*.cpp) with ThreadSanitizer into BUILD_DIR (default
+# tests/history/tst_*.cpp), and the tile manager's concurrent tests (deferred
+# and swapped-out tiles), with ThreadSanitizer into BUILD_DIR (default
 # build-tsan/) and runs them; any report fails the run.
 #
 #   scripts/tsan.sh [more tests...]
@@ -16,7 +17,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build-tsan}
-tests=("$@")
+tests=("$@" tst_deferredtiles tst_tileswap)
 for source in "$root"/tests/history/tst_*.cpp; do
   tests+=("$(basename "$source" .cpp)")
 done

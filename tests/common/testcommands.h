@@ -12,6 +12,7 @@
 #include "iwriter.h"
 #include "vorncommand.h"
 #include "vorncommanddata.h"
+#include "vornreaderwriter.h"
 
 // Command data with a byte-array payload and an optional tiled image, counting
 // what the serializer does with it. A gate, when set, holds Serialize until
@@ -33,13 +34,17 @@ public:
     }
     ~PayloadData() override { --liveCount(); }
 
+    // Only record writes count and wait at the gate: the serializer also walks
+    // the fields with writers that measure them or list their tiles.
     bool Serialize(IWriter* writer) override
     {
-        if (gate) {
-            gateEntered.release();
-            gate->acquire();
+        if (dynamic_cast<VornReaderWriter*>(writer)) {
+            if (gate) {
+                gateEntered.release();
+                gate->acquire();
+            }
+            ++serializeCalls;
         }
-        ++serializeCalls;
         if (!writer || !m_hasPayload)
             return false;
         return writer->WriteByteArray(m_payload) && writer->WriteKXImage(m_image);

@@ -60,6 +60,8 @@ public:
 
     bool Serialize(IWriter* writer) override
     {
+        if (!dynamic_cast<VornReaderWriter*>(writer)) // a writer that measures or lists
+            return PayloadData::Serialize(writer) && writer->WriteKXImage(m_halfway) && writer->WriteKXImage(m_last);
         ++serializeCalls;
         m_writer = dynamic_cast<VornReaderWriter*>(writer);
         const bool first = serializeCalls.load() == 1;

@@ -72,8 +72,10 @@ bool PayloadSizeWriter::WriteTransform(const QTransform& transform)
 
 bool PayloadSizeWriter::WriteKXImage(const KXImage<KXRGBA32i, 128, 128>& image)
 {
-    if (m_images)
-        m_images->push_back(image);
+    for (unsigned int row = 0; m_tiles && row < image.GetRows(); ++row) {
+        for (unsigned int column = 0; column < image.GetColumns(); ++column)
+            m_tiles->push_back(image.GetSharedTile(column, row));
+    }
     return Add(qint64(image.DistinctTileCount()) * ZTTileManager64::TileBytes);
 }
 

@@ -8,15 +8,15 @@
 // A writer that writes nothing and adds up how much memory the fields handed
 // to it occupy: what a payload keeps in memory while it cannot be written
 // out. A tile that several positions of an image share counts once per image.
-// It can also keep copies of the tiled images it is handed (sharing their
-// tiles): the memory a swap can move out. One thread at a time; owned by its
-// caller.
+// It can also keep references to the tiles of the tiled images it is handed:
+// the memory a swap can move out. One thread at a time; owned by its caller.
 class PayloadSizeWriter : public IWriter
 {
 public:
     qint64 GetBytes() const { return m_bytes; }
-    // Appends a copy of every tiled image handed over from now on to images.
-    void KeepImages(std::vector<KXImage32>* images) { m_images = images; }
+    // Appends a reference to every tile of the tiled images handed over from
+    // now on to tiles.
+    void KeepTiles(std::vector<KXImage32::TilePointer>* tiles) { m_tiles = tiles; }
 
     bool WriteImage(const QImage& image) override;
     bool WriteInt(int value) override;
@@ -45,5 +45,5 @@ private:
     }
 
     qint64 m_bytes = 0;
-    std::vector<KXImage32>* m_images = nullptr;
+    std::vector<KXImage32::TilePointer>* m_tiles = nullptr;
 };

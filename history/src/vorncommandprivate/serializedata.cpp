@@ -153,18 +153,18 @@ bool VornCommandDataSerializer::WorkObject::SerializeData::Deserialize()
     return read;
 }
 
-std::vector<KXImage32> VornCommandDataSerializer::WorkObject::SerializeData::GetWaitingImages(
+std::vector<KXImage32::TilePointer> VornCommandDataSerializer::WorkObject::SerializeData::GetWaitingTiles(
     QReadLocker& tableLocker, const std::function<bool()>& isQueued)
 {
-    std::vector<KXImage32> images;
+    std::vector<KXImage32::TilePointer> tiles;
     std::unique_lock<QMutex> locker(m_lock, std::try_to_lock); // the worker may be writing it
     tableLocker.unlock();
     if (!locker.owns_lock() || m_written || !isQueued())
-        return images;
+        return tiles;
     PayloadSizeWriter lister;
-    lister.KeepImages(&images);
+    lister.KeepTiles(&tiles);
     m_data->Serialize(&lister);
-    return images;
+    return tiles;
 }
 
 // Opens the file for reading at its start when it still has the record's size.

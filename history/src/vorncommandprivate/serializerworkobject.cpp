@@ -135,34 +135,30 @@ void VornCommandDataSerializer::WorkObject::ProcessSwaps()
 // entry is left alone, since its images are most likely the document's own.
 void VornCommandDataSerializer::WorkObject::SwapWaitingData()
 {
-    QList<unsigned int> waiting;
+    std::vector<unsigned int> waiting;
     {
         QReadLocker queueLocker(&m_queueLock);
-        waiting = m_queue;
+        waiting.assign(m_queue.cbegin(), m_queue.cend()); // no list shared across threads
     }
     if (waiting.size() < 2)
         return;
-    waiting.removeLast();
+    waiting.pop_back();
     if (!m_swapFile || !m_swapFile->IsOpen())
         m_swapFile = std::make_shared<ZTTileSwapFile>(GetTemporaryFolder().path());
     ZTTileManager64* manager = ZTTileManager64::Instance();
     qint64 budget = m_memoryBudget.load();
-    for (unsigned int index : qAsConst(waiting)) {
-        std::vector<KXImage32> images;
+    for (unsigned int index : waiting) {
+        std::vector<KXImage32::TilePointer> references;
         {
             QReadLocker tableLocker(&m_tableLock);
             if (SerializeData* entry = m_table.value(index))
-                images = entry->GetWaitingImages(tableLocker, [this, index] { return IsQueued(index); });
+                references = entry->GetWaitingTiles(tableLocker, [this, index] { return IsQueued(index); });
         }
         std::vector<void*> tiles;
-        for (const KXImage32& image : images) {
-            for (unsigned int row = 0; row < image.GetRows(); ++row) {
-                for (unsigned int column = 0; column < image.GetColumns(); ++column) {
-                    const auto* tile = image.GetTile(column, row);
-                    if (tile && !manager->IsSwappedOut(tile->Handle()) && !manager->IsDeferred(tile->Handle()))
-                        tiles.push_back(tile->Handle());
-                }
-            }
+        for (const KXImage32::TilePointer& reference : references) {
+            void* tile = reference.constData() ? reference.constData()->Handle() : nullptr;
+            if (tile && !manager->IsSwappedOut(tile) && !manager->IsDeferred(tile))
+                tiles.push_back(tile);
         }
         std::sort(tiles.begin(), tiles.end());
         tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());

@@ -41,8 +41,9 @@ class ZTTileSwapFile;
 // pool of one thread) moves the tiles of the entries the worker reaches last
 // to the swap file. It looks at an entry as the worker does (entry lock, still
 // queued) but only tries the lock, never takes the entry out of the queue, and
-// holds the lock only while it copies the entry's images; it swaps their tiles
-// out with no lock held (a tile in use is never swapped, see ZTTileManager64).
+// holds the lock only while it takes references to the entry's tiles; it swaps
+// them out with no lock held (a tile in use is never swapped, see
+// ZTTileManager64).
 //
 // Owned by the serializer; owns the entries and the future watcher. Its public
 // calls come from the serializer's thread, ProcessSerialize runs on a pool
@@ -133,9 +134,10 @@ public:
     DataBytes GetBytes() const;
     // On the swap task: when the entry lock is free, lets go of the table
     // lock and, while isQueued holds and the data is not written yet, returns
-    // copies of its tiled images (sharing their tiles, which they keep alive
-    // while the entry lock is let go again).
-    std::vector<KXImage32> GetWaitingImages(QReadLocker& tableLocker, const std::function<bool()>& isQueued);
+    // references to the tiles of its tiled images (which keep them alive once
+    // the entry lock is let go again).
+    std::vector<KXImage32::TilePointer> GetWaitingTiles(QReadLocker& tableLocker,
+                                                        const std::function<bool()>& isQueued);
 
 private:
     bool WriteOut();
