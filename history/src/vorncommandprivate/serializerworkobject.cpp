@@ -117,7 +117,10 @@ void VornCommandDataSerializer::WorkObject::RequestSwap()
         return;
     m_swapRequested = true;
     if (!m_swapRunning.exchange(true))
-        m_swapPool.start([this] { ProcessSwaps(); });
+        m_swapPool.start([this] {
+            TileCodec::LowerThreadPriority();
+            ProcessSwaps();
+        });
 }
 
 void VornCommandDataSerializer::WorkObject::ProcessSwaps()
@@ -143,8 +146,11 @@ void VornCommandDataSerializer::WorkObject::SwapWaitingData()
     if (waiting.size() < 2)
         return;
     waiting.pop_back();
-    if (!m_swapFile || !m_swapFile->IsOpen())
-        m_swapFile = std::make_shared<ZTTileSwapFile>(GetTemporaryFolder().path());
+    const QString folder = GetTemporaryFolder().path();
+    if (!m_swapFile || !m_swapFile->IsOpen() || m_swapFolder != folder) {
+        m_swapFile = std::make_shared<ZTTileSwapFile>(folder);
+        m_swapFolder = folder;
+    }
     ZTTileManager64* manager = ZTTileManager64::Instance();
     qint64 budget = m_memoryBudget.load();
     for (unsigned int index : waiting) {
@@ -275,7 +281,6 @@ bool VornCommandDataSerializer::WorkObject::TakeQueued(unsigned int index)
     QWriteLocker queueLocker(&m_queueLock);
     return m_queue.removeAll(index) > 0;
 }
-
 
 void VornCommandDataSerializer::WorkObject::WaitForIdle()
 {

@@ -38,7 +38,7 @@ class ZTTileSwapFile;
 // memory, is written again at the next Serialize.
 //
 // While entries wait in the queue beyond the memory budget, a swap task (on a
-// pool of one thread) moves the tiles of the entries the worker reaches last
+// pool of one thread, at the writer's lower priority) moves the tiles of the entries the worker reaches last
 // to the swap file. It looks at an entry as the worker does (entry lock, still
 // queued) but only tries the lock, never takes the entry out of the queue, and
 // holds the lock only while it takes references to the entry's tiles; it swaps
@@ -98,7 +98,9 @@ private:
     std::atomic<bool> m_swapRequested {false};
     std::atomic<bool> m_swapRunning {false};
     std::atomic<bool> m_closing {false};
-    std::shared_ptr<ZTTileSwapFile> m_swapFile; // used by the swap task only
+    // Used by the swap task only: the swap file, in the temporary folder it was made in.
+    std::shared_ptr<ZTTileSwapFile> m_swapFile;
+    QString m_swapFolder;
 };
 
 // One entry of the table: a data object and the file it is written to.
