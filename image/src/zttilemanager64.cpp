@@ -89,6 +89,17 @@ QMutex& SwapLock(const void* tile)
 }
 std::atomic<qint64> g_swappedOut{0};
 
+// Under the tile's swap lock: the tile's bytes are in memory again (or no
+// longer needed), its slot goes back to the file.
+void ReleaseSlot(TileHeader* header)
+{
+    header->swapFile->Release(header->slot);
+    header->swapFile.reset();
+    header->slot = -1;
+    header->swapped.store(false);
+    --g_swappedOut;
+}
+
 // Brings a swapped-out tile's bytes back. The caller has pinned the tile
 // (pins counted before swapped is read, so SwapOut sees the pin or this sees
 // the swap).
@@ -101,11 +112,7 @@ void SwapIn(void* tile)
     if (!header->swapped.load())
         return;
     header->swapFile->Load(header->slot, header->pixels);
-    header->swapFile->Release(header->slot);
-    header->swapFile.reset();
-    header->slot = -1;
-    header->swapped.store(false);
-    --g_swappedOut;
+    ReleaseSlot(header);
 }
 
 // A dead tile's slot goes back to its file; its bytes are not needed.
@@ -115,11 +122,7 @@ void DropSwapped(void* tile)
     if (!header->swapped.load())
         return;
     QMutexLocker locker(&SwapLock(tile));
-    header->swapFile->Release(header->slot);
-    header->swapFile.reset();
-    header->slot = -1;
-    header->swapped.store(false);
-    --g_swappedOut;
+    ReleaseSlot(header);
 }
 
 std::shared_ptr<DeferredGroup> GroupOf(void* tile)

@@ -7,8 +7,6 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include "ZTTileManager64.h"
-
 #include <atomic>
 #include <cerrno>
 
@@ -17,6 +15,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
+
+#include "ZTTileManager64.h"
 
 namespace {
 

@@ -34,8 +34,8 @@ bool Decompress(const char* blob, int size, unsigned char* destination);
 
 // The threads of the history's background work: writing records and the
 // parallel compression and decoding of their tiles. Each task on it calls
-// LowerThreadPriority first, so that a busy writer yields to the
-// application's own threads (a push or a paint never waits for a time slice).
+// LowerThreadPriority first, so that on a machine short of cores a busy
+// writer yields to the application's own threads.
 QThreadPool* BackgroundPool();
 // Gives the calling pool thread a lower scheduling priority, once.
 void LowerThreadPriority();
