@@ -5,6 +5,7 @@
 #include "KXColorSampleModel.h"
 #include "KXDocumentInterface.h"
 #include "KXErrorReport.h"
+#include "checkedgeometry_p.h"
 #include "colorsamplescommanddataadd.h"
 #include "colorsamplescommanddataclear.h"
 #include "colorsamplescommanddatamove.h"
@@ -43,6 +44,13 @@ template <class Edit> void ColorSamplesCommand::Execute(VornCommandData* data, i
     m_document->SetDocumentState(m_document->GetDocumentState() + step);
 }
 
+// The offset comes from a record: the sample and the offset must both lie in
+// the placeable range, so that their sum or difference fits an int.
+bool ColorSamplesCommand::IsMovable(const KXColorSampleModel& samples, int row, const QPoint& offset)
+{
+    return CheckedGeometry::IsPlaceable(offset) && CheckedGeometry::IsPlaceable(samples.GetPoint(row));
+}
+
 int ColorSamplesCommand::Append(KXColorSampleModel& samples, const QPoint& point, int format)
 {
     const int row = samples.rowCount(QModelIndex());
@@ -73,7 +81,7 @@ void ColorSamplesCommand::Redo(KXColorSampleModel& samples, VornCommandData* dat
         if (count > 0)
             samples.removeRows(0, count, QModelIndex());
     } else if (ColorSamplesCommandDataMove* move = ColorSamplesCommanddataMove_cast(data)) {
-        if (move->GetData(row, point))
+        if (move->GetData(row, point) && IsMovable(samples, row, point))
             samples.SetPoint(row, samples.GetPoint(row) + point);
     }
 }
@@ -100,7 +108,7 @@ void ColorSamplesCommand::Undo(KXColorSampleModel& samples, VornCommandData* dat
         for (size_t i = 0; i < points.size(); ++i)
             Append(samples, points[i], i < formats.size() ? formats[i] : int(KXColorSampleModel::DefaultFormat));
     } else if (ColorSamplesCommandDataMove* move = ColorSamplesCommanddataMove_cast(data)) {
-        if (move->GetData(row, point))
+        if (move->GetData(row, point) && IsMovable(samples, row, point))
             samples.SetPoint(row, samples.GetPoint(row) - point);
     }
 }

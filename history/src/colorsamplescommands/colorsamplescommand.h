@@ -45,6 +45,8 @@ private:
     static void Undo(KXColorSampleModel& samples, VornCommandData* data);
     // Appends a point with no colour yet, in format (the default when unknown).
     static int Append(KXColorSampleModel& samples, const QPoint& point, int format);
+    // True when moving the sample of row by offset stays in the placeable range.
+    static bool IsMovable(const KXColorSampleModel& samples, int row, const QPoint& offset);
 
     KXDocumentInterface* m_document;
 };
