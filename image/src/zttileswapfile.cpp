@@ -30,12 +30,13 @@ int OpenPrivateFile(const QString& folder)
     return named;
 }
 
-// Full-length positional transfers; a short count that makes no progress fails.
-bool WriteAt(int descriptor, const uchar* bytes, qint64 offset)
+// Moves a whole slot with pread or pwrite (call(done) transfers the rest from
+// byte done on); a call that makes no progress fails.
+template <class Call> bool WholeSlot(Call call)
 {
     qint64 done = 0;
     while (done < SlotBytes) {
-        const ssize_t count = ::pwrite(descriptor, bytes + done, size_t(SlotBytes - done), off_t(offset + done));
+        const ssize_t count = call(done);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -45,18 +46,18 @@ bool WriteAt(int descriptor, const uchar* bytes, qint64 offset)
     return true;
 }
 
+bool WriteAt(int descriptor, const uchar* bytes, qint64 offset)
+{
+    return WholeSlot([&](qint64 done) {
+        return ::pwrite(descriptor, bytes + done, size_t(SlotBytes - done), off_t(offset + done));
+    });
+}
+
 bool ReadAt(int descriptor, uchar* bytes, qint64 offset)
 {
-    qint64 done = 0;
-    while (done < SlotBytes) {
-        const ssize_t count = ::pread(descriptor, bytes + done, size_t(SlotBytes - done), off_t(offset + done));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        done += count;
-    }
-    return true;
+    return WholeSlot([&](qint64 done) {
+        return ::pread(descriptor, bytes + done, size_t(SlotBytes - done), off_t(offset + done));
+    });
 }
 } // namespace
 
